@@ -1,0 +1,2 @@
+// Headless front end over the workstation core.
+int main() { return 0; }

@@ -1,0 +1,2 @@
+// The virtual ECU on a pseudo-terminal.
+int main() { return 0; }

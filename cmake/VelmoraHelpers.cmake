@@ -1,0 +1,62 @@
+# One helper per kind of target, so every unit is declared the same way.
+
+# velmora_add_library(name SOURCES ... [DEPS ...])
+# A static library for one subsystem folder; headers are included as
+# "folder/file.h" from the repository root.
+function(velmora_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    # A subsystem whose code has not landed yet: a header-only placeholder
+    # so that dependents can already name it.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    if(ARG_DEPS)
+      target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    endif()
+    return()
+  endif()
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# velmora_add_test(name SOURCES ... [DEPS ...] [QT])
+# One test executable per unit, registered with ctest under its own name.
+function(velmora_add_test name)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  if(ARG_QT)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT_MODIFICATION "VELMORA_STAGE=set:${VELMORA_STAGE_DIR};VELMORA_SOURCE=set:${PROJECT_SOURCE_DIR}"
+    TIMEOUT 300)
+endfunction()
+
+# velmora_add_fuzzer(name SOURCE file DEPS ... CORPUS dir)
+# Every fuzz target is also built as a replay program that runs the committed
+# corpus through the same entry point, so ctest exercises it without clang.
+function(velmora_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "SOURCE;CORPUS" "DEPS" ${ARGN})
+  add_executable(${name}-replay ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+  set_target_properties(${name}-replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  target_link_libraries(${name}-replay PRIVATE ${ARG_DEPS})
+  add_test(NAME ${name}-replay COMMAND ${name}-replay ${ARG_CORPUS})
+  if(VELMORA_FUZZ)
+    add_executable(${name} ${ARG_SOURCE})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+    # A short, bounded run from the corpus: finds shallow faults on every CI run.
+    add_test(NAME ${name}-run COMMAND ${name} -runs=20000 -max_len=4096 ${ARG_CORPUS})
+  endif()
+endfunction()

@@ -1,0 +1,273 @@
+#include "core/dictionary.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "core/files.h"
+#include "core/text.h"
+
+namespace velmora::core {
+
+namespace {
+
+constexpr std::string_view kLanguageStart = "###";
+constexpr std::string_view kBlank = "_BLANK_";
+
+std::int16_t ToInt16(std::int32_t v) {
+  return static_cast<std::int16_t>(std::clamp<std::int32_t>(
+      v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+}
+
+}  // namespace
+
+ClsLingue::ClsLingue() { lingue_.push_back(Lingua{}); }
+
+std::int16_t ClsLingue::ReadChoiceFile() const {
+  std::vector<std::string> lines;
+  if (!LeggiRighe(path_choice_, lines)) {
+    return -1;
+  }
+  for (const auto& l : lines) {
+    // Each line may also end in a bare LF when edited by hand.
+    std::string_view t = l;
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) {
+      t.remove_suffix(1);
+    }
+    if (auto n = ParseInt32(t)) {
+      return ToInt16(*n);
+    }
+  }
+  return -1;
+}
+
+void ClsLingue::SetPathAttualeLingua(std::string path) {
+  path_choice_ = std::move(path);
+  id_lingua_ = ReadChoiceFile();
+}
+
+void ClsLingue::SetIdLingua(std::int16_t index) {
+  if (EsisteFile(path_choice_)) {
+    (void)WriteFileAtomic(path_choice_, std::to_string(index) + "\r\n");
+  }
+  id_lingua_ = ReadChoiceFile();
+}
+
+bool ClsLingue::ValidLanguage(int index) const {
+  return index >= 0 && static_cast<std::size_t>(index) < lingue_.size();
+}
+
+std::string ClsLingue::NomeLingua(int index) const {
+  if (!ValidLanguage(index)) {
+    return {};
+  }
+  const std::string& n = lingue_[static_cast<std::size_t>(index)].name;
+  if (n.size() >= 2 && n[0] == '#') {
+    return n.substr(1);
+  }
+  return {};
+}
+
+void ClsLingue::NuovaLingua(const std::string& name) {
+  for (const auto& l : lingue_) {
+    if (!l.name.empty() && l.name == name) {
+      return;
+    }
+  }
+  for (auto& l : lingue_) {
+    if (l.name.empty()) {
+      l.name = name;
+      l.charset = 1;
+      l.voci.assign(1, std::string());
+      count_ = std::max<std::int16_t>(count_, l.index);
+      return;
+    }
+  }
+  Lingua l;
+  l.index = ToInt16(static_cast<std::int32_t>(lingue_.size()));
+  l.name = name;
+  lingue_.push_back(std::move(l));
+  count_ = ToInt16(static_cast<std::int32_t>(lingue_.size()) - 1);
+}
+
+std::int16_t ClsLingue::UboundVoci() const { return UboundVociLingua(0); }
+
+std::int16_t ClsLingue::UboundVociLingua(int index) const {
+  if (!ValidLanguage(index)) {
+    return -1;
+  }
+  return ToInt16(static_cast<std::int32_t>(lingue_[static_cast<std::size_t>(index)].voci.size()) -
+                 1);
+}
+
+void ClsLingue::LoadDizionario() {
+  std::vector<std::string> lines;
+  (void)LeggiRighe(path_dizionario_, lines);  // a missing file leaves one empty language
+
+  count_ = -1;
+  lingue_.assign(1, Lingua{});
+  std::size_t voce = 0;
+  const std::size_t n = lines.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string& line = lines[i];
+    if (line.empty() || line == "VELTRANO") {
+      continue;
+    }
+    if (line == kLanguageStart) {
+      // A language needs a header and at least one more line.
+      if (i + 2 >= n) {
+        break;
+      }
+      ++count_;
+      if (count_ > 0) {
+        lingue_.push_back(Lingua{});
+      }
+      Lingua& lang = lingue_.back();
+      lang.index = count_;
+      lang.voci.assign(1, std::string());
+      voce = 0;
+      const std::string& header = lines[++i];
+      const auto amp = header.find('&');
+      lang.name = header.substr(0, amp);
+      lang.charset = 1;
+      if (amp != std::string::npos) {
+        if (auto cs = ParseInt32(std::string_view(header).substr(amp + 1))) {
+          lang.charset = ToInt16(*cs);
+        }
+      }
+      continue;
+    }
+    if (count_ < 0) {
+      continue;  // text before the first language belongs to none
+    }
+    auto& voci = lingue_.back().voci;
+    if (voci.size() <= voce) {
+      voci.resize(voce + 1);
+    }
+    voci[voce++] = line;
+  }
+
+  if (EsisteFile(path_choice_)) {
+    id_lingua_ = ReadChoiceFile();
+    if (id_lingua_ > count_) {
+      SetIdLingua(0);
+    }
+  } else {
+    std::string choice = path_dizionario_;
+    const auto pos = choice.rfind("diz");
+    if (pos != std::string::npos) {
+      choice.replace(pos, 3, "con");
+    } else {
+      choice += ".con";
+    }
+    path_choice_ = choice;
+    if (WriteFileAtomic(path_choice_, " \r\n")) {
+      SetIdLingua(-1);
+    } else {
+      id_lingua_ = -1;
+    }
+  }
+}
+
+bool ClsLingue::SaveDizionario() const {
+  if (!EsisteFile(path_dizionario_)) {
+    return false;
+  }
+  std::vector<std::string> out;
+  for (const auto& l : lingue_) {
+    if (l.index > count_) {
+      break;
+    }
+    out.emplace_back(kLanguageStart);
+    // The character set is written too, so a saved dictionary reloads as it was.
+    out.push_back(l.name + "&" + std::to_string(l.charset));
+    for (const auto& v : l.voci) {
+      out.push_back(v.empty() ? std::string(kBlank) : v);
+    }
+  }
+  return WriteFileAtomic(path_dizionario_, JoinCrLf(out));
+}
+
+std::string ClsLingue::VoceDizionario(int lingua, int voce) const {
+  if (!ValidLanguage(lingua) || lingua > count_ || voce < 0) {
+    return {};
+  }
+  const auto& voci = lingue_[static_cast<std::size_t>(lingua)].voci;
+  if (static_cast<std::size_t>(voce) >= voci.size()) {
+    return {};
+  }
+  return voci[static_cast<std::size_t>(voce)];
+}
+
+void ClsLingue::SetVoceDizionario(int lingua, int voce, const std::string& text) {
+  if (!ValidLanguage(lingua) || voce < 0) {
+    return;
+  }
+  auto& voci = lingue_[static_cast<std::size_t>(lingua)].voci;
+  if (voci.size() <= static_cast<std::size_t>(voce)) {
+    voci.resize(static_cast<std::size_t>(voce) + 1);
+  }
+  voci[static_cast<std::size_t>(voce)] = text;
+}
+
+void ClsLingue::NuovaVoce(int position, const std::string& text) {
+  for (auto& l : lingue_) {
+    const auto at = static_cast<std::size_t>(std::clamp<int>(position, 0, static_cast<int>(l.voci.size())));
+    l.voci.insert(l.voci.begin() + static_cast<std::ptrdiff_t>(at), text);
+  }
+}
+
+void ClsLingue::EliminaVoce(int voce) {
+  if (voce < 0) {
+    return;
+  }
+  for (auto& l : lingue_) {
+    const auto at = static_cast<std::size_t>(voce);
+    if (at >= l.voci.size()) {
+      continue;
+    }
+    l.voci.erase(l.voci.begin() + static_cast<std::ptrdiff_t>(at));
+    l.voci.emplace_back();
+  }
+}
+
+void ClsLingue::EliminaLingua(int lingua) {
+  if (!ValidLanguage(lingua)) {
+    return;
+  }
+  lingue_.erase(lingue_.begin() + lingua);
+  if (lingue_.empty()) {
+    lingue_.push_back(Lingua{});
+    count_ = -1;
+    return;
+  }
+  for (std::size_t i = 0; i < lingue_.size(); ++i) {
+    lingue_[i].index = ToInt16(static_cast<std::int32_t>(i));
+  }
+  if (count_ >= 0) {
+    --count_;
+  }
+}
+
+std::int16_t ClsLingue::CharsetLingua(int lingua) const {
+  if (!ValidLanguage(lingua)) {
+    return 1;
+  }
+  return lingue_[static_cast<std::size_t>(lingua)].charset;
+}
+
+int ClsLingue::MarkerOffset(std::string_view marker) const {
+  const auto& voci = lingue_.front().voci;
+  for (std::size_t i = 0; i < voci.size(); ++i) {
+    if (voci[i] == marker) {
+      return static_cast<int>(i);
+    }
+  }
+  return 0;
+}
+
+void ScegliLingua(ClsLingue& lingue, std::int16_t index, const std::string& title) {
+  lingue.SetIdLingua(index);
+  lingue.SetVoceDizionario(index, 0, title);
+}
+
+}  // namespace velmora::core

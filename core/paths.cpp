@@ -1,0 +1,57 @@
+#include "core/paths.h"
+
+#include <algorithm>
+
+namespace velmora::core {
+
+std::string RootFromExecutableDir(std::string_view exe_dir, char sep) {
+  if (std::count(exe_dir.begin(), exe_dir.end(), sep) < 2) {
+    return {};
+  }
+  return std::string(exe_dir.substr(0, exe_dir.rfind(sep)));
+}
+
+std::string Suffix(std::string_view backslashed, char sep) {
+  std::string s(backslashed);
+  std::replace(s.begin(), s.end(), '\\', sep);
+  return s;
+}
+
+PathTable FillPathTable(const std::string& root, char sep) {
+  auto p = [&](std::string_view suffix) { return root + Suffix(suffix, sep); };
+  PathTable t;
+  t.root = root;
+  t.bin = p("\\bin");
+  t.lng = p("\\lng");
+  t.port_com = p("\\bin\\PortCom.ini");
+  t.set_com = p("\\bin\\SetCom.ini");
+  t.config_scale = p("\\lng\\ConfigScale.ini");
+  t.flash_ini = p("\\bin\\Flash.ini");
+  t.fw_nex = p("\\bin\\fw\\Velmora_NexHw.frh");
+  t.fw_2nd = p("\\bin\\fw\\Velmora_2ndHw.frh");
+  t.fw_3rd = p("\\bin\\fw\\Velmora_3rdHw.frh");
+  t.fw_old = p("\\bin\\fw\\Velmora_OldHw.frh");
+  t.default_firmware = t.fw_2nd;
+  t.osci_setup = p("\\lng\\OsciSetUp.ini");
+  t.osci_list = p("\\lng\\OsciList.ini");
+  t.about = p("\\lng\\About.rtf");
+  t.map_list = p("\\lng\\Map.txt");
+  t.para_tun = p("\\lng\\ParaTun.txt");
+  t.mem10 = p("\\bin\\MEM10.txt");
+  t.stato_tun = {p("\\Tune\\StatoTun.txt"), p("\\Tune\\StatoTun1.txt"), p("\\Tune\\StatoTun2.txt"),
+                 p("\\Tune\\StatoTun3.txt"), p("\\Tune\\StatoTun4.txt")};
+  t.default_calibration = p("\\lng\\00 Direct Inj Custom.xsi");
+  t.up_xsi = p("\\bin\\up.xsi");
+  t.data_dir = p("\\Data\\");
+  t.costruttori = p("\\Data\\Costruttori.txt");
+  t.logger_tmp = p("\\bin\\Logger.tmp");
+  t.ico_dir = p("\\lng\\ico\\");
+  t.pdf_dir = p("\\pdf\\");
+  t.dizionario = p("\\lng\\diz.diz");
+  t.diz_con = p("\\lng\\diz.con");
+  t.tune_dir = p("\\Tune");
+  t.img_dir = p("\\img\\");
+  return t;
+}
+
+}  // namespace velmora::core

@@ -1,0 +1,99 @@
+#include "core/startup.h"
+
+#include "core/files.h"
+#include "core/hex.h"
+#include "core/version.h"
+
+namespace velmora::core {
+
+namespace {
+
+constexpr const char* kShortReference = "420104211472";
+constexpr const char* kBlankReference =
+    "4201422100FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFEFE"
+    "0000000020000000FFFFFFFFFFFFFFFFFFFFFFFFFFFF00";
+
+}  // namespace
+
+bool IsOldFamily(const std::string& os_name) {
+  return os_name == "Windows 95" || os_name == "Windows 3.x" || os_name == "Windows 98" ||
+         os_name == "Win32s";
+}
+
+void ApplyConfigScale(StartupState& state) {
+  state.scale = LeggiConfigScale(state.config_scale_lines, state.decimal_sep);
+  if (!state.scale.path_default.empty()) {
+    // Only a plain name below lng: a name with a folder part is not a path
+    // the configuration may point anywhere with.
+    const std::string& name = state.scale.path_default;
+    const bool plain = name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
+    const std::string candidate = state.paths.lng + std::string(1, kSep) + name;
+    if (plain && EsisteFile(candidate)) {
+      state.paths.default_calibration = candidate;
+    }
+  }
+}
+
+void RunStartup(StartupState& state, StartupHost& host, const std::string& exe_dir) {
+  // 1
+  state.version_text = VersionText();
+  // 2
+  state.scale = ConfigScale{};
+  state.startup_mark = false;
+  // 3
+  host.KillStaleLink();
+  // 4
+  state.decimal_sep = host.QueryDecimalSeparator();
+  state.os = host.QueryOs();
+  // 5
+  state.paths = FillPathTable(RootFromExecutableDir(exe_dir));
+  state.firmware_address = "00FFE000";
+  // 6
+  state.reference_answers[0] = HexToBin(kShortReference).value_or(Bytes{});
+  for (std::size_t i = 1; i < state.reference_answers.size(); ++i) {
+    state.reference_answers[i] = HexToBin(kBlankReference).value_or(Bytes{});
+  }
+  // 7
+  state.config_scale_lines.clear();
+  (void)LeggiRighe(state.paths.config_scale, state.config_scale_lines);
+  state.coefficient_files = host.ListCoefficientFiles(state.paths.lng);
+  state.data_folder_ok = CreaCartella(state.paths.data_dir.substr(0, state.paths.data_dir.size() - 1));
+  const std::string address = host.ReadFirmwareStartAddress(state.paths.default_firmware);
+  if (!address.empty()) {
+    state.firmware_address = address;
+  }
+  // 8
+  host.StartLink();
+  // 9
+  state.lingue.SetPathDizionario(state.paths.dizionario);
+  state.lingue.SetPathAttualeLingua(state.paths.diz_con);
+  state.lingue.LoadDizionario();
+  if (state.lingue.IdLingua() == -1) {
+    const int chosen = host.ChooseLanguageAtStartup(state.lingue);
+    if (chosen >= 0) {
+      ScegliLingua(state.lingue, static_cast<std::int16_t>(chosen), kProductTitle);
+    }
+  }
+  state.main_title = kProductTitle;
+  // 10
+  {
+    std::vector<std::string> lines;
+    (void)LeggiRighe(state.paths.set_com, lines);
+    state.set_com = LeggiSetCom(lines);
+  }
+  // 11
+  host.SendClientName();
+  // 12
+  host.ListLanguageFolders();
+  // 13
+  host.SendLinkInit();
+  // 14
+  ApplyConfigScale(state);
+  host.ReadSensorTables();
+  host.BuildEcuModelLists();
+  // 15
+  state.startup_mark = true;
+  host.LoadMainWindow();
+}
+
+}  // namespace velmora::core

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "core/bytes.h"
+
+namespace velmora::link {
+
+inline constexpr std::uint8_t kRequestFirst = 0x41;
+inline constexpr std::uint8_t kRequestSecond = 0x02;
+inline constexpr std::uint8_t kAnswerFirst = 0x42;
+inline constexpr std::uint8_t kAnswerSecond = 0x01;
+inline constexpr std::size_t kMaxFrameData = 252;
+// Useful answer data start at the sixth byte, after the result byte.
+inline constexpr std::size_t kAnswerDataOffset = 5;
+
+// Every ECU command code the system sends, by what it does.
+namespace cmd {
+inline constexpr std::uint8_t kReadBank1 = 0x12;
+inline constexpr std::uint8_t kWriteBank1 = 0x13;
+inline constexpr std::uint8_t kReadBank2 = 0x16;
+inline constexpr std::uint8_t kWriteBank2 = 0x17;
+inline constexpr std::uint8_t kReadBank3 = 0x78;
+inline constexpr std::uint8_t kWriteBank3 = 0x79;
+inline constexpr std::uint8_t kReadCompanion = 0x31;
+inline constexpr std::uint8_t kWriteCompanion = 0x32;
+inline constexpr std::uint8_t kReadTBenz = 0x1B;
+inline constexpr std::uint8_t kReadTGas = 0x1C;
+inline constexpr std::uint8_t kReadTRisult = 0x20;
+inline constexpr std::uint8_t kReadTIsto = 0x1F;
+inline constexpr std::uint8_t kResetTBenz = 0x1D;
+inline constexpr std::uint8_t kResetTGas = 0x1E;
+inline constexpr std::uint8_t kResetTIsto = 0x3F;
+inline constexpr std::uint8_t kResetTRisult = 0x40;
+inline constexpr std::uint8_t kIdentify = 0x21;
+inline constexpr std::uint8_t kReadObdData = 0x44;
+inline constexpr std::uint8_t kReadBlock2 = 0x0D;
+inline constexpr std::uint8_t kReadBlock3 = 0x0E;
+inline constexpr std::uint8_t kWriteBlock2 = 0x10;
+inline constexpr std::uint8_t kWriteBlock3 = 0x11;
+inline constexpr std::uint8_t kReadBlock8 = 0x74;
+inline constexpr std::uint8_t kWriteBlock8 = 0x75;
+inline constexpr std::uint8_t kWriteBlock6 = 0x6F;
+inline constexpr std::uint8_t kReadSpeedAxis = 0x4B;
+inline constexpr std::uint8_t kWriteSpeedAxis = 0x4C;
+inline constexpr std::uint8_t kReadTimeAxis = 0x4E;
+inline constexpr std::uint8_t kWriteTimeAxis = 0x4F;
+inline constexpr std::uint8_t kFinish = 0x14;
+inline constexpr std::uint8_t kSlow = 0x15;
+inline constexpr std::uint8_t kMainWrite = 0x69;
+inline constexpr std::uint8_t kReadConnection = 0x30;
+inline constexpr std::uint8_t kEraseErrors = 0x0B;
+}  // namespace cmd
+
+// Exclusive-or of all bytes; 0 for none.
+[[nodiscard]] std::uint8_t CheckXor(std::span<const std::uint8_t> bytes);
+
+// first, second, length (data + 3), command, data, check byte. More than 252
+// data bytes cannot be framed: nullopt.
+[[nodiscard]] std::optional<Bytes> ComponiFrame(std::uint8_t first, std::uint8_t second,
+                                                std::uint8_t command,
+                                                std::span<const std::uint8_t> data);
+
+// A request frame with the program's usual first and second bytes.
+[[nodiscard]] std::optional<Bytes> RequestFrame(std::uint8_t command,
+                                                std::span<const std::uint8_t> data = {});
+
+}  // namespace velmora::link

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace velmora::platform {
+
+// Owns one POSIX file descriptor; closing is tied to lifetime so that no
+// error path leaks a pipe end into a child process.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+      Reset(std::exchange(other.fd_, -1));
+    }
+    return *this;
+  }
+  ~UniqueFd() { Reset(); }
+
+  [[nodiscard]] int Get() const { return fd_; }
+  [[nodiscard]] bool Valid() const { return fd_ >= 0; }
+  [[nodiscard]] int Release() { return std::exchange(fd_, -1); }
+  void Reset(int fd = -1) {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+    fd_ = fd;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace velmora::platform
