@@ -65,7 +65,6 @@ struct ConfigScale {
 
 // Keys match exactly; the numbered keys by prefix, their identifier taken
 // from the digits just before the closing bracket.
-[[nodiscard]] ConfigScale LeggiConfigScale(const std::vector<std::string>& lines,
-                                           char decimal_sep);
+[[nodiscard]] ConfigScale LeggiConfigScale(const std::vector<std::string>& lines, char decimal_sep);
 
 }  // namespace velmora::core

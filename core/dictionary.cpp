@@ -20,7 +20,9 @@ std::int16_t ToInt16(std::int32_t v) {
 
 }  // namespace
 
-ClsLingue::ClsLingue() { lingue_.push_back(Lingua{}); }
+ClsLingue::ClsLingue() {
+  lingue_.push_back(Lingua{});
+}
 
 std::int16_t ClsLingue::ReadChoiceFile() const {
   std::vector<std::string> lines;
@@ -89,7 +91,9 @@ void ClsLingue::NuovaLingua(const std::string& name) {
   count_ = ToInt16(static_cast<std::int32_t>(lingue_.size()) - 1);
 }
 
-std::int16_t ClsLingue::UboundVoci() const { return UboundVociLingua(0); }
+std::int16_t ClsLingue::UboundVoci() const {
+  return UboundVociLingua(0);
+}
 
 std::int16_t ClsLingue::UboundVociLingua(int index) const {
   if (!ValidLanguage(index)) {
@@ -211,7 +215,8 @@ void ClsLingue::SetVoceDizionario(int lingua, int voce, const std::string& text)
 
 void ClsLingue::NuovaVoce(int position, const std::string& text) {
   for (auto& l : lingue_) {
-    const auto at = static_cast<std::size_t>(std::clamp<int>(position, 0, static_cast<int>(l.voci.size())));
+    const auto at =
+        static_cast<std::size_t>(std::clamp<int>(position, 0, static_cast<int>(l.voci.size())));
     l.voci.insert(l.voci.begin() + static_cast<std::ptrdiff_t>(at), text);
   }
 }

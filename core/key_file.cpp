@@ -9,7 +9,8 @@ bool IsBracketKey(std::string_view line) {
 std::vector<std::string> KeyFileCursor::TakeKey(std::size_t n) {
   std::vector<std::string> values;
   ++pos_;  // the key line
-  while (values.size() < n && pos_ < lines_.size()) {
+  // A damaged file with a value line missing must not swallow the next key.
+  while (values.size() < n && pos_ < lines_.size() && !IsBracketKey(lines_[pos_])) {
     values.push_back(lines_[pos_++]);
   }
   return values;

@@ -21,7 +21,8 @@ class KeyFileCursor {
   [[nodiscard]] const std::string& Line() const { return lines_[pos_]; }
   // Moves past the current line.
   void Next() { ++pos_; }
-  // Consumes the current key line and up to `n` value lines after it.
+  // Consumes the current key line and up to `n` value lines after it; stops
+  // early at the end of input or at the next key line.
   [[nodiscard]] std::vector<std::string> TakeKey(std::size_t n);
   // Consumes the current key line and the value lines up to (not including)
   // the first line equal to `end`, which is consumed too when present.

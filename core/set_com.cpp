@@ -125,7 +125,8 @@ SetComConfig LeggiSetCom(const std::vector<std::string>& lines) {
       }
     } else if (EqualsNoCase(line, "[FIRMWAREMOD2017]")) {
       const auto v = cur.TakeKey(1);
-      const auto t = Trim(Item(v, 0));
+      const std::string value = Item(v, 0);
+      const auto t = Trim(value);
       if (t.size() == 86 && AllDigits(t)) {
         cfg.firmware_mod2017 = std::string(t);
       }

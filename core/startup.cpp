@@ -57,7 +57,8 @@ void RunStartup(StartupState& state, StartupHost& host, const std::string& exe_d
   state.config_scale_lines.clear();
   (void)LeggiRighe(state.paths.config_scale, state.config_scale_lines);
   state.coefficient_files = host.ListCoefficientFiles(state.paths.lng);
-  state.data_folder_ok = CreaCartella(state.paths.data_dir.substr(0, state.paths.data_dir.size() - 1));
+  state.data_folder_ok =
+      CreaCartella(state.paths.data_dir.substr(0, state.paths.data_dir.size() - 1));
   const std::string address = host.ReadFirmwareStartAddress(state.paths.default_firmware);
   if (!address.empty()) {
     state.firmware_address = address;

@@ -29,10 +29,10 @@ inline constexpr std::uint8_t kMaxStatus = 17;
 // Result codes of one exchange.
 enum ExchangeResult : int {
   kOk = 0,
-  kBadLength = 1,      // reply shorter than 8 bytes or length field wrong
-  kBadStatus = 2,      // status above 17
-  kShortPayload = 3,   // payload shorter than its status requires
-  kNoExchange = 4,     // request not written, or no reply in time
+  kBadLength = 1,     // reply shorter than 8 bytes or length field wrong
+  kBadStatus = 2,     // status above 17
+  kShortPayload = 3,  // payload shorter than its status requires
+  kNoExchange = 4,    // request not written, or no reply in time
 };
 
 // Request: total length (low byte first), type, five zero bytes, payload.

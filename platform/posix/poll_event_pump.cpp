@@ -19,7 +19,8 @@ bool PollReadable(int fd, std::int64_t max_micros) {
       if (wait_us == 0) {
         return false;
       }
-      timespec ts{static_cast<time_t>(wait_us / 1000000), static_cast<long>(wait_us % 1000000) * 1000};
+      timespec ts{static_cast<time_t>(wait_us / 1000000),
+                  static_cast<long>(wait_us % 1000000) * 1000};
       if (nanosleep(&ts, nullptr) == 0 || errno != EINTR) {
         return false;
       }

@@ -51,7 +51,8 @@ std::vector<ProcessInfo> ProcProcessList::List() {
     // A deleted-and-replaced binary shows " (deleted)"; the name is what counts.
     const std::string deleted = " (deleted)";
     if (info.exe_path.size() > deleted.size() &&
-        info.exe_path.compare(info.exe_path.size() - deleted.size(), deleted.size(), deleted) == 0) {
+        info.exe_path.compare(info.exe_path.size() - deleted.size(), deleted.size(), deleted) ==
+            0) {
       info.exe_path.resize(info.exe_path.size() - deleted.size());
     }
     if (!info.exe_path.empty()) {
@@ -71,10 +72,16 @@ bool ProcProcessList::Terminate(int pid) {
   return ::kill(pid, SIGKILL) == 0 || errno == ESRCH;
 }
 
-int ProcProcessList::SelfPid() { return static_cast<int>(::getpid()); }
+int ProcProcessList::SelfPid() {
+  return static_cast<int>(::getpid());
+}
 
-unsigned ProcProcessList::SelfUid() { return static_cast<unsigned>(::getuid()); }
+unsigned ProcProcessList::SelfUid() {
+  return static_cast<unsigned>(::getuid());
+}
 
-std::string SelfExecutablePath() { return ReadLink("/proc/self/exe"); }
+std::string SelfExecutablePath() {
+  return ReadLink("/proc/self/exe");
+}
 
 }  // namespace velmora::platform
