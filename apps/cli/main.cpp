@@ -1,2 +1,23 @@
-// Headless front end over the workstation core.
-int main() { return 0; }
+// Headless front end over the workstation core: the link and the ECU from a
+// shell, for service work and for tests that drive the real processes.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "apps/cli/cli_link.h"
+#include "apps/cli/cli_options.h"
+#include "apps/cli/commands.h"
+
+int main(int argc, char** argv) {
+  using namespace velmora::cli;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const ParseOutcome parsed = ParseCommandLine(args);
+  if (!parsed.options) {
+    std::fprintf(stderr, "velmora-cli: %s\n%s", parsed.error.c_str(), UsageText().c_str());
+    return exit_code::kUsage;
+  }
+  const int code = RunCommand(*parsed.options);
+  std::fflush(stdout);
+  return code;
+}

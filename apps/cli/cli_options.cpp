@@ -1,0 +1,80 @@
+#include "apps/cli/cli_options.h"
+
+#include "core/text.h"
+
+namespace velmora::cli {
+
+namespace {
+
+constexpr int kMaxPort = 255;
+
+// "--name value" or "--name=value".
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string* value) {
+  const std::string& a = args[i];
+  if (a == name) {
+    if (i + 1 >= args.size()) {
+      return false;
+    }
+    *value = args[++i];
+    return true;
+  }
+  if (a.rfind(name + "=", 0) == 0) {
+    *value = a.substr(name.size() + 1);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "usage: velmora-cli [--root DIR] [--device PATH | --port N] COMMAND\n"
+         "commands:\n"
+         "  ports                    list the registered serial ports\n"
+         "  identify                 hardware generation, firmware version and text\n"
+         "  send HEX                 send a complete ECU frame, print the answer\n"
+         "  bank read 1|2|3          read a memory bank (552 bytes as hex)\n"
+         "  bank write 1|2|3 HEX [--force]\n"
+         "                           write a bank (bank 1: optionally 16 more bytes\n"
+         "                           for its companion record) and read it back\n";
+}
+
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
+  CliOptions o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string value;
+    if (a == "--root" || a.rfind("--root=", 0) == 0) {
+      if (!TakeValue(args, i, "--root", &o.root) || o.root.empty()) {
+        return {std::nullopt, "--root needs a folder"};
+      }
+    } else if (a == "--device" || a.rfind("--device=", 0) == 0) {
+      if (!TakeValue(args, i, "--device", &o.device) || o.device.empty()) {
+        return {std::nullopt, "--device needs a device path"};
+      }
+    } else if (a == "--port" || a.rfind("--port=", 0) == 0) {
+      const bool ok = TakeValue(args, i, "--port", &value);
+      const auto n = ok ? core::ParseInt32(value) : std::nullopt;
+      if (!n || *n < 0 || *n > kMaxPort) {
+        return {std::nullopt, "--port needs a number from 0 to 255"};
+      }
+      o.port = *n;
+    } else if (a == "--force") {
+      o.force = true;
+    } else if (a.rfind("--", 0) == 0) {
+      return {std::nullopt, "unknown option " + a};
+    } else {
+      o.command.push_back(a);
+    }
+  }
+  if (o.command.empty()) {
+    return {std::nullopt, "no command given"};
+  }
+  if (!o.device.empty() && o.port) {
+    return {std::nullopt, "--device and --port exclude each other"};
+  }
+  return {std::move(o), {}};
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+
+struct CliOptions {
+  std::string root;    // empty: the installation the executable sits in
+  std::string device;  // a serial device to register and use
+  std::optional<int> port;
+  bool force = false;                // bank write: send every chunk
+  std::vector<std::string> command;  // subcommand and its arguments
+};
+
+struct ParseOutcome {
+  std::optional<CliOptions> options;
+  std::string error;  // set when options is empty
+};
+
+// Global options may come before or after the subcommand.
+[[nodiscard]] ParseOutcome ParseCommandLine(const std::vector<std::string>& args);
+
+[[nodiscard]] std::string UsageText();
+
+}  // namespace velmora::cli

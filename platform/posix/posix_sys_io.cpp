@@ -1,0 +1,65 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/sys_io.h"
+
+namespace velmora::platform {
+
+namespace {
+
+// SIGPIPE is blocked around the write instead of being ignored process-wide:
+// the program's signal dispositions stay as the application set them. A
+// SIGPIPE raised by our own write is consumed before the mask is restored,
+// unless one was already pending from somewhere else.
+IoResult WriteNoSigpipe(int fd, const void* buf, std::size_t count) {
+  sigset_t pipe_only;
+  sigemptyset(&pipe_only);
+  sigaddset(&pipe_only, SIGPIPE);
+  sigset_t pending;
+  sigemptyset(&pending);
+  sigpending(&pending);
+  const bool was_pending = sigismember(&pending, SIGPIPE) == 1;
+  sigset_t old;
+  pthread_sigmask(SIG_BLOCK, &pipe_only, &old);
+  const ssize_t n = ::write(fd, buf, count);
+  const int err = errno;
+  if (n < 0 && err == EPIPE && !was_pending) {
+    const timespec zero{0, 0};
+    while (sigtimedwait(&pipe_only, nullptr, &zero) < 0 && errno == EINTR) {
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  return {static_cast<long>(n), n < 0 ? err : 0};
+}
+
+class RealSysIo final : public SysIo {
+ public:
+  IoResult Write(int fd, const void* buf, std::size_t count) override {
+    return WriteNoSigpipe(fd, buf, count);
+  }
+  IoResult Read(int fd, void* buf, std::size_t count) override {
+    const ssize_t n = ::read(fd, buf, count);
+    return {static_cast<long>(n), n < 0 ? errno : 0};
+  }
+  IoResult Poll(pollfd* fds, nfds_t count, int timeout_ms) override {
+    const int n = ::poll(fds, count, timeout_ms);
+    return {n, n < 0 ? errno : 0};
+  }
+  IoResult Pipe(int fds[2], int flags) override {
+    const int r = ::pipe2(fds, flags);
+    return {r, r < 0 ? errno : 0};
+  }
+};
+
+}  // namespace
+
+SysIo& PosixSysIo() {
+  static RealSysIo io;
+  return io;
+}
+
+}  // namespace velmora::platform
