@@ -1,2 +1,113 @@
-// The virtual ECU on a pseudo-terminal.
-int main() { return 0; }
+// The virtual ECU: serves the ECU wire protocol on a pseudo-terminal (or a
+// given serial device) and registers the line in the installation's port
+// registry, so the link server finds it by port number.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/paths.h"
+#include "link/port_registry.h"
+#include "link/server/install_paths.h"
+#include "sim/ecu_line.h"
+#include "sim/ecu_model.h"
+#include "sim/fault_injector.h"
+#include "sim/options.h"
+#include "sim/serve_loop.h"
+#include "sim/state_file.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+extern "C" void OnStopSignal(int /*sig*/) {
+  g_stop = 1;
+}
+
+// Root of the installation the executable sits in: the parent of its bin.
+std::string DefaultRoot() {
+  const auto dir = velmora::link::server::ExecutableDir();
+  return dir ? velmora::core::RootFromExecutableDir(*dir) : std::string();
+}
+
+int Fail(const std::string& what) {
+  std::fprintf(stderr, "velmora-ecusim: %s\n", what.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace velmora::sim;
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::string error;
+  const std::optional<SimOptions> opts = ParseSimOptions(args, error);
+  if (!opts) {
+    std::fputs(SimUsage().data(), stderr);
+    return Fail(error);
+  }
+
+  // The stop signals stay blocked except while the server waits, so one
+  // arriving between two waits is never lost.
+  sigset_t stop_set;
+  sigemptyset(&stop_set);
+  sigaddset(&stop_set, SIGTERM);
+  sigaddset(&stop_set, SIGINT);
+  sigset_t wait_mask;
+  sigprocmask(SIG_BLOCK, &stop_set, &wait_mask);
+  struct sigaction sa {};
+  sa.sa_handler = OnStopSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  SimSetup setup;
+  setup.hardware = opts->hardware;
+  setup.slow_command_us = opts->slow_ms * 1000;
+  EcuModel model(setup);
+  if (!opts->state_file.empty() && !LoadState(opts->state_file, model.Memory())) {
+    // A first run: the file appears with the first save.
+    (void)SaveState(opts->state_file, model.Memory());
+  }
+
+  std::optional<EcuLine> line = opts->device.empty()
+                                    ? OpenPseudoTerminal(opts->baud, error)
+                                    : OpenSerialDevice(opts->device, opts->baud, error);
+  if (!line) {
+    return Fail(error);
+  }
+  const std::string root = opts->root.empty() ? DefaultRoot() : opts->root;
+  const std::string registry = velmora::link::PortRegistryPath(root + "/bin");
+  const std::optional<int> number = velmora::link::RegisterPort(registry, line->path, opts->port);
+  if (!number) {
+    return Fail("cannot register " + line->path + " in " + registry);
+  }
+  std::printf("%s %d\n", line->path.c_str(), *number);
+  std::fflush(stdout);
+
+  FaultInjector faults(opts->faults);
+  ServeSettings settings;
+  settings.baud = opts->baud;
+  settings.proc_us = opts->proc_us;
+  settings.log = opts->log;
+  if (!opts->state_file.empty()) {
+    settings.memory_changed = [&] {
+      if (!SaveState(opts->state_file, model.Memory())) {
+        std::fprintf(stderr, "velmora-ecusim: cannot save %s\n", opts->state_file.c_str());
+      }
+    };
+  }
+  const int rc = ServeEcu(line->io.Get(), model, faults, settings, g_stop, wait_mask);
+
+  if (!opts->state_file.empty() && !SaveState(opts->state_file, model.Memory())) {
+    std::fprintf(stderr, "velmora-ecusim: cannot save %s\n", opts->state_file.c_str());
+  }
+  (void)velmora::link::UnregisterPort(registry, line->path);
+  return rc;
+}

@@ -1,0 +1,38 @@
+#include "link/server/install_paths.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <limits>
+
+namespace velmora::link::server {
+
+std::optional<std::string> ExecutableDir() {
+  std::array<char, 4096> buf{};
+  const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (n <= 0) {
+    return std::nullopt;
+  }
+  const std::string exe(buf.data(), static_cast<std::size_t>(n));
+  const std::size_t slash = exe.rfind('/');
+  if (slash == std::string::npos) {
+    return std::nullopt;
+  }
+  return exe.substr(0, slash);
+}
+
+std::optional<std::string> BinDirFor(std::string_view explicit_root) {
+  std::string root(explicit_root);
+  if (root.empty()) {
+    if (const char* env = std::getenv("VELMORA_ROOT"); env != nullptr) {
+      root = env;
+    }
+  }
+  if (!root.empty()) {
+    return root + "/bin";
+  }
+  return ExecutableDir();
+}
+
+}  // namespace velmora::link::server

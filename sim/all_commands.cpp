@@ -1,0 +1,13 @@
+#include "sim/commands.h"
+
+namespace velmora::sim {
+
+void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup& setup) {
+  RegisterIdentification(table, memory, setup);
+  RegisterBanks(table, memory, setup);
+  RegisterTuningTables(table, memory, setup);
+  RegisterBlocks(table, memory, setup);
+  RegisterSlowCommand(table, memory, setup);
+}
+
+}  // namespace velmora::sim

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "sim/fault_injector.h"
+#include "sim/hardware.h"
+
+namespace velmora::sim {
+
+struct SimOptions {
+  Hardware hardware = Hardware::kNex;
+  std::string device;      // empty: a new pseudo-terminal
+  std::string root;        // empty: the installation the executable sits in
+  int port = -1;           // requested port number; -1: the lowest free one
+  std::string state_file;  // empty: memory lives only as long as the process
+  int baud = 115200;
+  std::int64_t proc_us = 300;
+  std::int64_t slow_ms = 1500;
+  bool log = false;
+  FaultOptions faults;
+};
+
+// The command line without the program name. On a bad option: nullopt and a
+// one-line reason in `error`.
+[[nodiscard]] std::optional<SimOptions> ParseSimOptions(std::span<const std::string_view> args,
+                                                        std::string& error);
+
+[[nodiscard]] std::string_view SimUsage();
+
+}  // namespace velmora::sim
