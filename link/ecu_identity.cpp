@@ -50,25 +50,24 @@ std::string GenerationName(int gen) {
 }
 
 std::optional<IdentityMatch> MatchIdentity(std::span<const std::uint8_t> identity,
-                                           const std::vector<core::FirmwareEntry>& first_list,
-                                           std::span<const std::uint8_t> short_reference) {
+                                           const std::vector<core::FirmwareEntry>& first_list) {
   using namespace identity_piece;
   for (std::size_t i = 0; i < first_list.size(); ++i) {
     const core::FirmwareEntry& e = first_list[i];
-    bool match = false;
+    std::optional<std::span<const std::uint8_t>> piece;
+    bool short_pattern_allowed = false;
     if (e.kind == 1) {
-      const auto piece = Piece(identity, kKind1Back, kKind1Size);
-      match = piece && Equal(*piece, e.pattern);
+      piece = Piece(identity, kKind1Back, kKind1Size);
     } else if (e.kind == 2) {
-      const auto piece = Piece(identity, kKind2Back, kKind2Size);
-      match = piece && Equal(*piece, e.pattern);
+      piece = Piece(identity, kKind2Back, kKind2Size);
     } else {
-      const auto tail = Piece(identity, kTailSize, kTailSize);
-      const auto ref = Piece(short_reference, kTailSize, kTailSize);
-      match = tail && ref &&
-              (Equal(*tail, *ref) || Equal(tail->first(kTailHeadSize), ref->first(kTailHeadSize)));
+      piece = Piece(identity, e.kind == 3 ? kKind3Back : kTailSize, kTailSize);
+      short_pattern_allowed = true;
     }
-    if (match) {
+    if (piece && short_pattern_allowed && e.pattern.size() == kTailHeadSize) {
+      piece = piece->first(kTailHeadSize);
+    }
+    if (piece && Equal(*piece, e.pattern)) {
       return IdentityMatch{static_cast<int>(i + 1), e.kind, GenerationOfKind(e.kind)};
     }
   }

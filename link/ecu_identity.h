@@ -18,6 +18,7 @@ inline constexpr std::size_t kKind1Back = 57;
 inline constexpr std::size_t kKind1Size = 29;
 inline constexpr std::size_t kKind2Back = 15;
 inline constexpr std::size_t kKind2Size = 14;
+inline constexpr std::size_t kKind3Back = 7;  // the signature's tail, before the check byte
 inline constexpr std::size_t kTailSize = 6;
 inline constexpr std::size_t kTailHeadSize = 4;
 }  // namespace identity_piece
@@ -41,14 +42,14 @@ struct IdentityMatch {
   int generation = 0;
 };
 
-// The first entry of the first firmware list that matches the identity
-// answer. Kinds 1 and 2 compare their piece with the pattern; any other kind
-// matches an answer whose last 6 bytes (or their first 4) are those of the
-// short "no data" reference, the answer an ECU without identification gives.
-// Answers too short for a piece never match it.
+// The first entry of the first firmware list whose pattern equals its piece
+// of the identity answer: kind 1 the identification text, kind 2 the
+// hardware signature, kind 3 the signature's last 6 bytes, any other kind the
+// answer's last 6 bytes (a blank ECU's short answer). For kinds 3 and other
+// a 4-byte pattern compares the first 4 bytes of the piece. Answers too short
+// for a piece never match it.
 [[nodiscard]] std::optional<IdentityMatch> MatchIdentity(
-    std::span<const std::uint8_t> identity, const std::vector<core::FirmwareEntry>& first_list,
-    std::span<const std::uint8_t> short_reference);
+    std::span<const std::uint8_t> identity, const std::vector<core::FirmwareEntry>& first_list);
 
 // The identification carried by an identity answer frame: the version field
 // (version, day, month, year) and the text after it.

@@ -5,7 +5,6 @@
 
 #include "apps/cli/cli_link.h"
 #include "core/hex.h"
-#include "core/startup.h"
 #include "link/bank_transfer.h"
 #include "link/ecu_identity.h"
 #include "link/port_registry.h"
@@ -13,9 +12,6 @@
 namespace velmora::cli {
 
 namespace {
-
-// The short "no data" identification answer an ECU without data gives.
-constexpr std::string_view kShortReference = "420104211472";
 
 void Out(const std::string& line) {
   std::printf("%s\n", line.c_str());
@@ -57,8 +53,7 @@ int Identify(const CliOptions& options) {
   if (!Open(link, &identity)) {
     return exit_code::kFailed;
   }
-  const Bytes reference = core::HexToBin(kShortReference).value_or(Bytes{});
-  const auto match = link::MatchIdentity(identity, link.SetCom().firmware1, reference);
+  const auto match = link::MatchIdentity(identity, link.SetCom().firmware1);
   if (!match) {
     Err("the ECU's identity matches no firmware entry");
     return exit_code::kFailed;
