@@ -9,6 +9,8 @@ namespace {
 constexpr std::uint8_t kMinLength = 3;
 constexpr std::size_t kLengthOffset = 2;
 constexpr std::size_t kCommandOffset = 3;
+// Far more than any answer; only a line spewing noise comes near it.
+constexpr std::size_t kMaxPending = 4096;
 
 }  // namespace
 
@@ -22,50 +24,30 @@ AnswerAssembler::State AnswerAssembler::Feed(std::span<const std::uint8_t> bytes
 }
 
 AnswerAssembler::State AnswerAssembler::Scan() {
-  std::size_t start = 0;
-  auto drop = [&](std::size_t n) { start += n; };
-  State result = State::kIncomplete;
-  for (;;) {
-    const std::size_t left = pending_.size() - start;
-    const std::uint8_t* p = pending_.data() + start;
-    if (left == 0) {
-      break;
-    }
-    if (p[0] != kAnswerFirst || (left >= 2 && p[1] != kAnswerSecond)) {
-      drop(1);
+  // Every 0x42 0x01 is a possible start: noise that looks like a start with a
+  // large length byte must not hide the real answer behind it, so each
+  // candidate is judged on its own once its length is in.
+  const std::size_t n = pending_.size();
+  for (std::size_t i = 0; i + kLengthOffset < n; ++i) {
+    if (pending_[i] != kAnswerFirst || pending_[i + 1] != kAnswerSecond) {
       continue;
     }
-    if (left <= kLengthOffset) {
-      break;
-    }
-    const std::uint8_t length = p[kLengthOffset];
-    if (length < kMinLength) {
-      drop(1);
-      continue;
-    }
+    const std::uint8_t length = pending_[i + kLengthOffset];
     const std::size_t whole = static_cast<std::size_t>(length) + 2;
-    if (left < whole) {
-      break;
+    if (length < kMinLength || i + whole > n) {
+      continue;
     }
-    const std::span<const std::uint8_t> frame(p, whole);
-    const bool ours = !command_ || frame[kCommandOffset] == *command_;
-    const bool check_ok = CheckXor(frame) == 0;
-    if (ours && check_ok) {
-      frame_.assign(frame.begin(), frame.end());
-      result = State::kComplete;
-      break;
+    const std::span<const std::uint8_t> frame(pending_.data() + i, whole);
+    if (command_ && frame[kCommandOffset] != *command_) {
+      continue;  // a late answer to an earlier request, or noise
     }
-    if (ours) {
-      frame_.assign(frame.begin(), frame.end());
-      result = State::kBadCheck;
-      break;
-    }
-    // A frame for another command: skip it whole when it is sound, else the
-    // start was noise and the real start may lie inside it.
-    drop(check_ok ? whole : 1);
+    frame_.assign(frame.begin(), frame.end());
+    return CheckXor(frame) == 0 ? State::kComplete : State::kBadCheck;
   }
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(start));
-  return result;
+  if (n > kMaxPending) {
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n / 2));
+  }
+  return State::kIncomplete;
 }
 
 }  // namespace velmora::link::server

@@ -10,8 +10,8 @@ namespace velmora::link::server {
 
 // Collects an ECU answer frame from the bytes as they trickle in. Bytes
 // before a 0x42 0x01 start are noise on the line and skipped; a complete
-// frame for another command (a late answer to an earlier request) is dropped
-// and the search goes on.
+// frame for another command (a late answer to an earlier request) is passed
+// over and the search goes on.
 class AnswerAssembler {
  public:
   enum class State {

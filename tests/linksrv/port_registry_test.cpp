@@ -1,0 +1,147 @@
+#include "link/port_registry.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "core/files.h"
+
+namespace velmora::link {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+class PortRegistryTest : public ::testing::Test {
+ protected:
+  PortRegistryTest() {
+    dir = fs::temp_directory_path() /
+          ("portreg-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    file = PortRegistryPath(dir.string());
+  }
+  ~PortRegistryTest() override { fs::remove_all(dir); }
+
+  void WriteRaw(std::string_view text) { std::ofstream(file, std::ios::binary) << text; }
+
+  fs::path dir;
+  std::string file;
+};
+
+TEST_F(PortRegistryTest, NumbersAreStableLowestFreeAndRequestable) {
+  EXPECT_TRUE(LoadPortRegistry(file).empty());
+  EXPECT_EQ(RegisterPort(file, "/dev/a"), 1);
+  EXPECT_EQ(RegisterPort(file, "/dev/b"), 2);
+  EXPECT_EQ(RegisterPort(file, "/dev/a"), 1);
+  EXPECT_EQ(RegisterPort(file, "/dev/usb", 0), 0);
+  EXPECT_EQ(LookupPort(file, 0), "/dev/usb");
+  EXPECT_EQ(LookupPort(file, 2), "/dev/b");
+  EXPECT_EQ(LookupPort(file, 3), std::nullopt);
+
+  // A number held by a device that exists is refused; one whose device is
+  // gone is taken over.
+  const std::string real = (dir / "tty-real").string();
+  std::ofstream(real) << "";
+  EXPECT_EQ(RegisterPort(file, real, 5), 5);
+  EXPECT_EQ(RegisterPort(file, "/dev/c", 5), std::nullopt);
+  EXPECT_EQ(RegisterPort(file, "/dev/c", 2), 2);
+  EXPECT_EQ(LookupPort(file, 2), "/dev/c");
+  // A registered device moves to the number it asks for.
+  EXPECT_EQ(RegisterPort(file, "/dev/a", 9), 9);
+  EXPECT_EQ(LookupPort(file, 1), std::nullopt);
+
+  EXPECT_TRUE(UnregisterPort(file, "/dev/c"));
+  EXPECT_TRUE(UnregisterPort(file, "/dev/never"));
+  EXPECT_EQ(RegisterPort(file, "/dev/d"), 1);
+  EXPECT_EQ(LoadPortRegistry(file),
+            (std::vector<PortEntry>{{0, "/dev/usb"}, {1, "/dev/d"}, {5, real}, {9, "/dev/a"}}));
+
+  std::string text;
+  ASSERT_TRUE(core::ReadWholeFile(file, text));
+  EXPECT_TRUE(text.starts_with("[COM0]\r\n/dev/usb\r\n[COM1]\r\n/dev/d\r\n")) << text;
+
+  EXPECT_EQ(RegisterPort(file, ""), std::nullopt);
+  EXPECT_EQ(RegisterPort(file, "/dev/x\r\n[COM3]"), std::nullopt);
+  EXPECT_EQ(RegisterPort(file, "/dev/x", 256), std::nullopt);
+}
+
+TEST_F(PortRegistryTest, DamagedFilesAreReadAsFarAsTheyMakeSense) {
+  WriteRaw(
+      "\0\xFF garbage\r\n[COM]\r\n/dev/x\r\n[COM300]\r\n/dev/y\r\n[COM-1]\r\n/dev/z\r\n"
+      "[COM3]\r\n[COM4]\r\n/dev/four\r\n[COM4]\r\n/dev/dup\r\n[COM6]\r\n/dev/four\r\n"
+      "[COM 7]\r\n/dev/seven\r\n[COM8]\r\n"s);
+  EXPECT_EQ(LoadPortRegistry(file), (std::vector<PortEntry>{{4, "/dev/four"}}));
+  WriteRaw("[COM1]\n/dev/lf-only\n");
+  EXPECT_TRUE(LoadPortRegistry(file).empty());
+  WriteRaw("[COM1]");
+  EXPECT_TRUE(LoadPortRegistry(file).empty());
+
+  // Registering repairs the file.
+  WriteRaw("\x01\x02\r\n[COM2]\r\n/dev/two\r\n[COM"s);
+  EXPECT_EQ(RegisterPort(file, "/dev/new"), 1);
+  EXPECT_EQ(LoadPortRegistry(file), (std::vector<PortEntry>{{1, "/dev/new"}, {2, "/dev/two"}}));
+}
+
+TEST_F(PortRegistryTest, ConcurrentRegistrationsGetDistinctNumbers) {
+  constexpr int kThreads = 8;
+  constexpr int kProcesses = 4;
+  constexpr int kPerWorker = 5;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      bool ok = true;
+      for (int i = 0; i < kPerWorker; ++i) {
+        ok = ok && RegisterPort(file, "/dev/proc" + std::to_string(p) + "-" + std::to_string(i))
+                       .has_value();
+      }
+      ::_exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  std::vector<std::thread> threads;
+  std::vector<std::vector<int>> numbers(kThreads);
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kPerWorker; ++i) {
+        numbers[t].push_back(
+            RegisterPort(file, "/dev/thr" + std::to_string(t) + "-" + std::to_string(i))
+                .value_or(-1));
+      }
+    });
+  }
+  for (auto& th : threads) {
+    th.join();
+  }
+  for (const pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const std::vector<PortEntry> entries = LoadPortRegistry(file);
+  ASSERT_EQ(entries.size(), static_cast<std::size_t>((kThreads + kProcesses) * kPerWorker));
+  std::set<int> distinct;
+  for (const PortEntry& e : entries) {
+    distinct.insert(e.number);
+  }
+  EXPECT_EQ(distinct.size(), entries.size());
+  EXPECT_EQ(*distinct.begin(), 1);
+  EXPECT_EQ(*distinct.rbegin(), static_cast<int>(entries.size()));
+  for (int t = 0; t < kThreads; ++t) {
+    for (int i = 0; i < kPerWorker; ++i) {
+      EXPECT_EQ(LookupPort(file, numbers[t][i]),
+                "/dev/thr" + std::to_string(t) + "-" + std::to_string(i));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora::link

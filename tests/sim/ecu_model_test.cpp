@@ -1,0 +1,184 @@
+#include "sim/ecu_model.h"
+
+#include <gtest/gtest.h>
+
+#include "core/hex.h"
+#include "link/ecu_frame.h"
+
+namespace velmora::sim {
+namespace {
+
+Bytes Hex(std::string_view h) {
+  return core::HexToBin(h).value();
+}
+
+Bytes Request(std::uint8_t command, const Bytes& data = {}) {
+  return link::RequestFrame(command, data).value();
+}
+
+// Sends a request and returns the answer frame, checking the framing every
+// answer must have.
+Bytes Ask(EcuModel& ecu, std::uint8_t command, const Bytes& data = {}) {
+  const auto reply = ecu.Answer(Request(command, data));
+  EXPECT_TRUE(reply.has_value());
+  if (!reply) {
+    return {};
+  }
+  const Bytes& f = reply->frame;
+  EXPECT_GE(f.size(), 6u);
+  EXPECT_EQ(f[0], 0x42);
+  EXPECT_EQ(f[1], 0x01);
+  EXPECT_EQ(f[2] + 2u, f.size());
+  EXPECT_EQ(f[3], command);
+  EXPECT_EQ(link::CheckXor(f), 0) << "check byte";
+  return f;
+}
+
+Bytes DataOf(const Bytes& answer) {
+  return Bytes(answer.begin() + 5, answer.end() - 1);
+}
+
+TEST(EcuModel, IdentificationFramesOfEveryHardware) {
+  EcuModel nex(SimSetup{Hardware::kNex});
+  EXPECT_EQ(core::BinToHex(Ask(nex, 0x21)),
+            "420142210003051809201947415345435520534551204E45584857203843594C2052303320202020202020"
+            "000000010000200000004E455848572D3843594C2D5230334E");
+
+  EcuModel blank(SimSetup{Hardware::kBlank});
+  EXPECT_EQ(core::BinToHex(Ask(blank, 0x21)), "4201422100" + std::string(76, 'F') +
+                                                  "FEFE000000002000000" + "0" +
+                                                  std::string(28, 'F') + "00");
+
+  const struct {
+    Hardware hw;
+    std::string version;
+    std::string text;
+    std::string signature;
+  } cases[] = {{Hardware::kThird, "020711032018", "GASECU SEQ 3RDHW 6CYL R02", "3RDHW-6CYL-R02"},
+               {Hardware::kSecond, "010905062016", "GASECU SEQ 2NDHW 4CYL R01", "2NDHW-4CYL-R01"}};
+  for (const auto& c : cases) {
+    EcuModel ecu(SimSetup{c.hw});
+    const Bytes f = Ask(ecu, 0x21);
+    ASSERT_EQ(f.size(), 68u);
+    const Bytes d = DataOf(f);
+    EXPECT_EQ(core::BinToHex(Bytes(d.begin(), d.begin() + 6)), c.version);
+    std::string text(d.begin() + 6, d.begin() + 38);
+    EXPECT_EQ(text, c.text + std::string(32 - c.text.size(), ' '));
+    EXPECT_EQ(std::string(d.begin() + 48, d.begin() + 62), c.signature);
+    // The hardware's cylinder count is the same in block 3 and the
+    // connection block.
+    const Bytes b3 = DataOf(Ask(ecu, 0x0E));
+    const Bytes coll = DataOf(Ask(ecu, 0x30));
+    EXPECT_EQ(coll[12] + 256 * coll[13], b3[1]);
+  }
+}
+
+TEST(EcuModel, BankChunksRoundTripInEveryBankAndStayInRange) {
+  EcuModel ecu(SimSetup{});
+  const struct { std::uint8_t read, write; } banks[] = {{0x12, 0x13}, {0x16, 0x17}, {0x78, 0x79}};
+  const std::pair<int, int> chunks[] = {{0, 110}, {110, 110}, {220, 110}, {330, 110}, {440, 112}};
+  for (const auto& bank : banks) {
+    for (const auto& [addr, count] : chunks) {
+      Bytes data = {static_cast<std::uint8_t>(addr & 0xFF), static_cast<std::uint8_t>(addr >> 8),
+                    static_cast<std::uint8_t>(count)};
+      Bytes values;
+      for (int i = 0; i < count; ++i) {
+        values.push_back(static_cast<std::uint8_t>(bank.write + addr + i));
+      }
+      Bytes write = data;
+      write.insert(write.end(), values.begin(), values.end());
+      const auto written = ecu.Answer(Request(bank.write, write));
+      ASSERT_TRUE(written);
+      EXPECT_TRUE(written->memory_changed);
+      EXPECT_EQ(written->frame,
+                (Bytes{0x42, 0x01, 0x04, bank.write, 0x00,
+                       static_cast<std::uint8_t>(0x42 ^ 0x01 ^ 0x04 ^ bank.write)}));
+      const Bytes read = Ask(ecu, bank.read, data);
+      EXPECT_EQ(read[2], count + 4);
+      EXPECT_EQ(DataOf(read), values);
+    }
+  }
+  // The chunk at 330 as the workstation asks for it.
+  EXPECT_EQ(Ask(ecu, 0x12, {0x4A, 0x01, 0x6E}).size(), 116u);
+  // Past the end, a zero count, a count that does not match: refused.
+  for (const Bytes& bad :
+       {Bytes{0xB8, 0x01, 0x71}, Bytes{0, 0, 0}, Bytes{0xFF, 0xFF, 1}, Bytes{0}}) {
+    const Bytes f = Ask(ecu, 0x12, bad);
+    EXPECT_EQ(f.size(), 6u);
+    EXPECT_NE(f[4], 0x00);
+  }
+  EXPECT_NE(Ask(ecu, 0x13, {0, 0, 3, 1, 2})[4], 0x00);
+}
+
+TEST(EcuModel, CompanionRecordTablesAndBlocks) {
+  EcuModel ecu(SimSetup{});
+  const Bytes record = Hex("00112233445566778899AABBCCDDEEFF");
+  EXPECT_EQ(Ask(ecu, 0x32, record)[4], 0x00);
+  EXPECT_EQ(DataOf(Ask(ecu, 0x31)), record);
+  EXPECT_NE(Ask(ecu, 0x32, Bytes(15, 0))[4], 0x00);
+
+  for (const std::uint8_t t : {0x1B, 0x1C, 0x20, 0x1F}) {
+    const Bytes f = Ask(ecu, t);
+    EXPECT_EQ(f.size(), 127u);
+    EXPECT_EQ(f[2], 0x7D);
+  }
+  // The result table takes its 120 cells from the reset frame.
+  const Bytes reset = Request(0x40, Bytes(120, 0));
+  EXPECT_EQ(reset.size(), 125u);
+  EXPECT_EQ(reset[2], 0x7B);
+  ASSERT_TRUE(ecu.Answer(reset));
+  Bytes risult = DataOf(Ask(ecu, 0x20));
+  EXPECT_EQ(Bytes(risult.begin() + 1, risult.end()), Bytes(120, 0));
+  Bytes cells(120);
+  cells[5] = 0xFB;  // -5
+  EXPECT_EQ(Ask(ecu, 0x40, cells)[4], 0x00);
+  risult = DataOf(Ask(ecu, 0x20));
+  EXPECT_EQ(Bytes(risult.begin() + 1, risult.end()), cells);
+  EXPECT_NE(Ask(ecu, 0x40, Bytes(119, 0))[4], 0x00);
+  // The other resets clear their table and keep its header byte.
+  for (const auto& [clear, read] : {std::pair{0x1D, 0x1B}, {0x1E, 0x1C}, {0x3F, 0x1F}}) {
+    const Bytes before = DataOf(Ask(ecu, read));
+    EXPECT_NE(Bytes(before.begin() + 1, before.end()), Bytes(120, 0));
+    EXPECT_EQ(Ask(ecu, clear)[4], 0x00);
+    const Bytes after = DataOf(Ask(ecu, read));
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(Bytes(after.begin() + 1, after.end()), Bytes(120, 0));
+  }
+
+  EXPECT_EQ(core::BinToHex(Ask(ecu, 0x0D)).substr(0, 10), "4201180D00");
+  EXPECT_EQ(core::BinToHex(Ask(ecu, 0x0E)).substr(0, 10), "42014F0E00");
+  EXPECT_EQ(core::BinToHex(Ask(ecu, 0x30)).substr(0, 10), "4201143000");
+  Bytes block2(20);
+  block2[3] = 0xFF;
+  EXPECT_EQ(Ask(ecu, 0x10, block2)[4], 0x00);
+  EXPECT_EQ(DataOf(Ask(ecu, 0x0D)), block2);
+  EXPECT_NE(Ask(ecu, 0x10, Bytes(21, 0))[4], 0x00);
+  Bytes block3 = DataOf(Ask(ecu, 0x0E));
+  block3[1] = 6;
+  EXPECT_EQ(Ask(ecu, 0x11, block3)[4], 0x00);
+  EXPECT_EQ(DataOf(Ask(ecu, 0x0E)), block3);
+  const Bytes coll = DataOf(Ask(ecu, 0x30));
+  EXPECT_EQ(coll[12], 6);
+  EXPECT_EQ(coll[13], 0);
+}
+
+TEST(EcuModel, SlowUnknownAndBrokenRequests) {
+  EcuModel ecu(SimSetup{Hardware::kNex, 2'000'000});
+  const auto slow = ecu.Answer(Hex("4102031555"));
+  ASSERT_TRUE(slow);
+  EXPECT_EQ(slow->busy_us, 2'000'000);
+  EXPECT_EQ(slow->frame[4], 0x00);
+
+  const Bytes unknown = Ask(ecu, 0x99, {1, 2});
+  EXPECT_EQ(unknown.size(), 6u);
+  EXPECT_NE(unknown[4], 0x00);
+
+  // No answer: wrong check byte, wrong length byte, wrong start, too short.
+  for (const std::string_view bad :
+       {"4102032160", "4102042161", "4202032162", "41020321", "", "41020221"}) {
+    EXPECT_FALSE(ecu.Answer(Hex(bad))) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace velmora::sim

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "core/hex.h"
+#include "link/ecu_frame.h"
+#include "sim/fault_injector.h"
+#include "sim/options.h"
+#include "sim/request_splitter.h"
+
+namespace velmora::sim {
+namespace {
+
+const Bytes kAnswer = core::HexToBin("42011430009A02000512091400190106800800040067").value();
+
+// The fault each of the first n requests gets.
+std::vector<FaultKind> Kinds(const FaultOptions& o, int n) {
+  FaultInjector f(o);
+  std::vector<FaultKind> kinds;
+  for (int i = 0; i < n; ++i) {
+    kinds.push_back(f.Shape(kAnswer).kind);
+  }
+  return kinds;
+}
+
+TEST(FaultInjector, EachFaultHitsEveryNthRequestAndShapesTheAnswer) {
+  using K = FaultKind;
+  EXPECT_EQ(Kinds(FaultOptions{}, 3), (std::vector<K>{K::kNone, K::kNone, K::kNone}));
+  EXPECT_EQ(Kinds(FaultOptions{.drop_every = 2}, 4),
+            (std::vector<K>{K::kNone, K::kDrop, K::kNone, K::kDrop}));
+  EXPECT_EQ(Kinds(FaultOptions{.silent_after = 2}, 4),
+            (std::vector<K>{K::kNone, K::kNone, K::kSilent, K::kSilent}));
+
+  FaultInjector bad_xor(FaultOptions{.bad_xor_every = 1});
+  const ShapedAnswer x = bad_xor.Shape(kAnswer);
+  ASSERT_TRUE(x.bytes);
+  EXPECT_EQ(x.bytes->size(), kAnswer.size());
+  EXPECT_NE(link::CheckXor(*x.bytes), 0);
+  EXPECT_TRUE(std::equal(kAnswer.begin(), kAnswer.end() - 1, x.bytes->begin()));
+
+  FaultInjector truncate(FaultOptions{.truncate_every = 1});
+  const ShapedAnswer t = truncate.Shape(kAnswer);
+  ASSERT_TRUE(t.bytes);
+  EXPECT_EQ(*t.bytes, Bytes(kAnswer.begin(), kAnswer.begin() + 11));
+
+  FaultInjector garbage(FaultOptions{.garbage_every = 1});
+  const ShapedAnswer g = garbage.Shape(kAnswer);
+  ASSERT_TRUE(g.bytes);
+  EXPECT_EQ(g.bytes->size(), kAnswer.size());
+  EXPECT_EQ(std::count(g.bytes->begin(), g.bytes->end(), link::kAnswerFirst), 0);
+
+  FaultInjector delay(FaultOptions{.delay_every = 3, .delay_ms = 700});
+  EXPECT_EQ(delay.Shape(kAnswer).extra_delay_us, 0);
+  EXPECT_EQ(delay.Shape(kAnswer).extra_delay_us, 0);
+  const ShapedAnswer d = delay.Shape(kAnswer);
+  EXPECT_EQ(d.extra_delay_us, 700'000);
+  EXPECT_EQ(d.bytes, kAnswer);
+  EXPECT_EQ(delay.RequestsSeen(), 3);
+
+  FaultInjector drop(FaultOptions{.drop_every = 1});
+  EXPECT_FALSE(drop.Shape(kAnswer).bytes);
+}
+
+TEST(RequestSplitter, FindsFramesInNoiseAcrossReadsAndDropsStalePieces) {
+  RequestSplitter s(50'000);
+  const Bytes a = core::HexToBin("4102032161").value();
+  const Bytes b = core::HexToBin("4102061200006E39").value();
+  Bytes stream = {0x00, 0x41, 0x41, 0x02, 0x01};  // noise, a bad length
+  stream.insert(stream.end(), a.begin(), a.end());
+  stream.insert(stream.end(), b.begin(), b.begin() + 3);
+  EXPECT_EQ(s.Feed(stream, 1000), (std::vector<Bytes>{a}));
+  EXPECT_EQ(s.Feed(Bytes(b.begin() + 3, b.end()), 2000), (std::vector<Bytes>{b}));
+
+  // A piece followed by a long silence is thrown away.
+  EXPECT_TRUE(s.Feed(Bytes(b.begin(), b.begin() + 4), 10'000).empty());
+  EXPECT_EQ(s.Feed(a, 100'000), (std::vector<Bytes>{a}));
+}
+
+TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
+  const std::vector<std::string_view> args = {"--hw",
+                                              "3rd",
+                                              "--device",
+                                              "/dev/ttyS1",
+                                              "--root=/opt/v",
+                                              "--port",
+                                              "3",
+                                              "--state",
+                                              "/tmp/st",
+                                              "--baud",
+                                              "57600",
+                                              "--proc-us",
+                                              "250",
+                                              "--slow-ms",
+                                              "900",
+                                              "--log",
+                                              "--drop-every",
+                                              "5",
+                                              "--bad-xor-every",
+                                              "6",
+                                              "--truncate-every",
+                                              "7",
+                                              "--delay-every",
+                                              "8",
+                                              "--delay-ms",
+                                              "1200",
+                                              "--garbage-every",
+                                              "9",
+                                              "--silent-after",
+                                              "10"};
+  std::string error;
+  const auto o = ParseSimOptions(args, error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->hardware, Hardware::kThird);
+  EXPECT_EQ(o->device, "/dev/ttyS1");
+  EXPECT_EQ(o->root, "/opt/v");
+  EXPECT_EQ(o->port, 3);
+  EXPECT_EQ(o->state_file, "/tmp/st");
+  EXPECT_EQ(o->baud, 57600);
+  EXPECT_EQ(o->proc_us, 250);
+  EXPECT_EQ(o->slow_ms, 900);
+  EXPECT_TRUE(o->log);
+  EXPECT_EQ(o->faults.drop_every, 5);
+  EXPECT_EQ(o->faults.bad_xor_every, 6);
+  EXPECT_EQ(o->faults.truncate_every, 7);
+  EXPECT_EQ(o->faults.delay_every, 8);
+  EXPECT_EQ(o->faults.delay_ms, 1200);
+  EXPECT_EQ(o->faults.garbage_every, 9);
+  EXPECT_EQ(o->faults.silent_after, 10);
+
+  const auto defaults = ParseSimOptions({}, error);
+  ASSERT_TRUE(defaults);
+  EXPECT_EQ(defaults->hardware, Hardware::kNex);
+  EXPECT_EQ(defaults->port, -1);
+  EXPECT_EQ(defaults->baud, 115200);
+  EXPECT_EQ(defaults->faults.silent_after, -1);
+
+  const std::vector<std::vector<std::string_view>> bad = {
+      {"--hw", "4th"},        {"--port", "256"},     {"--port"},     {"--baud", "fast"},
+      {"--drop-every", "-1"}, {"--frobnicate", "1"}, {"--state", ""}};
+  for (const auto& b : bad) {
+    error.clear();
+    EXPECT_FALSE(ParseSimOptions(b, error)) << b[0];
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace
+}  // namespace velmora::sim
