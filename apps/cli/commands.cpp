@@ -79,6 +79,9 @@ int Send(const CliOptions& options) {
   }
   const link::CustomAnswer answer = link.Ecu().InviaComandoCustom(options.command[1]);
   Out(answer.text);
+  if (answer.code == link::kInvalidRequest) {
+    Err("not a frame in hexadecimal digits: " + options.command[1]);
+  }
   return answer.code == link::kOk ? exit_code::kOk : exit_code::kFailed;
 }
 

@@ -1,0 +1,268 @@
+#pragma once
+
+// Real processes for the end-to-end tests and the benchmark: a private
+// installation root per test, the virtual ECU, and velmora-cli runs with
+// bounded waits. Nothing here sleeps: every wait is a poll on a descriptor
+// with a deadline.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/files.h"
+#include "core/text.h"
+
+extern char** environ;
+
+namespace velmora::e2e {
+
+namespace fs = std::filesystem;
+
+inline std::string StageBin() {
+  const char* stage = std::getenv("VELMORA_STAGE");
+  return std::string(stage != nullptr ? stage : "") + "/bin";
+}
+
+// Milliseconds left until `deadline`, never negative.
+inline int MsLeft(std::chrono::steady_clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        deadline - std::chrono::steady_clock::now())
+                        .count();
+  return left < 0 ? 0 : static_cast<int>(left);
+}
+
+// Appends whatever `fd` has ready; false at end of file or error.
+inline bool Drain(int fd, std::string& into) {
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n > 0) {
+      into.append(buf, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+  }
+}
+
+// An installation of its own: bin/ with copies of the link server and the
+// command-line tool (so that link servers are told apart by folder) and the
+// staged SetCom.ini, with chosen keys replaced.
+using SetComValues = std::vector<std::pair<std::string, std::string>>;
+
+class TempRoot {
+ public:
+  explicit TempRoot(const SetComValues& setcom_values = {}) {
+    char pattern[] = "/tmp/velmora-e2e-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    root_ = made != nullptr ? made : "";
+    std::error_code ec;
+    fs::create_directories(fs::path(root_) / "bin", ec);
+    for (const char* name : {"LinkSrv", "velmora-cli"}) {
+      fs::copy_file(StageBin() + "/" + name, fs::path(root_) / "bin" / name, ec);
+    }
+    std::vector<std::string> lines;
+    (void)core::LeggiRighe(StageBin() + "/SetCom.ini", lines);
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+      for (const auto& [key, value] : setcom_values) {
+        if (core::EqualsNoCase(core::Trim(lines[i]), key)) {
+          lines[i + 1] = value;
+        }
+      }
+    }
+    (void)core::WriteFileAtomic(Bin() + "/SetCom.ini", core::JoinCrLf(lines));
+  }
+  TempRoot(const TempRoot&) = delete;
+  TempRoot& operator=(const TempRoot&) = delete;
+  ~TempRoot() {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  [[nodiscard]] const std::string& Root() const { return root_; }
+  [[nodiscard]] std::string Bin() const { return root_ + "/bin"; }
+
+ private:
+  std::string root_;
+};
+
+// A started process whose standard output and error come back on pipes.
+class Process {
+ public:
+  Process(const std::string& exe, const std::vector<std::string>& args) {
+    int out[2];
+    int err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
+      return;
+    }
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
+    std::vector<std::string> all{exe};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) {
+      argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
+      pid_ = pid;
+      // A descriptor that becomes readable when the process ends.
+      pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    }
+    posix_spawn_file_actions_destroy(&fa);
+    ::close(out[1]);
+    ::close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+    ::fcntl(out_, F_SETFL, O_NONBLOCK);
+    ::fcntl(err_, F_SETFL, O_NONBLOCK);
+  }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process() {
+    if (pid_ > 0 && !exited_) {
+      ::kill(pid_, SIGKILL);
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+    }
+    for (const int fd : {out_, err_, pidfd_}) {
+      if (fd >= 0) {
+        ::close(fd);
+      }
+    }
+  }
+
+  [[nodiscard]] bool Started() const { return pid_ > 0 && pidfd_ >= 0; }
+
+  // The first line of standard output, waiting at most `ms`.
+  [[nodiscard]] std::optional<std::string> FirstLine(int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      if (const auto nl = out_text.find('\n'); nl != std::string::npos) {
+        return out_text.substr(0, nl);
+      }
+      pollfd p{out_, POLLIN, 0};
+      if (::poll(&p, 1, MsLeft(deadline)) <= 0 || !Drain(out_, out_text)) {
+        if (out_text.find('\n') == std::string::npos) {
+          return std::nullopt;
+        }
+      }
+    }
+  }
+
+  // Waits at most `ms` for the exit, collecting the output; the exit code,
+  // or nullopt when the process had to be killed.
+  [[nodiscard]] std::optional<int> Wait(int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    bool out_open = true;
+    bool err_open = true;
+    for (;;) {
+      pollfd p[3] = {{pidfd_, POLLIN, 0},
+                     {out_open ? out_ : -1, POLLIN, 0},
+                     {err_open ? err_ : -1, POLLIN, 0}};
+      const int r = ::poll(p, 3, MsLeft(deadline));
+      if (r < 0 && errno == EINTR) {
+        continue;
+      }
+      if (p[1].revents != 0) {
+        out_open = Drain(out_, out_text);
+      }
+      if (p[2].revents != 0) {
+        err_open = Drain(err_, err_text);
+      }
+      if (p[0].revents != 0) {
+        break;
+      }
+      if (r == 0) {
+        return std::nullopt;  // the destructor kills it
+      }
+    }
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    exited_ = true;
+    // Whatever the process wrote before it ended; a child of it may still
+    // hold the pipes, so read what is there instead of waiting for the end.
+    (void)Drain(out_, out_text);
+    (void)Drain(err_, err_text);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  std::string out_text;
+  std::string err_text;
+
+ private:
+  pid_t pid_ = -1;
+  int pidfd_ = -1;
+  int out_ = -1;
+  int err_ = -1;
+  bool exited_ = false;
+};
+
+// The virtual ECU serving a root; its first output line names its device
+// and port number.
+class Sim {
+ public:
+  Sim(const TempRoot& root, std::vector<std::string> args)
+      : process_(StageBin() + "/velmora-ecusim", WithRoot(root, std::move(args))) {
+    if (!process_.Started()) {
+      return;
+    }
+    if (const auto line = process_.FirstLine(10'000)) {
+      const auto parts = core::Split(*line, ' ');
+      if (parts.size() == 2) {
+        device_ = parts[0];
+        port_ = core::ParseInt32(parts[1]).value_or(-1);
+      }
+    }
+  }
+  [[nodiscard]] bool Ready() const { return port_ >= 0; }
+  [[nodiscard]] int Port() const { return port_; }
+  [[nodiscard]] const std::string& Device() const { return device_; }
+  [[nodiscard]] std::string Errors() { return process_.err_text; }
+
+ private:
+  static std::vector<std::string> WithRoot(const TempRoot& root, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--root", root.Root()});
+    return args;
+  }
+  Process process_;
+  std::string device_;
+  int port_ = -1;
+};
+
+struct CliRun {
+  std::optional<int> exit_code;  // nullopt: it hung and was killed
+  std::string out;
+  std::string err;
+};
+
+inline CliRun RunCli(const TempRoot& root, const std::vector<std::string>& args,
+                     int timeout_ms = 30'000) {
+  Process p(root.Bin() + "/velmora-cli", args);
+  CliRun run;
+  if (p.Started()) {
+    run.exit_code = p.Wait(timeout_ms);
+  }
+  run.out = p.out_text;
+  run.err = p.err_text;
+  return run;
+}
+
+}  // namespace velmora::e2e
