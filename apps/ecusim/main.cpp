@@ -60,6 +60,9 @@ int main(int argc, char** argv) {
   sigaddset(&stop_set, SIGINT);
   sigset_t wait_mask;
   sigprocmask(SIG_BLOCK, &stop_set, &wait_mask);
+  // Even when started with them blocked, the waits must let them in.
+  sigdelset(&wait_mask, SIGTERM);
+  sigdelset(&wait_mask, SIGINT);
   struct sigaction sa {};
   sa.sa_handler = OnStopSignal;
   sigemptyset(&sa.sa_mask);

@@ -117,11 +117,13 @@ Bytes LinkServer::SendFrame(std::span<const std::uint8_t> frame) {
 }
 
 Bytes LinkServer::SetEcuWait(std::span<const std::uint8_t> payload) {
-  if (!payload.empty()) {
-    std::int64_t ms = 0;
-    for (std::size_t i = 0; i < payload.size() && i < 4; ++i) {
-      ms |= static_cast<std::int64_t>(payload[i]) << (8 * i);
-    }
+  std::int64_t ms = 0;
+  for (std::size_t i = 0; i < payload.size() && i < 4; ++i) {
+    ms |= static_cast<std::int64_t>(payload[i]) << (8 * i);
+  }
+  // A wait of 0 (a missing setting on the workstation's side) could never
+  // see an answer; the wait in force is kept instead.
+  if (ms > 0) {
     ecu_wait_us_ = ms * 1000;
   }
   return Reply(reply_status::kDone);

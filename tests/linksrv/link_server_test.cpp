@@ -130,6 +130,8 @@ TEST_F(LinkServerTest, EcuFrameRepliesWithTheWholeAnswerOrAFailureStatus) {
   opener.lines["/dev/ecu-a"].ecu = nullptr;
   ASSERT_EQ(Send(MsgType::kSetEcuWait, {0x2C, 0x01, 0, 0}).result, kOk);
   EXPECT_EQ(server.EcuWaitUs(), 300'000);
+  ASSERT_EQ(Send(MsgType::kSetEcuWait, {0, 0, 0, 0}).result, kOk);
+  EXPECT_EQ(server.EcuWaitUs(), 300'000) << "a zero wait keeps the wait in force";
   const std::int64_t before = clock.now;
   r = Send(MsgType::kEcuFrame, Hex("4102030E4E"));
   EXPECT_EQ(clock.now - before, 300'000);
