@@ -52,6 +52,21 @@ inline constexpr std::uint8_t kSlow = 0x15;
 inline constexpr std::uint8_t kMainWrite = 0x69;
 inline constexpr std::uint8_t kReadConnection = 0x30;
 inline constexpr std::uint8_t kEraseErrors = 0x0B;
+inline constexpr std::uint8_t kReadLive = 0x0C;  // the main live record
+// Block writes of the calibration sections.
+inline constexpr std::uint8_t kWriteRitCom = 0x3D;
+inline constexpr std::uint8_t kWriteComTridx = 0x7B;
+inline constexpr std::uint8_t kWriteComTgasx = 0x7D;
+inline constexpr std::uint8_t kWriteComPgasx = 0x7F;
+inline constexpr std::uint8_t kWriteComPbenx = 0x81;
+inline constexpr std::uint8_t kWriteComSmag = 0x5E;
+inline constexpr std::uint8_t kWriteLambdaEmulation = 0x42;
+inline constexpr std::uint8_t kWriteObdData = 0x45;
+inline constexpr std::uint8_t kWriteObdData2 = 0x63;
+inline constexpr std::uint8_t kWriteDirectInjection = 0x52;
+inline constexpr std::uint8_t kWriteObdErrors = 0x9C;
+inline constexpr std::uint8_t kObdProtocolTrial = 0x46;
+inline constexpr std::uint8_t kAcquisition = 0x5C;  // a slow command with one data byte
 }  // namespace cmd
 
 // Exclusive-or of all bytes; 0 for none.

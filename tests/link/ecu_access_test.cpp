@@ -283,9 +283,9 @@ TEST(SlowCommand, SequenceOrderAndRestoreOnEveryPath) {
   int entry5_reads = 0;
   const auto read_entry5 = [&] {
     ++entry5_reads;
-    return e.access.Comando(0x30, {});
+    return e.access.Comando(cmd::kReadConnection, {});
   };
-  const Bytes frame = RequestFrame(0x5C, Bytes{4}).value();
+  const Bytes frame = RequestFrame(cmd::kAcquisition, Bytes{4}).value();
   ASSERT_EQ(SequenzaComandoLento(e.access, frame, read_entry5), kOk);
   EXPECT_EQ(e.Types(), (std::vector<int>{4, 6, 8, 6, 8, 6, 4}));
   EXPECT_EQ(e.ParameterValues(), (std::vector<int>{2, 6}));

@@ -1,0 +1,106 @@
+// Exchanges of entry-sized ECU frames through the pipe channel, LinkSrv and
+// the virtual ECU at 115200 baud: the time per exchange against the time the
+// bytes need on the wire. Prints figures; never judges them.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "core/session_flags.h"
+#include "link/ecu_access.h"
+#include "link/ecu_frame.h"
+#include "link/link_startup.h"
+#include "link/pipe_channel.h"
+#include "platform/fake/fakes.h"
+#include "platform/posix/poll_event_pump.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/proc_process_list.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+
+using namespace velmora;
+
+constexpr int kExchanges = 1000;
+constexpr int kWarmUp = 10;
+constexpr int kBaud = 115200;
+constexpr double kBitsPerByte = 10.0;  // start bit, 8 data bits, stop bit
+constexpr std::int64_t kPipeTimeoutUs = 5'000'000;
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "link_bench: %s\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main() {
+  if (std::getenv("VELMORA_STAGE") == nullptr) {
+    ::setenv("VELMORA_STAGE", VELMORA_STAGE_DEFAULT, 0);
+  }
+  e2e::TempRoot root(e2e::SetComValues{{"[AttesaGlobale_usec]", "1000000"}});
+  e2e::Sim sim(root, {"--hw", "nex", "--baud", std::to_string(kBaud)});
+  if (!sim.Ready()) {
+    return Fail("the virtual ECU did not start");
+  }
+
+  platform::FakeMessageBox box;
+  platform::PosixClock clock;
+  platform::PollEventPump pump;
+  platform::ProcProcessList processes;
+  core::SessionFlags flags;
+  const core::PathTable paths = core::FillPathTable(root.Root());
+  link::ModPipe pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
+                     link::LinkLocationFor(paths));
+  link::EcuAccess ecu(pipe, link::LinkTimes{kPipeTimeoutUs, 1'000'000, 1});
+  if (!link::StartLink(pipe) || link::SendLinkInit(pipe, kPipeTimeoutUs) != link::kOk) {
+    return Fail("the link server did not start");
+  }
+  const std::uint8_t port[1] = {static_cast<std::uint8_t>(sim.Port())};
+  const std::string profile = "//115200,8N1";
+  if (ecu.ImpostaAttesaEcu(false) != link::kOk ||
+      ecu.Messaggio(link::MsgType::kSetProfiles, Bytes(profile.begin(), profile.end())) !=
+          link::kOk ||
+      ecu.Messaggio(link::MsgType::kOpenPort, port) != link::kOk ||
+      pipe.Last().header.link_state != 1) {
+    return Fail("no ECU on the virtual port");
+  }
+
+  // The live record (0x0C, 120 data bytes) when the virtual ECU knows it,
+  // otherwise a tuning table of the same size.
+  Bytes frame = link::RequestFrame(link::cmd::kReadLive).value();
+  Bytes answer;
+  if (ecu.InviaComando(frame, &answer) != link::kOk || answer.size() < 126 || answer[4] != 0) {
+    frame = link::RequestFrame(link::cmd::kReadTBenz).value();
+  }
+  std::vector<double> times_us;
+  times_us.reserve(kExchanges);
+  std::size_t answer_size = 0;
+  for (int i = 0; i < kWarmUp + kExchanges; ++i) {
+    const std::int64_t start = clock.NowMicros();
+    if (ecu.InviaComando(frame, &answer) != link::kOk) {
+      return Fail("an exchange failed");
+    }
+    const std::int64_t end = clock.NowMicros();
+    if (i >= kWarmUp) {
+      times_us.push_back(static_cast<double>(end - start));
+    }
+    answer_size = answer.size();
+  }
+  (void)link::ShutdownLink(pipe, kPipeTimeoutUs);
+
+  std::sort(times_us.begin(), times_us.end());
+  const double median = times_us[times_us.size() / 2];
+  const double p90 = times_us[times_us.size() * 9 / 10];
+  const double wire_us =
+      static_cast<double>(frame.size() + answer_size) * kBitsPerByte * 1e6 / kBaud;
+  std::printf("exchanges:            %d of command 0x%02X (%zu request + %zu answer bytes)\n",
+              kExchanges, frame[3], frame.size(), answer_size);
+  std::printf("wire time:            %.0f us at %d baud\n", wire_us, kBaud);
+  std::printf("median per exchange:  %.0f us\n", median);
+  std::printf("90th percentile:      %.0f us\n", p90);
+  std::printf("fastest / slowest:    %.0f / %.0f us\n", times_us.front(), times_us.back());
+  std::printf("median / wire time:   %.3f\n", median / wire_us);
+  return 0;
+}
