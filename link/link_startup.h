@@ -16,10 +16,10 @@ namespace velmora::link {
 // Where this installation's link server lives.
 [[nodiscard]] LinkLocation LinkLocationFor(const core::PathTable& paths);
 
-// Start-up step 3: end link servers left running by an earlier run.
+// At start, before anything else: end link servers left running by an earlier run.
 void KillStaleLink(ModPipe& pipe);
 
-// Start-up step 8: start the link server on its pipes (boxes on failure).
+// At start: start the link server on its pipes (boxes on failure).
 bool StartLink(ModPipe& pipe);
 
 // The payload of message 14: the program's executable file name when a
@@ -27,11 +27,11 @@ bool StartLink(ModPipe& pipe);
 [[nodiscard]] std::string ClientName(platform::ProcessList& processes,
                                      std::string_view own_exe_name);
 
-// Start-up step 11: message 14 with ClientName.
+// At start, once the settings are read: message 14 with ClientName.
 int SendClientName(ModPipe& pipe, platform::ProcessList& processes, std::string_view own_exe_name,
                    std::int64_t timeout_us);
 
-// Start-up step 13: message 2 with one zero byte; the reply is not examined.
+// At start, last of the link steps: message 2 with one zero byte; the reply is not examined.
 int SendLinkInit(ModPipe& pipe, std::int64_t timeout_us);
 
 // At exit: message 1 when the link server runs. Returns the exchange's code,

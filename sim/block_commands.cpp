@@ -8,7 +8,6 @@ namespace {
 
 constexpr std::size_t kBlock2Size = 20;
 constexpr std::size_t kBlock3Size = 75;
-constexpr std::size_t kConnectionSize = 16;
 // The cylinder count: data byte 1 of block 3, and the 16-bit word at data
 // bytes 12..13 of the connection block, which must always agree.
 constexpr std::size_t kBlock3Cylinders = 1;

@@ -3,9 +3,20 @@
 #include <cstdlib>
 
 #include "core/text.h"
+#include "link/link_startup.h"
 #include "ui/frm_lingua.h"
 
 namespace velmora::app {
+
+void GuiStartupHost::KillStaleLink() {
+  link::KillStaleLink(pipe_);
+}
+
+void GuiStartupHost::StartLink() {
+  // A link server that cannot start has shown its box; the window still
+  // opens, it just cannot connect.
+  (void)link::StartLink(pipe_);
+}
 
 int GuiStartupHost::ChooseLanguageAtStartup(const core::ClsLingue& lingue) {
   // Scripted and headless runs name the language instead of being asked.
@@ -17,6 +28,14 @@ int GuiStartupHost::ChooseLanguageAtStartup(const core::ClsLingue& lingue) {
   ui::FrmLingua dialog(lingue);
   dialog.exec();
   return dialog.Chosen();
+}
+
+void GuiStartupHost::SendClientName() {
+  (void)link::SendClientName(pipe_, processes_, exe_name_, state_.set_com.attesa_pipe_usec);
+}
+
+void GuiStartupHost::SendLinkInit() {
+  (void)link::SendLinkInit(pipe_, state_.set_com.attesa_pipe_usec);
 }
 
 void GuiStartupHost::LoadMainWindow() {

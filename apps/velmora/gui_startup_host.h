@@ -1,22 +1,36 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "core/startup.h"
+#include "link/pipe_channel.h"
+#include "platform/process_list.h"
 #include "ui/main_window.h"
 
 namespace velmora::app {
 
-// The start-up services of the windowed workstation.
+// The start-up services of the windowed workstation: the link server on its
+// pipes, the language window, the main window.
 class GuiStartupHost : public core::StartupHost {
  public:
-  explicit GuiStartupHost(core::StartupState& state) : state_(state) {}
+  GuiStartupHost(core::StartupState& state, link::ModPipe& pipe, platform::ProcessList& processes,
+                 std::string exe_name)
+      : state_(state), pipe_(pipe), processes_(processes), exe_name_(std::move(exe_name)) {}
+
+  void KillStaleLink() override;
+  void StartLink() override;
   int ChooseLanguageAtStartup(const core::ClsLingue& lingue) override;
+  void SendClientName() override;
+  void SendLinkInit() override;
   void LoadMainWindow() override;
   [[nodiscard]] ui::MainWindow* Window() const { return window_.get(); }
 
  private:
   core::StartupState& state_;
+  link::ModPipe& pipe_;
+  platform::ProcessList& processes_;
+  std::string exe_name_;
   std::unique_ptr<ui::MainWindow> window_;
 };
 

@@ -5,20 +5,46 @@
 #include <filesystem>
 
 #include "apps/velmora/gui_startup_host.h"
+#include "core/paths.h"
+#include "core/session_flags.h"
 #include "core/text.h"
+#include "link/link_startup.h"
+#include "platform/posix/posix_clock.h"
 #include "platform/posix/proc_process_list.h"
+#include "platform/sys_io.h"
+#include "ui/qt_event_pump.h"
+#include "ui/qt_message_box.h"
+
+using namespace velmora;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  velmora::core::StartupState state;
-  velmora::app::GuiStartupHost host(state);
-  const std::string exe = velmora::platform::SelfExecutablePath();
-  const std::string exe_dir = std::filesystem::path(exe).parent_path().string();
-  velmora::core::RunStartup(state, host, exe_dir);
+
+  const std::filesystem::path exe(platform::SelfExecutablePath());
+  const std::string exe_dir = exe.parent_path().string();
+
+  core::SessionFlags flags;
+  platform::ProcProcessList processes;
+  platform::PosixClock clock;
+  ui::QtEventPump pump;
+  ui::QtMessageBox box;
+  // The link server is ended before the path table exists, so its location
+  // is worked out here from the same root.
+  const auto paths = core::FillPathTable(core::RootFromExecutableDir(exe_dir));
+  link::ModPipe pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
+                     link::LinkLocationFor(paths));
+
+  core::StartupState state;
+  app::GuiStartupHost host(state, pipe, processes, exe.filename().string());
+  core::RunStartup(state, host, exe_dir);
+  if (host.Window() != nullptr) {
+    box.SetParent(host.Window());
+  }
+
   // A scripted run (the demo without a display, the documentation's
   // screenshots) closes itself, optionally saving a picture of the window.
   if (const char* env = std::getenv("VELMORA_QUIT_AFTER_MS")) {
-    if (auto ms = velmora::core::ParseInt32(env); ms && *ms >= 0) {
+    if (auto ms = core::ParseInt32(env); ms && *ms >= 0) {
       QTimer::singleShot(*ms, &app, [&host] {
         const char* shot = std::getenv("VELMORA_SCREENSHOT");
         if (shot != nullptr && host.Window() != nullptr) {
@@ -29,5 +55,7 @@ int main(int argc, char** argv) {
       });
     }
   }
-  return app.exec();
+  const int rc = app.exec();
+  (void)link::ShutdownLink(pipe, state.set_com.attesa_pipe_usec);
+  return rc;
 }

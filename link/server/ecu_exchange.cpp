@@ -20,10 +20,11 @@ ExchangeOutcome ExchangeFrame(SerialPort& port, platform::Clock& clock,
   if (port.DiscardInput() != IoResult::kOk || port.Write(request) != IoResult::kOk) {
     return out;
   }
-  const std::optional<std::uint8_t> command =
-      request.size() > kCommandOffset ? std::optional<std::uint8_t>(request[kCommandOffset])
-                                      : std::nullopt;
-  AnswerAssembler assembler(command);
+  // Built in place: gcc 12 at -O2 wrongly warns about a copied
+  // optional<uint8_t> being read uninitialised.
+  AnswerAssembler assembler(request.size() > kCommandOffset
+                                ? std::optional<std::uint8_t>(request[kCommandOffset])
+                                : std::optional<std::uint8_t>());
   const std::int64_t deadline = clock.NowMicros() + wait_us;
   std::array<std::uint8_t, kReadChunk> buffer{};
   // The only read loop: a time-out, a signal or a partial read all come back

@@ -22,6 +22,16 @@ std::string ReadLink(const std::string& path) {
   return target.string();
 }
 
+// A process that has ended but not been reaped is not running: under an init
+// that does not reap, such entries would otherwise pass for live ones.
+bool IsZombie(const std::string& dir) {
+  std::ifstream in(dir + "/stat");
+  std::string stat;
+  std::getline(in, stat);
+  const auto close = stat.rfind(')');
+  return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
+
 std::string CommName(const std::string& dir) {
   std::ifstream in(dir + "/comm");
   std::string name;
@@ -47,6 +57,9 @@ std::vector<ProcessInfo> ProcProcessList::List() {
       continue;  // ended while we were looking
     }
     info.uid = st.st_uid;
+    if (IsZombie(dir)) {
+      continue;
+    }
     info.exe_path = ReadLink(dir + "/exe");
     // A deleted-and-replaced binary shows " (deleted)"; the name is what counts.
     const std::string deleted = " (deleted)";

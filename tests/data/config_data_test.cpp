@@ -131,7 +131,11 @@ int DataByteOfField(const MessageEntry& e, std::size_t field) {
 // 32-character text, serial and reserved (10), hardware signature (14).
 Bytes IdentityFrame(std::array<std::uint8_t, 6> version, std::string_view text,
                     std::string_view signature, std::uint8_t serial_seed) {
-  Bytes f{0x42, 0x01, 0x42, 0x21, 0x00};
+  Bytes f;
+  f.reserve(68);  // also keeps gcc 12 from a false array-bounds warning on the inserts
+  for (const std::uint8_t b : {0x42, 0x01, 0x42, 0x21, 0x00}) {
+    f.push_back(b);
+  }
   f.insert(f.end(), version.begin(), version.end());
   std::string padded(text);
   padded.resize(32, ' ');
