@@ -56,7 +56,12 @@ function(velmora_add_fuzzer name)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
-    # A short, bounded run from the corpus: finds shallow faults on every CI run.
-    add_test(NAME ${name}-run COMMAND ${name} -runs=20000 -max_len=4096 ${ARG_CORPUS})
+    # A short, bounded run from the corpus: finds shallow faults on every CI
+    # run. New inputs go to a scratch folder in the build tree (the first
+    # folder named), never into the committed corpus.
+    set(work ${CMAKE_BINARY_DIR}/fuzz/${name}-work)
+    file(MAKE_DIRECTORY ${work})
+    add_test(NAME ${name}-run
+      COMMAND ${name} -runs=20000 -max_total_time=15 -max_len=4096 ${work} ${ARG_CORPUS})
   endif()
 endfunction()
