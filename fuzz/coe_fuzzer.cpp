@@ -1,0 +1,85 @@
+// Arbitrary bytes as a coefficient file: written to a scratch folder and read
+// back through the file reader and the folder listing. Nothing may read past
+// its input, and an accepted record must survive being written out and read
+// again unchanged.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calib/coefficient_file.h"
+#include "core/files.h"
+
+namespace {
+
+std::string ScratchDir() {
+  static const std::string dir = [] {
+    char tmpl[] = "/tmp/velmora-coe-fuzz-XXXXXX";
+    const char* d = ::mkdtemp(tmpl);
+    return std::string(d != nullptr ? d : "/tmp");
+  }();
+  return dir;
+}
+
+std::string Join(const auto& values, std::size_t from, std::size_t count, std::size_t stride) {
+  std::string s;
+  for (std::size_t k = 0; k < count; ++k) {
+    s += (k > 0 ? "," : "") + std::to_string(values[from + k * stride]);
+  }
+  return s;
+}
+
+std::vector<std::string> Render(const velmora::calib::CoefficientRecord& r) {
+  namespace coe = velmora::calib::coe;
+  std::vector<std::string> l{coe::kNote,    r.note,
+                             coe::kId,      std::to_string(r.id),
+                             coe::kDivFact, std::to_string(r.div_fact),
+                             coe::kMRetta,  Join(r.m_retta, 0, coe::kLineEntries, 1),
+                             coe::kQRetta,  Join(r.q_retta, 0, coe::kLineEntries, 1),
+                             coe::kMMappa};
+  for (std::size_t c = 0; c < coe::kColumns; ++c) {
+    l.push_back(Join(r.m_mappa, c, coe::kRows, coe::kColumns));
+  }
+  l.push_back(coe::kQMappa);
+  for (std::size_t c = 0; c < coe::kColumns; ++c) {
+    l.push_back(Join(r.q_mappa, c, coe::kRows, coe::kColumns));
+  }
+  return l;
+}
+
+bool SameValues(const velmora::calib::CoefficientRecord& a,
+                const velmora::calib::CoefficientRecord& b) {
+  return a.id == b.id && a.div_fact == b.div_fact && a.m_retta == b.m_retta &&
+         a.q_retta == b.q_retta && a.m_mappa == b.m_mappa && a.q_mappa == b.q_mappa;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace velmora;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string dir = ScratchDir();
+  const std::string path = dir + "/input.COE";
+  if (!core::WriteFileAtomic(path, text)) {
+    return 0;
+  }
+  const auto rec = calib::ReadCoefficientFile(path);
+  const auto list = calib::ListCoefficientFiles(dir);
+  if (list.found != rec.has_value() || list.records.size() != (rec ? 1u : 0u)) {
+    std::abort();
+  }
+  if (rec) {
+    // A note that is itself a key line cannot be written back as a note.
+    if (!rec->note.empty() && rec->note.front() == '[' && rec->note.back() == ']') {
+      return 0;
+    }
+    const auto again = calib::ParseCoefficientLines(Render(*rec));
+    if (!again || !SameValues(*rec, *again)) {
+      std::abort();
+    }
+  }
+  return 0;
+}
