@@ -35,37 +35,86 @@ std::optional<int> NumberOfKey(std::string_view line) {
   return n;
 }
 
-std::vector<PortEntry> ParseRegistry(const std::vector<std::string>& lines) {
-  std::vector<PortEntry> entries;
+// One registry entry as the file holds it.
+struct Record {
+  int number = 0;
+  std::string device;
+  std::string identity;  // empty for devices registered by node alone
+};
+
+std::optional<int> NumberOfIdentityKey(std::string_view line) {
+  const std::string_view key = core::Trim(line);
+  const std::string_view suffix = kIdentityKeySuffix;
+  if (!key.ends_with(suffix) || key.size() <= suffix.size()) {
+    return std::nullopt;
+  }
+  return NumberOfKey(std::string(key.substr(0, key.size() - suffix.size())) + "]");
+}
+
+// A value line: not empty, not a key, one line.
+bool UsableValue(std::string_view value) {
+  return !value.empty() && !core::IsBracketKey(std::string(value)) &&
+         value.find_first_of("\r\n") == std::string_view::npos;
+}
+
+std::vector<Record> ParseRecords(const std::vector<std::string>& lines) {
+  std::vector<Record> records;
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
     const auto number = NumberOfKey(lines[i]);
     if (!number) {
       continue;
     }
     const std::string device(core::Trim(lines[i + 1]));
-    if (device.empty() || core::IsBracketKey(device)) {
+    if (!UsableValue(device)) {
       continue;
     }
     ++i;
-    const bool taken = std::any_of(entries.begin(), entries.end(), [&](const PortEntry& e) {
-      return e.number == *number || e.device == device;
+    const bool taken = std::any_of(records.begin(), records.end(), [&](const Record& r) {
+      return r.number == *number || r.device == device;
     });
     if (!taken) {
-      entries.push_back({*number, device});
+      records.push_back({*number, device, {}});
     }
   }
-  std::sort(entries.begin(), entries.end(),
-            [](const PortEntry& a, const PortEntry& b) { return a.number < b.number; });
-  return entries;
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+    const auto number = NumberOfIdentityKey(lines[i]);
+    const std::string identity(core::Trim(lines[i + 1]));
+    if (!number || !UsableValue(identity)) {
+      continue;
+    }
+    ++i;
+    const bool used = std::any_of(records.begin(), records.end(),
+                                  [&](const Record& r) { return r.identity == identity; });
+    const auto owner = std::find_if(records.begin(), records.end(),
+                                    [&](const Record& r) { return r.number == *number; });
+    if (!used && owner != records.end() && owner->identity.empty()) {
+      owner->identity = identity;
+    }
+  }
+  std::sort(records.begin(), records.end(),
+            [](const Record& a, const Record& b) { return a.number < b.number; });
+  return records;
 }
 
-std::string FormatRegistry(const std::vector<PortEntry>& entries) {
+std::string FormatRecords(const std::vector<Record>& records) {
   std::vector<std::string> lines;
-  for (const PortEntry& e : entries) {
-    lines.push_back(std::string(kKeyPrefix) + std::to_string(e.number) + "]");
-    lines.push_back(e.device);
+  for (const Record& r : records) {
+    lines.push_back(std::string(kKeyPrefix) + std::to_string(r.number) + "]");
+    lines.push_back(r.device);
+    if (!r.identity.empty()) {
+      lines.push_back(std::string(kKeyPrefix) + std::to_string(r.number) + kIdentityKeySuffix);
+      lines.push_back(r.identity);
+    }
   }
   return core::JoinCrLf(lines);
+}
+
+std::vector<Record> LoadRecords(const std::string& file) {
+  std::vector<std::string> lines;
+  if (!core::LeggiRighe(file, lines)) {
+    return {};
+  }
+  return ParseRecords(lines);
 }
 
 bool DeviceExists(const std::string& device) {
@@ -103,8 +152,10 @@ class RegistryLock {
   bool locked_ = false;
 };
 
-bool Save(const std::string& file, const std::vector<PortEntry>& entries) {
-  return core::WriteFileAtomic(file, FormatRegistry(entries));
+bool Save(const std::string& file, std::vector<Record> records) {
+  std::sort(records.begin(), records.end(),
+            [](const Record& a, const Record& b) { return a.number < b.number; });
+  return core::WriteFileAtomic(file, FormatRecords(records));
 }
 
 std::optional<std::string> FirstUsbSerialDevice() {
@@ -151,11 +202,21 @@ std::string PortRegistryPath(const std::string& bin_dir) {
 }
 
 std::vector<PortEntry> LoadPortRegistry(const std::string& file) {
-  std::vector<std::string> lines;
-  if (!core::LeggiRighe(file, lines)) {
-    return {};
+  std::vector<PortEntry> entries;
+  for (Record& r : LoadRecords(file)) {
+    entries.push_back({r.number, std::move(r.device)});
   }
-  return ParseRegistry(lines);
+  return entries;
+}
+
+std::vector<PortIdentity> LoadPortIdentities(const std::string& file) {
+  std::vector<PortIdentity> identities;
+  for (Record& r : LoadRecords(file)) {
+    if (!r.identity.empty()) {
+      identities.push_back({r.number, std::move(r.identity)});
+    }
+  }
+  return identities;
 }
 
 std::optional<std::string> LookupPort(const std::string& file, int number) {
@@ -171,59 +232,58 @@ std::optional<std::string> LookupPort(const std::string& file, int number) {
 }
 
 std::optional<int> RegisterPort(const std::string& file, const std::string& device, int requested) {
-  if (device.empty() || core::IsBracketKey(device) || requested > kMaxPortNumber ||
-      device.find_first_of("\r\n") != std::string::npos) {
+  if (!UsableValue(device) || requested > kMaxPortNumber) {
     return std::nullopt;
   }
   const RegistryLock lock(file);
   if (!lock.Locked()) {
     return std::nullopt;
   }
-  std::vector<PortEntry> entries = LoadPortRegistry(file);
-  const auto mine = std::find_if(entries.begin(), entries.end(),
-                                 [&](const PortEntry& e) { return e.device == device; });
-  if (mine != entries.end() && (requested < 0 || mine->number == requested)) {
+  std::vector<Record> records = LoadRecords(file);
+  const auto mine = std::find_if(records.begin(), records.end(),
+                                 [&](const Record& r) { return r.device == device; });
+  if (mine != records.end() && (requested < 0 || mine->number == requested)) {
     return mine->number;
   }
-  if (mine != entries.end()) {
-    entries.erase(mine);
+  std::string identity;
+  if (mine != records.end()) {
+    identity = std::move(mine->identity);
+    records.erase(mine);
   }
   auto holder = [&](int n) {
-    return std::find_if(entries.begin(), entries.end(),
-                        [&](const PortEntry& e) { return e.number == n; });
+    return std::find_if(records.begin(), records.end(),
+                        [&](const Record& r) { return r.number == n; });
   };
   int number = -1;
   if (requested >= 0) {
     const auto it = holder(requested);
-    if (it != entries.end()) {
+    if (it != records.end()) {
       if (DeviceExists(it->device)) {
         return std::nullopt;
       }
-      entries.erase(it);
+      records.erase(it);
     }
     number = requested;
   } else {
     for (int n = 1; n <= kMaxPortNumber && number < 0; ++n) {
-      if (holder(n) == entries.end()) {
+      if (holder(n) == records.end()) {
         number = n;
       }
     }
     if (number < 0) {
       // Every number is taken: reuse the lowest one whose device is gone.
-      const auto stale = std::find_if(entries.begin(), entries.end(), [](const PortEntry& e) {
-        return e.number >= 1 && !DeviceExists(e.device);
+      const auto stale = std::find_if(records.begin(), records.end(), [](const Record& r) {
+        return r.number >= 1 && !DeviceExists(r.device);
       });
-      if (stale == entries.end()) {
+      if (stale == records.end()) {
         return std::nullopt;
       }
       number = stale->number;
-      entries.erase(stale);
+      records.erase(stale);
     }
   }
-  entries.push_back({number, device});
-  std::sort(entries.begin(), entries.end(),
-            [](const PortEntry& a, const PortEntry& b) { return a.number < b.number; });
-  if (!Save(file, entries)) {
+  records.push_back({number, device, std::move(identity)});
+  if (!Save(file, std::move(records))) {
     return std::nullopt;
   }
   return number;
@@ -234,13 +294,119 @@ bool UnregisterPort(const std::string& file, const std::string& device) {
   if (!lock.Locked()) {
     return false;
   }
-  std::vector<PortEntry> entries = LoadPortRegistry(file);
-  const auto removed =
-      std::erase_if(entries, [&](const PortEntry& e) { return e.device == device; });
+  std::vector<Record> records = LoadRecords(file);
+  const auto removed = std::erase_if(records, [&](const Record& r) { return r.device == device; });
   if (removed == 0) {
     return true;
   }
-  return Save(file, entries);
+  return Save(file, std::move(records));
+}
+
+namespace {
+
+// The numbers a registry gives without changing it: only devices whose entry
+// already names their current node.
+std::vector<int> NumbersAsRegistered(const std::vector<Record>& records,
+                                     const std::vector<DeviceIdentity>& devices) {
+  std::vector<int> numbers;
+  for (const DeviceIdentity& d : devices) {
+    const auto it = std::find_if(records.begin(), records.end(), [&](const Record& r) {
+      return !d.identity.empty() && r.identity == d.identity && r.device == d.device;
+    });
+    numbers.push_back(it != records.end() ? it->number : -1);
+  }
+  return numbers;
+}
+
+}  // namespace
+
+std::vector<int> AssignPortNumbers(const std::string& file,
+                                   const std::vector<DeviceIdentity>& devices) {
+  const RegistryLock lock(file);
+  std::vector<Record> records = LoadRecords(file);
+  if (!lock.Locked()) {
+    return NumbersAsRegistered(records, devices);
+  }
+  const std::vector<Record> before = records;
+  std::vector<int> numbers(devices.size(), -1);
+  std::vector<int> matched;
+  auto is_matched = [&](int n) {
+    return std::find(matched.begin(), matched.end(), n) != matched.end();
+  };
+  // A node that a device of this enumeration sits on (and got its number for).
+  auto claimed = [&](const std::string& device) {
+    for (std::size_t k = 0; k < devices.size(); ++k) {
+      if (numbers[k] >= 0 && devices[k].device == device) {
+        return true;
+      }
+    }
+    return false;
+  };
+  for (std::size_t k = 0; k < devices.size(); ++k) {
+    const DeviceIdentity& d = devices[k];
+    const bool repeated = std::any_of(
+        devices.begin(), devices.begin() + static_cast<std::ptrdiff_t>(k),
+        [&](const DeviceIdentity& o) { return o.identity == d.identity || o.device == d.device; });
+    if (!UsableValue(d.identity) || !UsableValue(d.device) || repeated) {
+      continue;
+    }
+    auto it = std::find_if(records.begin(), records.end(),
+                           [&](const Record& r) { return r.identity == d.identity; });
+    if (it == records.end()) {
+      // Registered earlier by its node alone (a --device run, say).
+      it = std::find_if(records.begin(), records.end(), [&](const Record& r) {
+        return r.identity.empty() && r.device == d.device && !is_matched(r.number);
+      });
+    }
+    if (it == records.end()) {
+      int number = -1;
+      for (int n = 1; n <= kMaxPortNumber && number < 0; ++n) {
+        if (std::none_of(records.begin(), records.end(),
+                         [&](const Record& r) { return r.number == n; })) {
+          number = n;
+        }
+      }
+      if (number < 0) {
+        const auto stale = std::find_if(records.begin(), records.end(), [&](const Record& r) {
+          return r.number >= 1 && !is_matched(r.number) && !claimed(r.device) &&
+                 !DeviceExists(r.device);
+        });
+        if (stale == records.end()) {
+          continue;
+        }
+        number = stale->number;
+        records.erase(stale);
+      }
+      records.push_back({number, d.device, {}});
+      it = records.end() - 1;
+    }
+    it->device = d.device;
+    it->identity = d.identity;
+    matched.push_back(it->number);
+    numbers[k] = it->number;
+  }
+  // A node now belongs to the device found on it; an entry still naming it
+  // would shadow that device for every reader.
+  for (auto it = records.begin(); it != records.end();) {
+    if (is_matched(it->number) || !claimed(it->device)) {
+      ++it;
+    } else if (!it->identity.empty()) {
+      it->device = std::string(kAbsentDevicePrefix) + it->identity;
+      ++it;
+    } else {
+      it = records.erase(it);
+    }
+  }
+  const bool changed =
+      records.size() != before.size() ||
+      !std::equal(records.begin(), records.end(), before.begin(),
+                  [](const Record& a, const Record& b) {
+                    return a.number == b.number && a.device == b.device && a.identity == b.identity;
+                  });
+  if (changed && !Save(file, records)) {
+    return NumbersAsRegistered(before, devices);
+  }
+  return numbers;
 }
 
 }  // namespace velmora::link

@@ -42,4 +42,40 @@ struct PortEntry {
 // no such entry.
 [[nodiscard]] bool UnregisterPort(const std::string& file, const std::string& device);
 
+// Hardware found by enumeration carries an identity that outlives its device
+// node (a USB adapter's vendor, product and serial number, say), so that the
+// adapter keeps its number when it comes back as another /dev/ttyUSBn. The
+// identity is kept in the registry under "[COMn.ID]", a key that readers
+// which only know "[COMn]" pass over.
+inline constexpr const char* kIdentityKeySuffix = ".ID]";
+// The device line of a number whose hardware is absent while its last device
+// node belongs to another device: it opens nothing and is never a path.
+inline constexpr const char* kAbsentDevicePrefix = "absent:";
+
+struct DeviceIdentity {
+  std::string identity;
+  std::string device;
+};
+
+struct PortIdentity {
+  int number = 0;
+  std::string identity;
+  friend bool operator==(const PortIdentity&, const PortIdentity&) = default;
+};
+
+// The identities of the registry, by number; entries without one are left out.
+[[nodiscard]] std::vector<PortIdentity> LoadPortIdentities(const std::string& file);
+
+// Numbers the devices of one enumeration, in one locked read-modify-write:
+// a known identity keeps its number and its entry follows the device to its
+// current node; a device registered by node alone takes on its identity; a
+// new one gets the lowest free number from 1. An entry whose node now belongs
+// to another device keeps its number under an absent device line. The result
+// holds one number per device, -1 where none could be given for good (a
+// malformed identity or node, every number taken, or a registry that cannot
+// be written, in which case only devices whose entries need no change are
+// numbered).
+[[nodiscard]] std::vector<int> AssignPortNumbers(const std::string& file,
+                                                 const std::vector<DeviceIdentity>& devices);
+
 }  // namespace velmora::link

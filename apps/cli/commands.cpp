@@ -4,6 +4,7 @@
 #include <string>
 
 #include "apps/cli/cli_link.h"
+#include "apps/cli/cmd_ports.h"
 #include "core/hex.h"
 #include "link/bank_transfer.h"
 #include "link/ecu_identity.h"
@@ -37,14 +38,6 @@ std::optional<link::BankCommands> BankByNumber(const std::string& text) {
 bool Open(CliLink& link, Bytes* identity) {
   const auto port = link.ChoosePort();
   return port && link.Start() && link.Connect(*port, identity);
-}
-
-int Ports(const CliOptions& options) {
-  const core::PathTable paths = core::FillPathTable(ResolveRoot(options.root));
-  for (const auto& e : link::LoadPortRegistry(link::PortRegistryPath(paths.bin))) {
-    Out("COM" + std::to_string(e.number));
-  }
-  return exit_code::kOk;
 }
 
 int Identify(const CliOptions& options) {
@@ -151,7 +144,7 @@ int Bank(const CliOptions& options) {
 int RunCommand(const CliOptions& options) {
   const std::string& name = options.command.front();
   if (name == "ports") {
-    return Ports(options);
+    return RunPorts(options);
   }
   if (name == "identify") {
     return Identify(options);
