@@ -215,6 +215,33 @@ TEST(ElencaPorte, DevicesKeepTheirNumbersAcrossRunsAndMoves) {
   EXPECT_EQ(identities.front(), (PortIdentity{1, "usb:0403:6001:A12345"}));
 }
 
+TEST(PortRegistry, IdentitiesAreReadAsFarAsTheyMakeSense) {
+  test::TempDir dir;
+  const std::string file = PortRegistryPath(dir.Path());
+  ASSERT_TRUE(core::WriteFileAtomic(file,
+                                    "[COM1]\r\n/dev/ttyUSB0\r\n[COM1.ID]\r\nusb:0403:6001:A\r\n"
+                                    "[COM2]\r\n/dev/ttyUSB1\r\n[COM2.ID]\r\nusb:0403:6001:A\r\n"
+                                    "[COM3.ID]\r\nusb:1111:2222:orphan\r\n"
+                                    "[COM999.ID]\r\nusb:1:2:3\r\n"
+                                    "[COM4]\r\n/dev/ttyS0\r\n[COM4.ID]\r\n[COM5]\r\n"
+                                    "/dev/ttyS1\r\n[COM5.ID]"));
+  EXPECT_EQ(LoadPortRegistry(file),
+            (std::vector<PortEntry>{
+                {1, "/dev/ttyUSB0"}, {2, "/dev/ttyUSB1"}, {4, "/dev/ttyS0"}, {5, "/dev/ttyS1"}}));
+  EXPECT_EQ(LoadPortIdentities(file), (std::vector<PortIdentity>{{1, "usb:0403:6001:A"}}));
+
+  // Identities and nodes that cannot be kept on one line number nothing.
+  EXPECT_EQ(AssignPortNumbers(file, {{"usb:0403:6001:A", "/dev/ttyUSB9"},
+                                     {"bad\r\nidentity", "/dev/ttyUSB2"},
+                                     {"", "/dev/ttyUSB3"},
+                                     {"usb:0403:6001:A", "/dev/ttyUSB4"},
+                                     {"/dev/ttyS1", "/dev/ttyS1"}}),
+            (std::vector<int>{1, -1, -1, -1, 5}));
+  EXPECT_EQ(LookupPort(file, 1), "/dev/ttyUSB9");
+  EXPECT_EQ(LoadPortIdentities(file),
+            (std::vector<PortIdentity>{{1, "usb:0403:6001:A"}, {5, "/dev/ttyS1"}}));
+}
+
 TEST(ElencaPorte, RegistryOnlyPortsAndAnUnwritableRegistry) {
   PortRig rig;
   // A pseudo-terminal such as a virtual ECU serves, and a node registered by
