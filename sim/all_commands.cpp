@@ -8,6 +8,8 @@ void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup&
   RegisterTuningTables(table, memory, setup);
   RegisterBlocks(table, memory, setup);
   RegisterSlowCommand(table, memory, setup);
+  RegisterDataBlocks(table, memory, setup);
+  RegisterLiveData(table, memory, setup);
 }
 
 }  // namespace velmora::sim

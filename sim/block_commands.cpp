@@ -1,4 +1,6 @@
 #include <array>
+#include <span>
+#include <utility>
 
 #include "link/ecu_frame.h"
 #include "sim/commands.h"
@@ -7,22 +9,77 @@ namespace velmora::sim {
 namespace {
 
 constexpr std::size_t kBlock2Size = 20;
-constexpr std::size_t kBlock3Size = 75;
+constexpr std::size_t kBlock3Size = block3::kSize;
 // The cylinder count: data byte 1 of block 3, and the 16-bit word at data
 // bytes 12..13 of the connection block, which must always agree.
-constexpr std::size_t kBlock3Cylinders = 1;
+constexpr std::size_t kBlock3Cylinders = block3::kCylinders;
 constexpr std::size_t kConnectionCylinders = 12;
+// Per-cylinder gas output configuration: cylinder 1 at data byte 21, down to
+// cylinder 8 at data byte 14.
+constexpr std::size_t kFirstCylinderOutput = 21;
+constexpr std::size_t kMaxCylinders = 8;
 
+// Block 2 words the ECU acts on when they are written.
+namespace block2 {
+constexpr std::size_t kGasHours = 3;
+constexpr std::size_t kPetrolHours = 5;
+constexpr std::size_t kSinceService = 10;
+constexpr std::size_t kServiceInterval = 13;
+constexpr std::size_t kGasMinutes = 15;
+constexpr std::size_t kPetrolMinutes = 17;
+constexpr std::uint16_t kResetCounter = 0xFFFF;
+constexpr std::uint16_t kRestartService = 0x8000;
+}  // namespace block2
+
+std::uint16_t WordAt(std::span<const std::uint8_t> d, std::size_t at) {
+  return static_cast<std::uint16_t>(d[at] | (d[at + 1] << 8));
+}
+void PutWordAt(std::span<std::uint8_t> d, std::size_t at, std::uint16_t v) {
+  d[at] = static_cast<std::uint8_t>(v & 0xFF);
+  d[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// Running hours on gas and on petrol, a 500-hour service interval with 120
+// hours since the last service.
+Bytes InitialBlock2() {
+  Bytes b(kBlock2Size, 0);
+  PutWordAt(b, block2::kGasHours, 412);
+  PutWordAt(b, block2::kPetrolHours, 153);
+  PutWordAt(b, block2::kSinceService, 120);
+  PutWordAt(b, block2::kServiceInterval, 500);
+  PutWordAt(b, block2::kGasMinutes, 37);
+  PutWordAt(b, block2::kPetrolMinutes, 12);
+  return b;
+}
+
+// A fitted installation: coils and cylinders, switch-over at 40 C, gas on
+// every cylinder, level sensor curve, probe type, spark and bad-bit settings.
 Bytes InitialBlock3(std::uint8_t cylinders) {
   Bytes b(kBlock3Size, 0);
   b[0] = 4;  // ignition coils
   b[kBlock3Cylinders] = cylinders;
-  b[2] = 40;    // switch-over coolant temperature
+  b[block3::kSwitchTemperature] = 40;
   b[3] = 0xFF;  // switch-over speed period: not set
   b[4] = 0xFF;
+  for (std::size_t c = 0; c < kMaxCylinders && c < cylinders; ++c) {
+    b[kFirstCylinderOutput - c] = 1;
+  }
+  b[30] = 1;  // level sensor record parameters
+  b[31] = 2;
+  const std::uint8_t curve[6] = {40, 80, 120, 160, 200, 240};
+  std::copy(std::begin(curve), std::end(curve), b.begin() + 32);
+  b[38] = 0x04;  // switch-over on temperature
   b[41] = 0xFF;  // factor-scaled switch-over period: not set
   b[42] = 0xFF;
-  b[54] = 1;  // rpm signal factor, never 0
+  PutWordAt(b, 43, 250);      // minimum gas injector opening, 8 us steps
+  b[47] = 1;                  // lambda probe type
+  PutWordAt(b, 48, 800);      // end-of-gas pressure
+  PutWordAt(b, 50, 2000);     // end-of-gas delay
+  b[block3::kRpmFactor] = 1;  // never 0: it divides the rpm
+  PutWordAt(b, 57, 7000);     // spark setting
+  b[61] = 15;                 // bad-bit threshold
+  b[62] = 20;                 // OBD maximum correction
+  b[64] = 5;                  // OBD MiDiff
   return b;
 }
 
@@ -51,7 +108,7 @@ void AddBlockRead(CommandTable& table, std::uint8_t command, const char* name) {
 
 void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setup) {
   const std::uint8_t cylinders = ProfileOf(setup.hardware).cylinders;
-  memory.Define(region::kBlock2, Bytes(kBlock2Size, 0));
+  memory.Define(region::kBlock2, InitialBlock2());
   memory.Define(region::kBlock3, InitialBlock3(cylinders));
   memory.Define(region::kConnection, InitialConnection(cylinders));
 
@@ -63,7 +120,25 @@ void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setu
     if (r.data.size() != kBlock2Size) {
       return Refused();
     }
-    std::copy(r.data.begin(), r.data.end(), m.Region(region::kBlock2).begin());
+    const auto b = m.Region(region::kBlock2);
+    std::copy(r.data.begin(), r.data.end(), b.begin());
+    // 65535 resets a running-hours counter with its minutes.
+    for (const auto& [hours, minutes] : {std::pair{block2::kGasHours, block2::kGasMinutes},
+                                         std::pair{block2::kPetrolHours, block2::kPetrolMinutes}}) {
+      if (WordAt(b, hours) == block2::kResetCounter) {
+        PutWordAt(b, hours, 0);
+        PutWordAt(b, minutes, 0);
+      }
+    }
+    // A service interval with its top bit set restarts the count since the
+    // last service; the interval itself is kept without the bit.
+    const std::uint16_t interval = WordAt(b, block2::kServiceInterval);
+    if ((interval & block2::kRestartService) != 0) {
+      PutWordAt(b, block2::kServiceInterval,
+                static_cast<std::uint16_t>(interval & ~block2::kRestartService));
+      PutWordAt(b, block2::kSinceService, 0);
+      PutWordAt(b, block2::kGasMinutes, 0);
+    }
     return Written();
   });
   table.Add(link::cmd::kWriteBlock3, [](const EcuRequest& r, EcuMemory& m) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "sim/command_table.h"
 #include "sim/ecu_memory.h"
@@ -12,6 +13,9 @@ namespace velmora::sim {
 struct SimSetup {
   Hardware hardware = Hardware::kNex;
   std::int64_t slow_command_us = 1'500'000;
+  std::uint64_t seed = 1;  // the engine model's noise and throttle blips
+  // Monotonic microseconds for the engine model; empty: the system clock.
+  std::function<std::int64_t()> clock_us = nullptr;
 };
 
 // Names of the memory regions (also the keys of the state file).
@@ -27,7 +31,16 @@ inline constexpr const char* kTIsto = "TISTO";
 inline constexpr const char* kBlock2 = "BLK2";
 inline constexpr const char* kBlock3 = "BLK3";
 inline constexpr const char* kConnection = "COLL";
+inline constexpr const char* kObdData = "OBD_DATA";
 }  // namespace region
+
+// Data bytes of block 3 that other command families read.
+namespace block3 {
+inline constexpr std::size_t kSize = 75;
+inline constexpr std::size_t kCylinders = 1;
+inline constexpr std::size_t kSwitchTemperature = 2;  // degrees C
+inline constexpr std::size_t kRpmFactor = 54;         // 1 or 2
+}  // namespace block3
 
 // One registration function per command family, each in its own file.
 void RegisterIdentification(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
@@ -35,6 +48,11 @@ void RegisterBanks(CommandTable& table, EcuMemory& memory, const SimSetup& setup
 void RegisterTuningTables(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 void RegisterSlowCommand(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+// The stored records of the message table without a family of their own.
+void RegisterDataBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+// The records the engine model keeps alive: main live record, OBD data,
+// memory trace.
+void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 
 // Every family above; a new family adds one line there.
 void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup& setup);

@@ -20,7 +20,7 @@ constexpr long kMaxCount = 1'000'000'000;
 
 std::string_view SimUsage() {
   return "usage: velmora-ecusim [--hw nex|3rd|2nd|blank] [--device PATH] [--root DIR] [--port N]\n"
-         "       [--state FILE] [--baud N] [--proc-us N] [--slow-ms N] [--log]\n"
+         "       [--state FILE] [--baud N] [--proc-us N] [--slow-ms N] [--log] [--seed N]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
          "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n";
 }
@@ -72,6 +72,8 @@ std::optional<SimOptions> ParseSimOptions(std::span<const std::string_view> args
       o.proc_us = *n;
     } else if (name == "--slow-ms" && (n = count(0, kMaxCount))) {
       o.slow_ms = *n;
+    } else if (name == "--seed" && (n = count(0, kMaxCount))) {
+      o.seed = static_cast<std::uint64_t>(*n);
     } else if (name == "--drop-every" && (n = count(0, kMaxCount))) {
       o.faults.drop_every = *n;
     } else if (name == "--bad-xor-every" && (n = count(0, kMaxCount))) {

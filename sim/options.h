@@ -21,6 +21,7 @@ struct SimOptions {
   std::int64_t proc_us = 300;
   std::int64_t slow_ms = 1500;
   bool log = false;
+  std::uint64_t seed = 1;  // the engine model's noise and throttle blips
   FaultOptions faults;
 };
 

@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
   SimSetup setup;
   setup.hardware = opts->hardware;
   setup.slow_command_us = opts->slow_ms * 1000;
+  setup.seed = opts->seed;
   EcuModel model(setup);
   if (!opts->state_file.empty() && !LoadState(opts->state_file, model.Memory())) {
     // A first run: the file appears with the first save.
