@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,13 +16,32 @@
 
 namespace {
 
-std::string ScratchDir() {
-  static const std::string dir = [] {
+// One scratch folder per process, removed with its file when the process ends.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
     char tmpl[] = "/tmp/velmora-coe-fuzz-XXXXXX";
-    const char* d = ::mkdtemp(tmpl);
-    return std::string(d != nullptr ? d : "/tmp");
-  }();
-  return dir;
+    if (::mkdtemp(tmpl) != nullptr) {
+      path_ = tmpl;
+    }
+  }
+  ~ScratchFolder() {
+    if (!path_.empty()) {
+      std::error_code ec;
+      std::filesystem::remove_all(path_, ec);
+    }
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  [[nodiscard]] const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+const std::string& ScratchDir() {
+  static const ScratchFolder folder;
+  return folder.Path();
 }
 
 std::string Join(const auto& values, std::size_t from, std::size_t count, std::size_t stride) {
@@ -61,7 +81,10 @@ bool SameValues(const velmora::calib::CoefficientRecord& a,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velmora;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const std::string dir = ScratchDir();
+  const std::string& dir = ScratchDir();
+  if (dir.empty()) {
+    return 0;
+  }
   const std::string path = dir + "/input.COE";
   if (!core::WriteFileAtomic(path, text)) {
     return 0;
