@@ -37,7 +37,10 @@ std::string UsageText() {
          "  bank read 1|2|3          read a memory bank (552 bytes as hex)\n"
          "  bank write 1|2|3 HEX [--force]\n"
          "                           write a bank (bank 1: optionally 16 more bytes\n"
-         "                           for its companion record) and read it back\n";
+         "                           for its companion record) and read it back\n"
+         "  live --count N [--fields A,B,...]\n"
+         "                           poll the main live record N times, 20 a second,\n"
+         "                           as CSV lines of the chosen fields (default all)\n";
 }
 
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
@@ -62,6 +65,13 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
       o.port = *n;
     } else if (a == "--force") {
       o.force = true;
+    } else if (a == "--count" || a.rfind("--count=", 0) == 0 || a == "--fields" ||
+               a.rfind("--fields=", 0) == 0) {
+      // The live command's own options travel with it, value included.
+      o.command.push_back(a);
+      if (a.find('=') == std::string::npos && i + 1 < args.size()) {
+        o.command.push_back(args[++i]);
+      }
     } else if (a.rfind("--", 0) == 0) {
       return {std::nullopt, "unknown option " + a};
     } else {

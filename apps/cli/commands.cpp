@@ -4,6 +4,7 @@
 #include <string>
 
 #include "apps/cli/cli_link.h"
+#include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_ports.h"
 #include "core/hex.h"
 #include "link/bank_transfer.h"
@@ -154,6 +155,9 @@ int RunCommand(const CliOptions& options) {
   }
   if (name == "bank") {
     return Bank(options);
+  }
+  if (name == "live") {
+    return RunLive(options);
   }
   Err("unknown command " + name + "\n" + UsageText());
   return exit_code::kUsage;
