@@ -12,6 +12,19 @@ void GuiStartupHost::KillStaleLink() {
   link::KillStaleLink(pipe_);
 }
 
+std::vector<std::string> GuiStartupHost::ListCoefficientFiles(const std::string& lng_dir) {
+  coefficients_ = calib::ListCoefficientFiles(lng_dir);
+  std::vector<std::string> paths;
+  for (const auto& r : coefficients_.records) {
+    paths.push_back(r.path);
+  }
+  return paths;
+}
+
+void GuiStartupHost::ReadSensorTables() {
+  sensor_tables_ = calib::ReadSensorTables(state_.config_scale_lines);
+}
+
 void GuiStartupHost::StartLink() {
   // A link server that cannot start has shown its box; the window still
   // opens, it just cannot connect.

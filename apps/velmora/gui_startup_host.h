@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "calib/coefficient_file.h"
+#include "calib/sensor_tables.h"
 #include "core/startup.h"
 #include "link/pipe_channel.h"
 #include "platform/process_list.h"
@@ -19,12 +21,16 @@ class GuiStartupHost : public core::StartupHost {
       : state_(state), pipe_(pipe), processes_(processes), exe_name_(std::move(exe_name)) {}
 
   void KillStaleLink() override;
+  std::vector<std::string> ListCoefficientFiles(const std::string& lng_dir) override;
+  void ReadSensorTables() override;
   void StartLink() override;
   int ChooseLanguageAtStartup(const core::ClsLingue& lingue) override;
   void SendClientName() override;
   void SendLinkInit() override;
   void LoadMainWindow() override;
   [[nodiscard]] ui::MainWindow* Window() const { return window_.get(); }
+  [[nodiscard]] const calib::CoefficientList& Coefficients() const { return coefficients_; }
+  [[nodiscard]] const calib::SensorTables& SensorTables() const { return sensor_tables_; }
 
  private:
   core::StartupState& state_;
@@ -32,6 +38,8 @@ class GuiStartupHost : public core::StartupHost {
   platform::ProcessList& processes_;
   std::string exe_name_;
   std::unique_ptr<ui::MainWindow> window_;
+  calib::CoefficientList coefficients_;
+  calib::SensorTables sensor_tables_;
 };
 
 }  // namespace velmora::app
