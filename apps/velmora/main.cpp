@@ -11,6 +11,7 @@
 #include "link/link_startup.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/proc_process_list.h"
+#include "platform/stderr_message_box.h"
 #include "platform/sys_io.h"
 #include "ui/qt_event_pump.h"
 #include "ui/qt_message_box.h"
@@ -27,7 +28,12 @@ int main(int argc, char** argv) {
   platform::ProcProcessList processes;
   platform::PosixClock clock;
   ui::QtEventPump pump;
-  ui::QtMessageBox box;
+  // A scripted run has nobody to close a modal box: its boxes go to stderr.
+  const char* quit_after = std::getenv("VELMORA_QUIT_AFTER_MS");
+  ui::QtMessageBox window_box;
+  platform::StderrMessageBox stderr_box;
+  platform::MessageBox& box =
+      quit_after != nullptr ? static_cast<platform::MessageBox&>(stderr_box) : window_box;
   // The link server is ended before the path table exists, so its location
   // is worked out here from the same root.
   const auto paths = core::FillPathTable(core::RootFromExecutableDir(exe_dir));
@@ -38,13 +44,13 @@ int main(int argc, char** argv) {
   app::GuiStartupHost host(state, pipe, processes, exe.filename().string());
   core::RunStartup(state, host, exe_dir);
   if (host.Window() != nullptr) {
-    box.SetParent(host.Window());
+    window_box.SetParent(host.Window());
   }
 
   // A scripted run (the demo without a display, the documentation's
   // screenshots) closes itself, optionally saving a picture of the window.
-  if (const char* env = std::getenv("VELMORA_QUIT_AFTER_MS")) {
-    if (auto ms = core::ParseInt32(env); ms && *ms >= 0) {
+  if (quit_after != nullptr) {
+    if (auto ms = core::ParseInt32(quit_after); ms && *ms >= 0) {
       QTimer::singleShot(*ms, &app, [&host] {
         const char* shot = std::getenv("VELMORA_SCREENSHOT");
         if (shot != nullptr && host.Window() != nullptr) {
