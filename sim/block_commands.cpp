@@ -14,6 +14,9 @@ constexpr std::size_t kBlock3Size = block3::kSize;
 // bytes 12..13 of the connection block, which must always agree.
 constexpr std::size_t kBlock3Cylinders = block3::kCylinders;
 constexpr std::size_t kConnectionCylinders = 12;
+constexpr std::size_t kConnectionSize = 16;
+// The connection block is written back only after a firmware update.
+constexpr std::uint8_t kWriteConnection = 0x2C;
 // Per-cylinder gas output configuration: cylinder 1 at data byte 21, down to
 // cylinder 8 at data byte 14.
 constexpr std::size_t kFirstCylinderOutput = 21;
@@ -139,6 +142,13 @@ void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setu
       PutWordAt(b, block2::kSinceService, 0);
       PutWordAt(b, block2::kGasMinutes, 0);
     }
+    return Written();
+  });
+  table.Add(kWriteConnection, [](const EcuRequest& r, EcuMemory& m) {
+    if (r.data.size() != kConnectionSize) {
+      return Refused();
+    }
+    std::copy(r.data.begin(), r.data.end(), m.Region(region::kConnection).begin());
     return Written();
   });
   table.Add(link::cmd::kWriteBlock3, [](const EcuRequest& r, EcuMemory& m) {

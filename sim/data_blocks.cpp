@@ -20,6 +20,7 @@ struct StoredBlock {
 };
 
 constexpr std::uint8_t kNoWrite = 0;
+constexpr const char* kErrorMemory = "ERROR_ECU";
 constexpr std::uint8_t kEraseErrors = 0x0B;
 constexpr std::size_t kPairs = 15;  // breakpoint and correction pairs of a compensation table
 
@@ -207,7 +208,7 @@ Bytes Zeros22(const SimSetup&) {
 }
 
 constexpr std::array<StoredBlock, 15> kBlocks = {{
-    {"ERROR_ECU", 0x0F, kNoWrite, 64, Errors},
+    {kErrorMemory, 0x0F, kNoWrite, 64, Errors},
     {"RIT_COM", 0x3C, 0x3D, 16, RitCom},
     {"COM_TRIDX", 0x7A, 0x7B, 32, ComTridx},
     {"COM_TGASX", 0x7C, 0x7D, 32, ComTgasx},
@@ -255,7 +256,7 @@ void RegisterDataBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& 
     if (!r.data.empty()) {
       return Refused();
     }
-    const auto d = m.Region("ERROR_ECU");
+    const auto d = m.Region(kErrorMemory);
     std::fill(d.begin(), d.end(), 0);
     return Written();
   });

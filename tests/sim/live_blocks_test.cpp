@@ -207,6 +207,11 @@ TEST(LiveBlocks, TheEcuActsOnCountersServiceAndErase) {
   EXPECT_EQ(rig.table.Value(2, 9), 500);
   EXPECT_NE(rig.table.Value(2, 4), 0);  // the petrol counter is untouched
 
+  // The connection block goes back as it was read after a firmware update.
+  const Bytes coll = rig.Read(5);
+  ASSERT_EQ(rig.Write(5, 0x2C), 0);
+  EXPECT_EQ(rig.Read(5), coll);
+
   rig.Read(4);
   ASSERT_EQ(rig.table.Value(4, 37), 1);
   ASSERT_TRUE(rig.ecu.Answer(core::HexToBin("4102030B4B").value()));
