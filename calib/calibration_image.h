@@ -20,6 +20,11 @@ struct CapabilityFlags {
 // one before it the adaptive maps and the OBD error blocks, older ones none.
 [[nodiscard]] CapabilityFlags FlagsForGeneration(int generation);
 
+// A tuning table by its place in the file (0 "[TBenz]", 1 "[TGas]",
+// 2 "[TRisult]", 3 "[TIsto]"); part 0 for anything else.
+[[nodiscard]] Bytes& TuningFrame(link::TuningTables& tables, int part);
+[[nodiscard]] const Bytes& TuningFrame(const link::TuningTables& tables, int part);
+
 // The part of the calibration image that is not a message-table entry.
 //
 // The blocks that belong to message-table entries (identification, "[COLL]",

@@ -1,0 +1,506 @@
+#include "calib/calibration_load.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "calib/calibration_block_codec.h"
+#include "calib/calibration_frames.h"
+#include "calib/calibration_import.h"
+#include "core/files.h"
+#include "core/hex.h"
+#include "link/bank_transfer.h"
+#include "link/ecu_identity.h"
+#include "link/tuning_tables.h"
+
+namespace velmora::calib {
+
+namespace {
+
+// Which sending groups each scope sends.
+struct GroupScopes {
+  int group;
+  bool settings;
+  bool maps;
+  bool all;
+  bool switch_over;
+};
+constexpr std::array<GroupScopes, 10> kGroupScopes{{
+    {load_group::kBlocks, true, false, true, false},
+    {load_group::kBaseMap, false, true, true, false},
+    {load_group::kOtherMaps, false, true, true, false},
+    {load_group::kRitCom, true, false, true, false},
+    {load_group::kSwitchOver, true, false, true, true},
+    {load_group::kLambda, true, false, true, false},
+    {load_group::kObdErrors, true, false, true, false},
+    {load_group::kObd, true, false, true, false},
+    {load_group::kDirectInjection, true, false, true, false},
+    {load_group::kAxes, false, true, true, false},
+}};
+
+// The fix-ups, by block.
+namespace fix {
+// Entry 2: the running-time counters a foreign file takes from the ECU, and
+// the service interval whose bit 15 restarts the since-service count.
+inline constexpr std::array<std::size_t, 4> kBlock2Counters{3, 4, 10, 11};
+inline constexpr std::size_t kBlock2Service = 9;
+inline constexpr std::int32_t kServiceRestart = 0x8000;
+// Entry 2 field 1 not 0: the ECU wants the toggle routine; field 2 bit 0 is
+// the toggled bit.
+inline constexpr std::size_t kBlock2SubState = 1;
+inline constexpr std::size_t kBlock2Options = 2;
+inline constexpr std::int32_t kToggleBit = 0x01;
+inline constexpr std::int64_t kToggleWaitUs = 500'000;
+// "[BLK_3]": data byte 1 the cylinder count, 21 down to 14 the cylinder
+// flags of cylinders 1 to 8.
+inline constexpr std::size_t kBlock3Cylinders = 1;
+inline constexpr std::size_t kBlock3FirstFlag = 21;
+inline constexpr std::size_t kCylinders = 8;
+// "[BLK_6]": data bytes 20 to 27 the injector error enables of cylinders 1
+// to 8, 44 error 24's enable, 85 to 93 the auxiliary flags.
+inline constexpr std::size_t kBlock6FirstEnable = 20;
+inline constexpr std::uint8_t kEnabled = 3;
+inline constexpr std::size_t kBlock6Error24 = 44;
+inline constexpr std::size_t kBlock6AuxFirst = 85;
+inline constexpr std::size_t kBlock6AuxLast = 93;
+inline constexpr std::uint8_t kAuxBit = 0x80;
+// Entry 5: the ECU's cylinder count.
+inline constexpr std::size_t kConnectionCylinders = 6;
+// "[OBD_DATA]" data byte 24 is cleared.
+inline constexpr std::size_t kObdDataCleared = 24;
+// "[BLK_8]" (entry 16): the fields a foreign old-firmware file takes from the
+// reference calibration, the one it takes from its own field 12, and the
+// field whose bit 4 the second hardware generation clears.
+inline constexpr std::array<std::size_t, 10> kBlock8FromReference{47, 30, 2,  3,  46,
+                                                                  22, 23, 31, 32, 43};
+inline constexpr std::size_t kBlock8Target = 45;
+inline constexpr std::size_t kBlock8Source = 12;
+inline constexpr std::size_t kBlock8Options = 1;
+inline constexpr std::int32_t kBlock8Bit4 = 0x10;
+}  // namespace fix
+
+// Finishing waits.
+inline constexpr std::int64_t kFinishPauseUs = 250'000;
+
+bool Fail(CalibrationOutcome* outcome, CalibrationError error, std::optional<Section> section,
+          int code = 0) {
+  if (outcome != nullptr) {
+    *outcome = CalibrationOutcome{error, section, code};
+  }
+  return false;
+}
+
+void SetByte(Bytes& data, std::size_t index, std::uint8_t value) {
+  if (index < data.size()) {
+    data[index] = value;
+  }
+}
+
+Bytes FixBlock2(const Bytes& frame, const LoadInputs& in) {
+  const core::MessageEntry* entry = in.table.Entry(static_cast<std::size_t>(entry::kBlock2));
+  if (entry == nullptr || entry->fields.empty()) {
+    return FrameData(frame);
+  }
+  core::MessageEntry copy = DecodeEntryCopy(*entry, frame);
+  const auto ecu_value = [&in](std::size_t f) {
+    return in.table.Value(static_cast<std::size_t>(entry::kBlock2), f);
+  };
+  if (in.current_file) {
+    SetField(copy, fix::kBlock2Service,
+             FieldValue(copy, fix::kBlock2Service) | fix::kServiceRestart);
+  } else {
+    for (const std::size_t f : fix::kBlock2Counters) {
+      SetField(copy, f, ecu_value(f));
+    }
+    SetField(copy, fix::kBlock2Service, ecu_value(fix::kBlock2Service) | fix::kServiceRestart);
+  }
+  return EncodeEntry(copy);
+}
+
+Bytes FixBlock3(const Bytes& frame, const LoadPlan& plan) {
+  Bytes data = FrameData(frame);
+  if (!plan.current_file || data.size() <= fix::kBlock3Cylinders) {
+    return data;
+  }
+  const std::uint8_t cylinders = data[fix::kBlock3Cylinders];
+  SetByte(data, fix::kBlock3FirstFlag, 1);
+  for (std::size_t k = 1; k < fix::kCylinders; ++k) {
+    SetByte(data, fix::kBlock3FirstFlag - k, cylinders > k ? 1 : 0);
+  }
+  return data;
+}
+
+Bytes FixBlock6(const Bytes& frame, const LoadPlan& plan, const LoadInputs& in) {
+  Bytes data = FrameData(frame);
+  if (plan.current_file) {
+    const std::int32_t cylinders =
+        in.table.Value(static_cast<std::size_t>(entry::kConnection), fix::kConnectionCylinders);
+    for (std::size_t k = 0; k < fix::kCylinders; ++k) {
+      const bool used = cylinders >= static_cast<std::int32_t>(k + 1);
+      SetByte(data, fix::kBlock6FirstEnable + k, used ? fix::kEnabled : 0);
+    }
+    for (std::size_t i = fix::kBlock6AuxFirst; i <= fix::kBlock6AuxLast && i < data.size(); ++i) {
+      data[i] |= fix::kAuxBit;
+    }
+  } else if (plan.old_firmware) {
+    SetByte(data, fix::kBlock6Error24, fix::kEnabled);
+  }
+  return data;
+}
+
+Bytes FixBlock8(const Bytes& frame, const LoadPlan& plan, const LoadInputs& in) {
+  const core::MessageEntry* entry = in.table.Entry(static_cast<std::size_t>(entry::kBlock8));
+  if (entry == nullptr || entry->fields.empty()) {
+    return FrameData(frame);
+  }
+  core::MessageEntry copy = DecodeEntryCopy(*entry, frame);
+  const core::MessageEntry file = copy;
+  if (!plan.current_file && plan.old_firmware) {
+    if (in.reference_block8) {
+      for (const std::size_t f : fix::kBlock8FromReference) {
+        if (const auto v = in.reference_block8(f)) {
+          SetField(copy, f, *v);
+        }
+      }
+    }
+    SetField(copy, fix::kBlock8Target, FieldValue(file, fix::kBlock8Source));
+  }
+  if (in.generation == link::generation::k2nd) {
+    SetField(copy, fix::kBlock8Options, FieldValue(file, fix::kBlock8Options) & ~fix::kBlock8Bit4);
+  }
+  return EncodeEntry(copy);
+}
+
+}  // namespace
+
+std::optional<LoadScope> LoadScopeOfRequest(int code) {
+  switch (code) {
+    case static_cast<int>(LoadScope::kSettings):
+      return LoadScope::kSettings;
+    case static_cast<int>(LoadScope::kMaps):
+      return LoadScope::kMaps;
+    case static_cast<int>(LoadScope::kAll):
+      return LoadScope::kAll;
+    case static_cast<int>(LoadScope::kSwitchOver):
+      return LoadScope::kSwitchOver;
+    default:
+      return std::nullopt;
+  }
+}
+
+bool GroupInScope(int group, LoadScope scope) {
+  for (const GroupScopes& g : kGroupScopes) {
+    if (g.group != group) {
+      continue;
+    }
+    switch (scope) {
+      case LoadScope::kSettings:
+        return g.settings;
+      case LoadScope::kMaps:
+        return g.maps;
+      case LoadScope::kAll:
+        return g.all;
+      case LoadScope::kSwitchOver:
+        return g.switch_over;
+    }
+  }
+  return false;
+}
+
+bool LoadReads(Section s) {
+  switch (s) {
+    case Section::kColl:
+    case Section::kBlk1:
+    case Section::kErrorEcu:
+    case Section::kFreezeFrame:
+    case Section::kObdInfoErr:
+    case Section::kTBenz:
+    case Section::kTGas:
+    case Section::kTRisult:
+    case Section::kTIsto:
+      return false;
+    default:
+      return true;
+  }
+}
+
+std::optional<int> FirmwareYear(std::span<const std::uint8_t> fw_frame) {
+  constexpr std::size_t kYearHigh = 4;
+  const Bytes data = FrameData(fw_frame);
+  if (data.size() <= kYearHigh + 1) {
+    return std::nullopt;
+  }
+  const std::string digits = core::BinToHex(std::span(data).subspan(kYearHigh, 2));
+  if (!std::all_of(digits.begin(), digits.end(),
+                   [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; })) {
+    return std::nullopt;
+  }
+  return std::stoi(digits);
+}
+
+std::optional<LoadPlan> PrepareLoad(const ParsedCalibration& file, const LoadInputs& in,
+                                    CalibrationOutcome* outcome) {
+  for (const SectionSpec& spec : kSections) {
+    if (LoadReads(spec.id) && file.Damaged(spec.id)) {
+      Fail(outcome, CalibrationError::kDamagedSection, spec.id);
+      return std::nullopt;
+    }
+  }
+  LoadPlan plan;
+  plan.current_file = in.current_file;
+  if (file.Present(Section::kFw)) {
+    const auto year = FirmwareYear(file.frames[Section::kFw]);
+    plan.old_firmware = year.has_value() && *year < kFirstCurrentFirmwareYear;
+  }
+
+  bool framed = true;
+  std::optional<Section> unframed;
+  const auto add = [&](Section s, int group, Bytes data) {
+    Bytes payload;
+    if (const auto address = PagedAddress(s)) {
+      payload.assign(address->begin(), address->end());
+    }
+    payload.insert(payload.end(), data.begin(), data.end());
+    auto frame = link::RequestFrame(Spec(s).write_command, payload);
+    if (!frame) {
+      framed = false;
+      unframed = unframed.value_or(s);
+      return;
+    }
+    plan.requests.push_back(LoadRequest{s, group, std::move(*frame), std::move(data)});
+  };
+  const auto add_raw = [&](Section s, int group) {
+    if (file.Present(s)) {
+      add(s, group, FrameData(file.frames[s]));
+    }
+  };
+  const auto add_range = [&](Section first, Section last, int group) {
+    for (std::size_t i = Index(first); i <= Index(last); ++i) {
+      add_raw(static_cast<Section>(i), group);
+    }
+  };
+
+  if (file.Present(Section::kBlk2)) {
+    add(Section::kBlk2, load_group::kBlocks, FixBlock2(file.frames[Section::kBlk2], in));
+  }
+  if (file.Present(Section::kBlk3)) {
+    add(Section::kBlk3, load_group::kBlocks, FixBlock3(file.frames[Section::kBlk3], plan));
+  }
+  if (file.Present(Section::kBlk6)) {
+    add(Section::kBlk6, load_group::kBlocks, FixBlock6(file.frames[Section::kBlk6], plan, in));
+  }
+  add_raw(Section::kBlk5, load_group::kBaseMap);
+  add_range(Section::kMap0, Section::kMap4, load_group::kBaseMap);
+  if (in.flags.adaptive_maps) {
+    add_range(Section::kAdat0, Section::kAdat4, load_group::kOtherMaps);
+    add_range(Section::kMape0, Section::kMape4, load_group::kOtherMaps);
+  }
+  add_raw(Section::kRitCom, load_group::kRitCom);
+  for (const Section s : {Section::kComTgasx, Section::kComTridx, Section::kComPgasx,
+                          Section::kComPbenx, Section::kComSmag}) {
+    add_raw(s, load_group::kSwitchOver);
+  }
+  add_raw(Section::kEmulaLambda, load_group::kLambda);
+  if (in.flags.obd_errors) {
+    add_raw(Section::kObdErr, load_group::kObdErrors);
+  }
+  if (file.Present(Section::kObdData)) {
+    Bytes data = FrameData(file.frames[Section::kObdData]);
+    SetByte(data, fix::kObdDataCleared, 0);
+    add(Section::kObdData, load_group::kObd, std::move(data));
+  }
+  add_raw(Section::kObdData2, load_group::kObd);
+  if (file.Present(Section::kBlk8)) {
+    add(Section::kBlk8, load_group::kObd, FixBlock8(file.frames[Section::kBlk8], plan, in));
+  }
+  if (file.Present(Section::kBlkDinst)) {
+    plan.direct_injection = file.frames[Section::kBlkDinst];
+    if (in.flags.direct_injection) {
+      add_raw(Section::kBlkDinst, load_group::kDirectInjection);
+    }
+  }
+  add_range(Section::kVetRpm0, Section::kVetTinj1, load_group::kAxes);
+
+  if (!framed) {
+    Fail(outcome, CalibrationError::kDamagedSection, unframed);
+    return std::nullopt;
+  }
+  return plan;
+}
+
+int ToggleBlock2(link::MessageTable& table, link::EcuAccess& ecu) {
+  const auto block2 = static_cast<std::size_t>(entry::kBlock2);
+  if (const int code = table.LeggiVoce(ecu, block2); code != link::kOk) {
+    return code;
+  }
+  if (const int code = table.LeggiVoce(ecu, static_cast<std::size_t>(entry::kBlock3));
+      code != link::kOk) {
+    return code;
+  }
+  table.SetValue(block2, fix::kBlock2Options,
+                 table.Value(block2, fix::kBlock2Options) ^ fix::kToggleBit);
+  if (const int code = ecu.Comando(link::cmd::kWriteBlock2, table.CodificaValori(block2));
+      code != link::kOk) {
+    return code;
+  }
+  ecu.Pipe().Attendi(fix::kToggleWaitUs);
+  return link::kOk;
+}
+
+namespace {
+
+// Reads the map pages just written and compares them with what was sent.
+bool VerifyMaps(CalibrationEnv& env, link::EcuAccess& ecu,
+                const std::vector<const LoadRequest*>& sent, CalibrationOutcome* outcome) {
+  for (const LoadRequest* r : sent) {
+    const SectionSpec& spec = Spec(r->section);
+    const auto address = PagedAddress(r->section);
+    Bytes answer;
+    if (const int code = ecu.Comando(spec.read_command, *address, &answer); code != link::kOk) {
+      return Fail(outcome, CalibrationError::kLink, r->section, code);
+    }
+    Bytes data;
+    if (const int code = link::TakeAnswerData(ecu, answer, r->written.size(), &data);
+        code != link::kOk) {
+      return Fail(outcome, CalibrationError::kLink, r->section, code);
+    }
+    if (data != r->written) {
+      env.box.Show(env.texts.map_write_failed + " " + std::string(spec.key), env.texts.caption,
+                   platform::BoxKind::Critical);
+      return Fail(outcome, CalibrationError::kReadBackMismatch, r->section);
+    }
+  }
+  return true;
+}
+
+bool SendPlan(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
+              const LoadOptions& options, CalibrationOutcome* outcome) {
+  std::vector<const LoadRequest*> maps_sent;
+  int group = 0;
+  const auto close_group = [&]() {
+    if (!maps_sent.empty()) {
+      const bool ok = VerifyMaps(env, ecu, maps_sent, outcome);
+      maps_sent.clear();
+      return ok;
+    }
+    return true;
+  };
+  const auto direct_injection_step = [&]() {
+    if (!GroupInScope(load_group::kDirectInjection, options.scope)) {
+      return;
+    }
+    if (plan.direct_injection.empty()) {
+      if (options.default_direct_injection) {
+        options.default_direct_injection();
+      }
+    } else if (!env.image.flags.direct_injection) {
+      const auto e = static_cast<std::size_t>(entry::kDirectInjection);
+      env.table.SetLastAnswer(e, plan.direct_injection);
+      env.table.DecodificaRisposta(plan.direct_injection, e);
+    }
+  };
+  bool direct_injection_done = false;
+  for (const LoadRequest& r : plan.requests) {
+    if (!GroupInScope(r.group, options.scope)) {
+      continue;
+    }
+    if (r.group != group) {
+      if (!close_group()) {
+        return false;
+      }
+      if (!direct_injection_done && r.group > load_group::kDirectInjection) {
+        direct_injection_step();
+        direct_injection_done = true;
+      }
+      group = r.group;
+    }
+    if (const int code = ecu.InviaComando(r.frame); code != link::kOk) {
+      return Fail(outcome, CalibrationError::kLink, r.section, code);
+    }
+    if (IsMapSection(r.section)) {
+      maps_sent.push_back(&r);
+    }
+  }
+  if (!close_group()) {
+    return false;
+  }
+  if (!direct_injection_done) {
+    direct_injection_step();
+  }
+  return true;
+}
+
+bool Finish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
+            const LoadOptions& options, std::uint8_t saved, CalibrationOutcome* outcome) {
+  const auto step = [&](int code) {
+    return code == link::kOk || Fail(outcome, CalibrationError::kLink, std::nullopt, code);
+  };
+  if (options.scope == LoadScope::kAll) {
+    if (plan.current_file && !step(link::AzzeraTabella(ecu, link::TuningTable::kTBenz, nullptr))) {
+      return false;
+    }
+    if (!step(link::AzzeraTabella(ecu, link::TuningTable::kTIsto, nullptr)) ||
+        !step(link::AzzeraTabella(ecu, link::TuningTable::kTRisult, nullptr)) ||
+        !step(ecu.Comando(link::cmd::kFinish, {}))) {
+      return false;
+    }
+    ecu.Pipe().Attendi(kFinishPauseUs);
+    if (!step(env.table.LeggiVoce(ecu, static_cast<std::size_t>(entry::kErrors)))) {
+      return false;
+    }
+  }
+  return step(ecu.ImpostaAttesaEcu(true)) && step(ecu.Comando(link::cmd::kSlow, {})) &&
+         step(ecu.ImpostaAttesaEcu(false)) && step(ecu.ImpostaParametro(saved));
+}
+
+}  // namespace
+
+bool LoadCalibrationToEcu(CalibrationEnv& env, link::EcuAccess& ecu, const std::string& path,
+                          const LoadOptions& options, CalibrationOutcome* outcome) {
+  std::vector<std::string> lines;
+  if (!core::EsisteFile(path) || !core::LeggiRighe(path, lines)) {
+    return Fail(outcome, CalibrationError::kMissingFile, std::nullopt);
+  }
+  const ParsedCalibration file = ParseCalibration(lines, Duplicates::kLaterWins);
+  // A damaged file is refused before the toggle routine sends anything.
+  for (const SectionSpec& spec : kSections) {
+    if (LoadReads(spec.id) && file.Damaged(spec.id)) {
+      return Fail(outcome, CalibrationError::kDamagedSection, spec.id);
+    }
+  }
+  const auto block2 = static_cast<std::size_t>(entry::kBlock2);
+  const bool toggle = env.table.Value(block2, fix::kBlock2SubState) != 0;
+  if (toggle) {
+    if (const int code = ToggleBlock2(env.table, ecu); code != link::kOk) {
+      return Fail(outcome, CalibrationError::kLink, Section::kBlk2, code);
+    }
+  }
+  LoadInputs inputs{env.table, env.image.flags, env.image.generation, IsCurrentFile(path),
+                    [&env, &options](std::size_t field) {
+                      return ReadBlockVariableFromFile(
+                          env.table, static_cast<std::size_t>(entry::kBlock8),
+                          options.reference_path, Spec(Section::kBlk8).key, field);
+                    }};
+  const auto plan = PrepareLoad(file, inputs, outcome);
+  if (!plan) {
+    return false;
+  }
+  const std::uint8_t saved = ecu.ParametroCorrente();
+  if (const int code = ecu.ImpostaParametro(link::kLongOperationParameter); code != link::kOk) {
+    return Fail(outcome, CalibrationError::kLink, std::nullopt, code);
+  }
+  if (!SendPlan(env, ecu, *plan, options, outcome) ||
+      !Finish(env, ecu, *plan, options, saved, outcome)) {
+    return false;
+  }
+  if (toggle) {
+    if (const int code = ToggleBlock2(env.table, ecu); code != link::kOk) {
+      return Fail(outcome, CalibrationError::kLink, Section::kBlk2, code);
+    }
+  }
+  if (outcome != nullptr) {
+    *outcome = CalibrationOutcome{};
+  }
+  return true;
+}
+
+}  // namespace velmora::calib

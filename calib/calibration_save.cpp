@@ -1,0 +1,214 @@
+#include "calib/calibration_save.h"
+
+#include "calib/calibration_frames.h"
+#include "core/files.h"
+#include "core/version.h"
+#include "link/bank_transfer.h"
+#include "link/tuning_tables.h"
+
+namespace velmora::calib {
+
+namespace {
+
+bool Fail(CalibrationOutcome* outcome, CalibrationError error, std::optional<Section> section,
+          int code = 0) {
+  if (outcome != nullptr) {
+    *outcome = CalibrationOutcome{error, section, code};
+  }
+  return false;
+}
+
+bool SkippedWithoutAdaptiveMaps(Section s, const CapabilityFlags& flags) {
+  const Holder h = Spec(s).holder;
+  return !flags.adaptive_maps && (h == Holder::kAdaptiveMap || h == Holder::kSecondMap);
+}
+
+// Blocks the ECU may not have: their last answers (the default images) are
+// saved instead of a read.
+bool KeptFromMemory(Section s, const CapabilityFlags& flags) {
+  switch (s) {
+    case Section::kBlkDinst:
+      return !flags.direct_injection;
+    case Section::kObdErr:
+    case Section::kObdInfoErr:
+      return !flags.obd_errors;
+    default:
+      return false;
+  }
+}
+
+// One section from the ECU, as its stored frame.
+int ReadSection(CalibrationEnv& env, link::EcuAccess& ecu, const SectionSpec& spec, Bytes* frame) {
+  switch (spec.holder) {
+    case Holder::kEntry: {
+      const auto entry = static_cast<std::size_t>(spec.entry);
+      const int code = env.table.LeggiVoce(ecu, entry);
+      if (code == link::kOk) {
+        *frame = env.table.LastAnswer(entry);
+      }
+      return code;
+    }
+    case Holder::kIdentification:
+    case Holder::kCompanion:
+      return ecu.Comando(spec.read_command, {}, frame);
+    default: {
+      const auto address = PagedAddress(spec.id);
+      if (!address) {
+        return link::kInvalidRequest;
+      }
+      return ecu.Comando(spec.read_command, *address, frame);
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, link::EcuAccess& ecu,
+                                                        CalibrationOutcome* outcome) {
+  const CapabilityFlags flags = env.image.flags;
+  CalibrationFrames frames;
+  const std::uint8_t saved = ecu.ParametroCorrente();
+  if (const int code = ecu.ImpostaParametro(link::kLongOperationParameter); code != link::kOk) {
+    Fail(outcome, CalibrationError::kLink, std::nullopt, code);
+    return std::nullopt;
+  }
+  bool tables_read = false;
+  for (const Section s : kSaveReadOrder) {
+    const SectionSpec& spec = Spec(s);
+    if (SkippedWithoutAdaptiveMaps(s, flags)) {
+      continue;
+    }
+    if (spec.holder == Holder::kTuningTable) {
+      // The four tables come in one bracketed read.
+      if (!tables_read) {
+        link::TuningTables tables;
+        if (const int code = link::LeggiTabelleTaratura(ecu, &tables); code != link::kOk) {
+          Fail(outcome, CalibrationError::kLink, s, code);
+          return std::nullopt;
+        }
+        for (const Section t :
+             {Section::kTBenz, Section::kTGas, Section::kTRisult, Section::kTIsto}) {
+          frames[t] = TuningFrame(tables, Spec(t).part);
+        }
+        env.image.tuning = std::move(tables);
+        tables_read = true;
+      }
+      continue;
+    }
+    if (KeptFromMemory(s, flags)) {
+      frames[s] = env.table.LastAnswer(static_cast<std::size_t>(spec.entry));
+      continue;
+    }
+    Bytes frame;
+    if (const int code = ReadSection(env, ecu, spec, &frame); code != link::kOk) {
+      Fail(outcome, CalibrationError::kLink, s, code);
+      return std::nullopt;
+    }
+    // A file is only as good as its worst section: an answer the readers
+    // would refuse ends the save here.
+    if (!SectionFrameValid(s, frame)) {
+      ecu.Pipe().ShowCommunicationError();
+      Fail(outcome, CalibrationError::kShortAnswer, s, link::kShortPayload);
+      return std::nullopt;
+    }
+    frames[s] = s == Section::kBlk3 ? NormaliseBlock3Frame(std::move(frame)) : std::move(frame);
+  }
+  if (const int code = ecu.ImpostaParametro(saved); code != link::kOk) {
+    Fail(outcome, CalibrationError::kLink, std::nullopt, code);
+    return std::nullopt;
+  }
+  return frames;
+}
+
+CalibrationFrames FramesFromImage(const link::MessageTable& table, const CalibrationImage& image) {
+  CalibrationFrames frames;
+  for (const SectionSpec& spec : kSections) {
+    Bytes& out = frames[spec.id];
+    switch (spec.holder) {
+      case Holder::kIdentification: {
+        const Bytes data = FrameData(table.LastAnswer(static_cast<std::size_t>(spec.entry)));
+        if (data.size() >= sizes::kIdentification) {
+          out = MakeStoredFrame(spec.read_command, std::span(data).first(sizes::kIdentification))
+                    .value_or(Bytes{});
+        }
+        break;
+      }
+      case Holder::kEntry:
+        out = table.LastAnswer(static_cast<std::size_t>(spec.entry));
+        break;
+      case Holder::kCompanion:
+        if (image.companion.size() == sizes::kCompanion) {
+          out = MakeStoredFrame(spec.read_command, image.companion).value_or(Bytes{});
+        }
+        break;
+      case Holder::kBaseMap:
+      case Holder::kAdaptiveMap:
+      case Holder::kSecondMap: {
+        const Bytes& map = *image.MapOf(spec.holder);
+        const link::BankChunk& chunk = link::kBankChunks[static_cast<std::size_t>(spec.part)];
+        if (map.size() == sizes::kMapImage) {
+          out =
+              MakeStoredFrame(spec.read_command, std::span(map).subspan(chunk.address, chunk.count))
+                  .value_or(Bytes{});
+        }
+        break;
+      }
+      case Holder::kRpmAxis:
+      case Holder::kTimeAxis: {
+        const bool rpm = spec.holder == Holder::kRpmAxis;
+        const Bytes& vec = rpm ? image.rpm_axis : image.time_axis;
+        const std::size_t half = rpm ? sizes::kRpmHalf : sizes::kTimeHalf;
+        if (vec.size() == half * 2) {
+          out = MakeStoredFrame(
+                    spec.read_command,
+                    std::span(vec).subspan(half * static_cast<std::size_t>(spec.part), half))
+                    .value_or(Bytes{});
+        }
+        break;
+      }
+      case Holder::kTuningTable:
+        out = TuningFrame(image.tuning, spec.part);
+        break;
+    }
+  }
+  return frames;
+}
+
+std::string CalibrationText(CalibrationEnv& env, const CalibrationFrames& frames) {
+  const FileHeader header{InfoLine(env.texts.title, core::VersionText(), env.dates.Today()),
+                          env.image.note};
+  return ComposeCalibrationText(header, frames, env.image.flags.adaptive_maps);
+}
+
+namespace {
+
+bool WriteCalibrationFile(CalibrationEnv& env, const std::string& path,
+                          const CalibrationFrames& frames, CalibrationOutcome* outcome) {
+  if (!core::WriteFileAtomic(path, CalibrationText(env, frames))) {
+    env.box.Show(env.texts.file_write_failed + "\n" + path, env.texts.caption,
+                 platform::BoxKind::Critical);
+    return Fail(outcome, CalibrationError::kWriteFile, std::nullopt);
+  }
+  if (outcome != nullptr) {
+    *outcome = CalibrationOutcome{};
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SaveCalibrationFromEcu(CalibrationEnv& env, link::EcuAccess& ecu, const std::string& path,
+                            CalibrationOutcome* outcome) {
+  const auto frames = ReadCalibrationFromEcu(env, ecu, outcome);
+  if (!frames) {
+    return false;
+  }
+  return WriteCalibrationFile(env, path, *frames, outcome);
+}
+
+bool SaveCalibrationFromImage(CalibrationEnv& env, const std::string& path,
+                              CalibrationOutcome* outcome) {
+  return WriteCalibrationFile(env, path, FramesFromImage(env.table, env.image), outcome);
+}
+
+}  // namespace velmora::calib
