@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace velmora::session {
+
+// What to do with a pending request code.
+struct RequestWork {
+  // The work while connected; true on success.
+  std::function<bool()> run;
+  // The work while disconnected, without ECU traffic; empty when the request
+  // cannot run offline (it is then dropped).
+  std::function<bool()> offline;
+  // Shown when `run` or `offline` fails; empty for none.
+  std::string failure_text;
+  // A write-list request: the page shown is refreshed afterwards.
+  bool refresh_page = false;
+  // Its work comes from a file, not from the image of the ECU that was
+  // connected when it was posted, so it survives a change of ECU.
+  bool file_based = false;
+};
+
+// The one registration point: request code to work. Pages register their
+// codes when they are built; a later registration replaces an earlier one.
+class RequestTable {
+ public:
+  void Register(int code, RequestWork work) { work_[code] = std::move(work); }
+  void Unregister(int code) { work_.erase(code); }
+  // nullptr for a code nobody registered.
+  [[nodiscard]] const RequestWork* Find(int code) const {
+    const auto it = work_.find(code);
+    return it == work_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  std::map<int, RequestWork> work_;
+};
+
+}  // namespace velmora::session
