@@ -8,7 +8,9 @@ void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup&
   RegisterTuningTables(table, memory, setup);
   RegisterBlocks(table, memory, setup);
   RegisterSlowCommand(table, memory, setup);
+  RegisterFinishCommands(table, memory, setup);
   RegisterDataBlocks(table, memory, setup);
+  RegisterAxisTables(table, memory, setup);
   RegisterLiveData(table, memory, setup);
 }
 

@@ -32,6 +32,9 @@ inline constexpr const char* kBlock2 = "BLK2";
 inline constexpr const char* kBlock3 = "BLK3";
 inline constexpr const char* kConnection = "COLL";
 inline constexpr const char* kObdData = "OBD_DATA";
+inline constexpr const char* kErrorMemory = "ERROR_ECU";
+inline constexpr const char* kRpmTable = "VET_RPM";
+inline constexpr const char* kTimeTable = "VET_TINJ";
 }  // namespace region
 
 // Data bytes of block 3 that other command families read.
@@ -50,6 +53,11 @@ void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setu
 void RegisterSlowCommand(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 // The stored records of the message table without a family of their own.
 void RegisterDataBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+// The axis lookup tables of the maps.
+void RegisterAxisTables(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+// The commands that close a calibration load: 0x14 takes the new calibration
+// into use.
+void RegisterFinishCommands(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 // The records the engine model keeps alive: main live record, OBD data,
 // memory trace.
 void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& setup);

@@ -20,7 +20,7 @@ struct StoredBlock {
 };
 
 constexpr std::uint8_t kNoWrite = 0;
-constexpr const char* kErrorMemory = "ERROR_ECU";
+constexpr const char* kErrorMemory = region::kErrorMemory;
 constexpr std::uint8_t kEraseErrors = 0x0B;
 constexpr std::size_t kPairs = 15;  // breakpoint and correction pairs of a compensation table
 
@@ -160,10 +160,13 @@ Bytes Block6(const SimSetup& s) {
   }
   std::fill(d.begin() + 28, d.begin() + 52, 1);  // the other errors: monitored
   d[52] = 1;                                     // system identifier
-  PutWord(d, 94, 300);                           // max-power hysteresis rpm
-  PutWord(d, 96, 500);                           // max-power hysteresis injection time
-  d[98] = 3;                                     // injections before returning to gas
-  d[99] = 1;                                     // sequence mode
+  // Auxiliary flags: a calibration load marks every one with bit 7, so a
+  // factory ECU carries the mark too.
+  std::fill(d.begin() + 85, d.begin() + 94, 0x80);
+  PutWord(d, 94, 300);  // max-power hysteresis rpm
+  PutWord(d, 96, 500);  // max-power hysteresis injection time
+  d[98] = 3;            // injections before returning to gas
+  d[99] = 1;            // sequence mode
   for (std::size_t i = 0; i < 8; ++i) {
     d[100 + i] = static_cast<std::uint8_t>(i);
   }

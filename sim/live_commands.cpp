@@ -72,7 +72,9 @@ void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& se
     if (!r.data.empty()) {
       return Refused();
     }
-    return Ok(LiveRecordData(engine->Now(m), LiveEngine::Cylinders(m), LiveEngine::RpmFactor(m)));
+    const AxisLookup axes{m.Region(region::kRpmTable), m.Region(region::kTimeTable)};
+    return Ok(
+        LiveRecordData(engine->Now(m), LiveEngine::Cylinders(m), LiveEngine::RpmFactor(m), axes));
   });
   table.Add(live_cmd::kReadObdData, [engine](const EcuRequest& r, EcuMemory& m) {
     if (!r.data.empty()) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "sim/axis_tables.h"
+
 namespace velmora::sim {
 namespace {
 
@@ -40,17 +42,6 @@ constexpr std::uint8_t kEngineConditionOk = 0x01;  // idling steadily
 constexpr std::uint8_t kTraceTrigger = 0x80;
 constexpr std::int32_t kSteadyIdleMaxRpm = 1200;
 
-// Map breakpoints: 24 speeds in steps of 64 rpm and 23 injection times in
-// steps of 128 us, as the axis vectors of a stock calibration hold them.
-constexpr std::array<int, 24> kRpmAxis = {0,  9,  12, 16, 20, 23, 27, 31, 35,  39,  43,  47,
-                                          51, 55, 59, 63, 70, 78, 86, 94, 102, 109, 117, 125};
-constexpr std::array<int, 23> kTimeAxis = {0,  12, 16, 20, 23, 27,  31,  35,  39,  43,  47, 55,
-                                           62, 70, 78, 86, 94, 102, 109, 117, 125, 141, 156};
-constexpr std::int32_t kRpmStep = 64;
-constexpr std::int32_t kRpmSteps = 127;
-constexpr std::int32_t kTimeStep = 128;
-constexpr std::int32_t kTimeSteps = 179;
-
 constexpr double kRpmPeriodNumerator = 15'000'000;
 constexpr std::int32_t kMaxWord = 0xFFFF;
 
@@ -83,25 +74,16 @@ std::uint8_t Byte(std::int32_t v) {
   return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }
 
-template <std::size_t N>
-int AxisIndex(const std::array<int, N>& axis, int v) {
-  int k = 0;
-  for (std::size_t i = 0; i < N; ++i) {
-    if (axis[i] <= v) {
-      k = static_cast<int>(i);
-    }
-  }
-  return k;
-}
-
 }  // namespace
 
 int RpmIndex(std::int32_t rpm) {
-  return AxisIndex(kRpmAxis, std::clamp(rpm / kRpmStep, 0, kRpmSteps));
+  static const Bytes table = FactoryRpmTable();
+  return RpmIndexIn(table, rpm);
 }
 
 int InjectionTimeIndex(std::int32_t injection_us) {
-  return AxisIndex(kTimeAxis, std::clamp(injection_us / kTimeStep, 0, kTimeSteps));
+  static const Bytes table = FactoryTimeTable();
+  return TimeIndexIn(table, injection_us);
 }
 
 std::uint16_t RpmPeriod(std::int32_t rpm, int factor) {
@@ -113,7 +95,7 @@ std::uint16_t RpmPeriod(std::int32_t rpm, int factor) {
   return static_cast<std::uint16_t>(std::min<double>(period, kMaxWord));
 }
 
-Bytes LiveRecordData(const EngineState& s, int cylinders, int rpm_factor) {
+Bytes LiveRecordData(const EngineState& s, int cylinders, int rpm_factor, const AxisLookup& axes) {
   Bytes d(kLiveRecordSize, 0);
   d[live_at::kOperatingState] = 0;
   d[live_at::kFuel] = s.on_gas ? 1 : 0;
@@ -146,9 +128,9 @@ Bytes LiveRecordData(const EngineState& s, int cylinders, int rpm_factor) {
   d[live_at::kFlags] = s.blip ? kTraceTrigger : 0;
   d[live_at::kLevelPercent] = Byte(s.level_percent);
   PutWord(d, live_at::kManifold, s.manifold_mbar);
-  d[live_at::kRpmIndex] = static_cast<std::uint8_t>(RpmIndex(s.rpm));
+  d[live_at::kRpmIndex] = static_cast<std::uint8_t>(RpmIndexIn(axes.rpm, s.rpm));
   const std::int32_t mean = present == 0 ? 0 : static_cast<std::int32_t>(sum / present);
-  d[live_at::kTimeIndex] = static_cast<std::uint8_t>(InjectionTimeIndex(mean));
+  d[live_at::kTimeIndex] = static_cast<std::uint8_t>(TimeIndexIn(axes.time, mean));
   return d;
 }
 

@@ -13,17 +13,26 @@ inline constexpr std::size_t kLiveRecordSize = 120;
 inline constexpr std::size_t kObdDataSize = 88;
 inline constexpr std::size_t kMem10Size = 32;
 
-// The ECU's working point: the row and column of the maps it is using.
+// The ECU's working point under a stock calibration's axis tables: the row
+// and column of the maps it is using.
 [[nodiscard]] int RpmIndex(std::int32_t rpm);
 [[nodiscard]] int InjectionTimeIndex(std::int32_t injection_us);
+
+// The axis lookup tables the ECU holds (see sim/axis_tables.h).
+struct AxisLookup {
+  std::span<const std::uint8_t> rpm;
+  std::span<const std::uint8_t> time;
+};
 
 // The raw rpm signal period the ECU measures: 15 000 000 / (rpm x factor),
 // rounded, at most 65535; a factor other than 2 counts as 1, and a stopped
 // engine gives 0.
 [[nodiscard]] std::uint16_t RpmPeriod(std::int32_t rpm, int factor);
 
-// The 120 data bytes of the main live record.
-[[nodiscard]] Bytes LiveRecordData(const EngineState& s, int cylinders, int rpm_factor);
+// The 120 data bytes of the main live record; the working point is looked
+// up in `axes`.
+[[nodiscard]] Bytes LiveRecordData(const EngineState& s, int cylinders, int rpm_factor,
+                                   const AxisLookup& axes);
 
 // Writes the OBD readings the ECU gathers from the car (the PID groups of
 // data bytes 25..55) into the 88 data bytes of the OBD data record.

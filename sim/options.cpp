@@ -21,6 +21,7 @@ constexpr long kMaxCount = 1'000'000'000;
 std::string_view SimUsage() {
   return "usage: velmora-ecusim [--hw nex|3rd|2nd|blank] [--device PATH] [--root DIR] [--port N]\n"
          "       [--state FILE] [--baud N] [--proc-us N] [--slow-ms N] [--log] [--seed N]\n"
+         "       [--record FILE]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
          "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n";
 }
@@ -60,6 +61,9 @@ std::optional<SimOptions> ParseSimOptions(std::span<const std::string_view> args
       ok = !value.empty();
     } else if (name == "--root") {
       o.root = value;
+      ok = !value.empty();
+    } else if (name == "--record") {
+      o.record_file = value;
       ok = !value.empty();
     } else if (name == "--state") {
       o.state_file = value;

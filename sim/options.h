@@ -21,7 +21,8 @@ struct SimOptions {
   std::int64_t proc_us = 300;
   std::int64_t slow_ms = 1500;
   bool log = false;
-  std::uint64_t seed = 1;  // the engine model's noise and throttle blips
+  std::string record_file;  // empty: the requests received are not kept
+  std::uint64_t seed = 1;   // the engine model's noise and throttle blips
   FaultOptions faults;
 };
 

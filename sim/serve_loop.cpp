@@ -141,6 +141,9 @@ int ServeEcu(int fd, EcuModel& model, FaultInjector& faults, const ServeSettings
          splitter.Feed(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
                        arrived / kNanosPerMicro)) {
       std::optional<ModelReply> reply = model.Answer(frame);
+      if (settings.received) {
+        settings.received(frame, reply.has_value());
+      }
       if (!reply) {
         Log(settings.log, "rx " + core::BinToHex(frame) + " ignored");
         continue;

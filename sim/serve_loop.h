@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdint>
 #include <functional>
+#include <span>
 
 #include "sim/ecu_model.h"
 #include "sim/fault_injector.h"
@@ -16,6 +17,9 @@ struct ServeSettings {
   std::int64_t proc_us = 300;            // working time of every command
   bool log = false;                      // frames on standard error
   std::function<void()> memory_changed;  // called after every write
+  // Called with every complete frame received, before it is answered, and
+  // whether the ECU accepted it.
+  std::function<void(std::span<const std::uint8_t>, bool)> received;
 };
 
 // Serves the line until `stop` becomes nonzero. The signals that set `stop`

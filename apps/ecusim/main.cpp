@@ -18,6 +18,7 @@
 #include "sim/ecu_model.h"
 #include "sim/fault_injector.h"
 #include "sim/options.h"
+#include "sim/request_log.h"
 #include "sim/serve_loop.h"
 #include "sim/state_file.h"
 
@@ -70,6 +71,14 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
+  std::optional<RequestLog> record;
+  if (!opts->record_file.empty()) {
+    record = RequestLog::Open(opts->record_file);
+    if (!record) {
+      return Fail("cannot create " + opts->record_file);
+    }
+  }
+
   SimSetup setup;
   setup.hardware = opts->hardware;
   setup.slow_command_us = opts->slow_ms * 1000;
@@ -105,6 +114,11 @@ int main(int argc, char** argv) {
       if (!SaveState(opts->state_file, model.Memory())) {
         std::fprintf(stderr, "velmora-ecusim: cannot save %s\n", opts->state_file.c_str());
       }
+    };
+  }
+  if (record) {
+    settings.received = [&record](std::span<const std::uint8_t> frame, bool accepted) {
+      record->Record(frame, accepted);
     };
   }
   const int rc = ServeEcu(line->io.Get(), model, faults, settings, g_stop, wait_mask);
