@@ -40,7 +40,14 @@ std::string UsageText() {
          "                           for its companion record) and read it back\n"
          "  live --count N [--fields A,B,...]\n"
          "                           poll the main live record N times, 20 a second,\n"
-         "                           as CSV lines of the chosen fields (default all)\n";
+         "                           as CSV lines of the chosen fields (default all)\n"
+         "  read FILE                save the ECU's whole calibration into FILE\n"
+         "  write FILE [--scope all|settings|maps|switchover]\n"
+         "                           load FILE into the ECU: everything (default), every\n"
+         "                           block but the maps, the maps and axes, or the five\n"
+         "                           switch-over tables\n"
+         "  show FILE                print the entries of a calibration file, one field a\n"
+         "                           line as entry.field=value (no ECU needed)\n";
 }
 
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
@@ -66,8 +73,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
     } else if (a == "--force") {
       o.force = true;
     } else if (a == "--count" || a.rfind("--count=", 0) == 0 || a == "--fields" ||
-               a.rfind("--fields=", 0) == 0) {
-      // The live command's own options travel with it, value included.
+               a.rfind("--fields=", 0) == 0 || a == "--scope" || a.rfind("--scope=", 0) == 0) {
+      // The commands' own options travel with them, value included.
       o.command.push_back(a);
       if (a.find('=') == std::string::npos && i + 1 < args.size()) {
         o.command.push_back(args[++i]);

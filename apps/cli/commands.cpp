@@ -4,6 +4,7 @@
 #include <string>
 
 #include "apps/cli/cli_link.h"
+#include "apps/cli/cmd_calib.h"
 #include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_ports.h"
 #include "core/hex.h"
@@ -158,6 +159,15 @@ int RunCommand(const CliOptions& options) {
   }
   if (name == "live") {
     return RunLive(options);
+  }
+  if (name == "read") {
+    return RunCalibRead(options);
+  }
+  if (name == "write") {
+    return RunCalibWrite(options);
+  }
+  if (name == "show") {
+    return RunCalibShow(options);
   }
   Err("unknown command " + name + "\n" + UsageText());
   return exit_code::kUsage;
