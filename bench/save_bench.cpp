@@ -1,0 +1,162 @@
+// A full calibration save from the virtual ECU at 115200 baud through the
+// pipe channel and LinkSrv: the time of each save against the time its bytes
+// need on the wire. Prints figures; never judges them.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "calib/calibration_env.h"
+#include "calib/calibration_file.h"
+#include "calib/calibration_image.h"
+#include "calib/calibration_save.h"
+#include "core/files.h"
+#include "core/hex.h"
+#include "core/session_flags.h"
+#include "core/set_com.h"
+#include "core/text.h"
+#include "link/ecu_access.h"
+#include "link/link_startup.h"
+#include "link/message_table.h"
+#include "link/pipe_channel.h"
+#include "platform/fake/fakes.h"
+#include "platform/posix/poll_event_pump.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/proc_process_list.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+
+using namespace velmora;
+
+constexpr int kSaves = 8;
+constexpr int kBaud = 115200;
+constexpr int kNewestGeneration = 3;
+constexpr double kBitsPerByte = 10.0;  // start bit, 8 data bits, stop bit
+constexpr std::int64_t kPipeTimeoutUs = 5'000'000;
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "save_bench: %s\n", what);
+  return 1;
+}
+
+// Bytes of the requests the virtual ECU recorded from `from` on, and how
+// many there were.
+std::size_t RequestBytes(const std::string& record, std::size_t from, std::size_t* count) {
+  std::string text;
+  (void)core::ReadWholeFile(record, text);
+  std::size_t bytes = 0;
+  *count = 0;
+  for (const std::string& line : core::Split(text.substr(std::min(from, text.size())), '\n')) {
+    if (!line.empty()) {
+      bytes += line.size() / 2;
+      ++*count;
+    }
+  }
+  return bytes;
+}
+
+std::size_t FileSize(const std::string& record) {
+  std::string text;
+  (void)core::ReadWholeFile(record, text);
+  return text.size();
+}
+
+// Bytes of the answers the save kept: every section of the file is one
+// answer as received.
+std::size_t AnswerBytes(const std::string& path, std::size_t* sections) {
+  std::vector<std::string> lines;
+  (void)core::LeggiRighe(path, lines);
+  const calib::ParsedCalibration file =
+      calib::ParseCalibration(lines, calib::Duplicates::kLaterWins);
+  std::size_t bytes = 0;
+  *sections = 0;
+  for (const Bytes& frame : file.frames.frames) {
+    bytes += frame.size();
+    *sections += frame.empty() ? 0 : 1;
+  }
+  return bytes;
+}
+
+}  // namespace
+
+int main() {
+  if (std::getenv("VELMORA_STAGE") == nullptr) {
+    ::setenv("VELMORA_STAGE", VELMORA_STAGE_DEFAULT, 0);
+  }
+  e2e::TempRoot root(e2e::SetComValues{{"[AttesaGlobale_usec]", "1000000"}});
+  const std::string record = root.Root() + "/requests.txt";
+  e2e::Sim sim(root, {"--hw", "nex", "--baud", std::to_string(kBaud), "--record", record});
+  if (!sim.Ready()) {
+    return Fail("the virtual ECU did not start");
+  }
+
+  platform::FakeMessageBox box;
+  platform::PosixClock clock;
+  platform::PollEventPump pump;
+  platform::ProcProcessList processes;
+  core::SessionFlags flags;
+  const core::PathTable paths = core::FillPathTable(root.Root());
+  link::ModPipe pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
+                     link::LinkLocationFor(paths));
+  link::EcuAccess ecu(pipe, link::LinkTimes{kPipeTimeoutUs, 1'000'000, 1});
+  if (!link::StartLink(pipe) || link::SendLinkInit(pipe, kPipeTimeoutUs) != link::kOk) {
+    return Fail("the link server did not start");
+  }
+  const std::uint8_t port[1] = {static_cast<std::uint8_t>(sim.Port())};
+  const std::string profile = "//115200,8N1";
+  if (ecu.ImpostaAttesaEcu(false) != link::kOk ||
+      ecu.Messaggio(link::MsgType::kSetProfiles, Bytes(profile.begin(), profile.end())) !=
+          link::kOk ||
+      ecu.Messaggio(link::MsgType::kOpenPort, port) != link::kOk ||
+      pipe.Last().header.link_state != 1) {
+    return Fail("no ECU on the virtual port");
+  }
+
+  std::vector<std::string> set_com;
+  (void)core::LeggiRighe(paths.set_com, set_com);
+  link::MessageTable table(core::LeggiSetCom(set_com).messages);
+  calib::CalibrationImage image;
+  image.SetGeneration(kNewestGeneration);
+  calib::SystemDateProvider dates;
+  calib::CalibrationEnv env{table, image, box, dates, calib::CalibrationTexts{}};
+  const std::string path = root.Root() + "/bench.xsi";
+
+  std::vector<double> times_us;
+  std::vector<double> ratios;
+  std::size_t exchanges = 0;
+  std::size_t wire_bytes = 0;
+  for (int i = 0; i < kSaves; ++i) {
+    const std::size_t record_from = FileSize(record);
+    const std::int64_t start = clock.NowMicros();
+    if (!calib::SaveCalibrationFromEcu(env, ecu, path)) {
+      return Fail("a save failed");
+    }
+    const double took = static_cast<double>(clock.NowMicros() - start);
+    std::size_t requests = 0;
+    std::size_t sections = 0;
+    wire_bytes = RequestBytes(record, record_from, &requests) + AnswerBytes(path, &sections);
+    if (requests != sections) {
+      return Fail("the save's requests and the file's sections do not match");
+    }
+    exchanges = requests;
+    const double wire_us = static_cast<double>(wire_bytes) * kBitsPerByte * 1e6 / kBaud;
+    times_us.push_back(took);
+    ratios.push_back(took / wire_us);
+  }
+  (void)link::ShutdownLink(pipe, kPipeTimeoutUs);
+
+  std::sort(times_us.begin(), times_us.end());
+  std::sort(ratios.begin(), ratios.end());
+  const double wire_us = static_cast<double>(wire_bytes) * kBitsPerByte * 1e6 / kBaud;
+  std::printf("saves:                %d full calibrations (%zu exchanges, %zu bytes)\n", kSaves,
+              exchanges, wire_bytes);
+  std::printf("wire time:            %.1f ms at %d baud\n", wire_us / 1000, kBaud);
+  std::printf("median save:          %.1f ms\n", times_us[times_us.size() / 2] / 1000);
+  std::printf("fastest / slowest:    %.1f / %.1f ms\n", times_us.front() / 1000,
+              times_us.back() / 1000);
+  std::printf("median / wire time:   %.3f (target at most 1.15)\n", ratios[ratios.size() / 2]);
+  return 0;
+}
