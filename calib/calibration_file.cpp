@@ -38,7 +38,7 @@ Value ReadValue(Section section, std::string_view line) {
 std::string ReadNote(const std::vector<std::string>& lines) {
   std::string note;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (core::Trim(lines[i]) != file_text::kNote) {
+    if (lines[i] != file_text::kNote) {
       continue;
     }
     bool first = true;
@@ -87,7 +87,7 @@ bool WrittenToFile(Section s, bool adaptive_maps) {
 ParsedCalibration ParseCalibration(const std::vector<std::string>& lines, Duplicates rule) {
   ParsedCalibration out;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto section = SectionOfKey(core::Trim(lines[i]));
+    const auto section = SectionOfKey(lines[i]);
     if (!section) {
       continue;
     }
@@ -118,7 +118,7 @@ ParsedCalibration ParseCalibration(const std::vector<std::string>& lines, Duplic
 std::optional<std::string> FindSectionLine(const std::vector<std::string>& lines,
                                            std::string_view key) {
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-    if (core::Trim(lines[i]) == key) {
+    if (lines[i] == key) {
       return lines[i + 1];
     }
   }

@@ -48,9 +48,8 @@ struct ParsedCalibration {
 // with an empty value line is not an occurrence at all.
 enum class Duplicates { kLaterWins, kFirstWins };
 
-// Scans the lines from the top: a line that equals a section key (blanks
-// around it ignored) takes the next line as its value, and the scan goes on
-// after that value. Other lines are skipped. Never fails: bad values are
+// Scans the lines from the top: a line that equals a section key takes the next line as its value,
+// and the scan goes on after that value. Other lines are skipped. Never fails: bad values are
 // marked damaged.
 [[nodiscard]] ParsedCalibration ParseCalibration(const std::vector<std::string>& lines,
                                                  Duplicates rule);

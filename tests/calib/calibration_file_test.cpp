@@ -71,9 +71,9 @@ TEST(CalibrationFileText, StartsWithHeaderAndNoteAndKeepsTableOrder) {
 TEST(CalibrationFileText, ReadersTakeFramesByKeyWithTheDuplicateRules) {
   const Bytes first = Frame(0x12, 110, 0x01);
   const Bytes second = Frame(0x12, 110, 0x02);
-  const std::vector<std::string> lines{"[INFO]",   "title",   "[NOTE]",   "a note",    "[UNKNOWN]",
-                                       "zz",       "[MAP_2]", Hex(first), " [MAP_2] ", Hex(second),
-                                       "[MAP_3]",  "",        "[MAP_1]",  "",          "[MAP_1]",
+  const std::vector<std::string> lines{"[INFO]",   "title",   "[NOTE]",   "a note",  "[UNKNOWN]",
+                                       "zz",       "[MAP_2]", Hex(first), "[MAP_2]", Hex(second),
+                                       "[MAP_3]",  "",        "[MAP_1]",  "",        "[MAP_1]",
                                        Hex(first), "[BLK_5]"};
   const auto later = ParseCalibration(lines, Duplicates::kLaterWins);
   EXPECT_EQ(later.frames[Section::kMap2], second);

@@ -84,8 +84,7 @@ TEST(CalibrationSave, BlocksTheEcuLacksComeFromMemory) {
   EXPECT_EQ(LineAfter(lines, "[OBD_ERR]"), "");
   const auto commands = rig.ecu.Commands();
   for (const std::uint8_t not_read : {0x16, 0x78, 0x51, 0x9B, 0x9D}) {
-    EXPECT_EQ(std::count(commands.begin(), commands.end(), not_read), 0)
-        << int(not_read);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), not_read), 0) << int(not_read);
   }
 }
 
