@@ -54,11 +54,27 @@ std::string StageDir() {
 
 // A virtual ECU serving `root` whose received requests are recorded.
 struct Rig {
-  explicit Rig(std::vector<std::string> sim_args = {}, const SetComValues& setcom = kShortWaits)
-      : root(setcom), record(root.Root() + "/requests.txt"), sim(root, WithRecord(sim_args)) {}
+  // `state`: the virtual ECU's memory to start from, as its state file holds
+  // it; empty for the factory calibration.
+  explicit Rig(std::vector<std::string> sim_args = {}, const std::string& state = {})
+      : root(kShortWaits),
+        record(root.Root() + "/requests.txt"),
+        state_file(WriteState(root, state)),
+        sim(root, WithRecord(sim_args)) {}
 
+  static std::string WriteState(const TempRoot& root, const std::string& state) {
+    if (state.empty()) {
+      return {};
+    }
+    const std::string path = root.Root() + "/ecu-state.txt";
+    EXPECT_TRUE(core::WriteFileAtomic(path, state));
+    return path;
+  }
   std::vector<std::string> WithRecord(std::vector<std::string> args) const {
     args.insert(args.end(), {"--slow-ms", "50", "--record", record});
+    if (!state_file.empty()) {
+      args.insert(args.end(), {"--state", state_file});
+    }
     return args;
   }
   [[nodiscard]] std::string File(const std::string& name) const { return root.Root() + "/" + name; }
@@ -92,6 +108,7 @@ struct Rig {
 
   TempRoot root;
   std::string record;
+  std::string state_file;
   Sim sim;
   std::size_t seen = 0;
 };
@@ -285,6 +302,24 @@ TEST(CalibE2e, EachScopeSendsExactlyItsRequests) {
   const CliRun bad = rig.Cli({"write", a, "--scope", "most"});
   EXPECT_EQ(bad.exit_code, 2);
   EXPECT_TRUE(rig.LoadCommands().empty());
+}
+
+TEST(CalibE2e, AnEcuInASubStateGetsTheBlock2ToggleAroundTheLoad) {
+  // Block 2 with its sub-state (data byte 1) set.
+  Bytes block2(20, 0);
+  block2[1] = 1;
+  Rig rig({}, "[BLK2]\r\n" + core::BinToHex(block2) + "\r\n");
+  ASSERT_TRUE(rig.sim.Ready());
+  const std::string a = rig.File("a.xsi");
+  ASSERT_EQ(rig.Cli({"read", a}).exit_code, 0);
+  (void)rig.Commands();
+  const CliRun run = rig.Cli({"write", a, "--scope", "settings"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  // The toggle writes block 2 before the file's blocks and once more after
+  // everything else.
+  const std::string sent = core::BinToHex(rig.LoadCommands());
+  EXPECT_EQ(sent.substr(0, 6), "101011") << sent;
+  EXPECT_EQ(sent.substr(sent.size() - 4), "1510") << sent;
 }
 
 TEST(CalibE2e, LinkLostDuringASaveLeavesTheOldFile) {
