@@ -57,15 +57,24 @@ std::string ReadNote(const std::vector<std::string>& lines) {
   return note;
 }
 
-// The note's lines, whatever line breaks it was given with.
+// The note's lines, whatever line breaks it was given with. A line that
+// begins with "[" would end the note for its readers, and one that equals a
+// section key would swallow the next line as that section's value and make
+// the file unloadable: such lines are written with a leading blank.
 std::vector<std::string> NoteLines(std::string_view note) {
   std::vector<std::string> out;
   std::string current;
+  const auto end_line = [&out, &current] {
+    if (!current.empty() && current.front() == kSectionStart) {
+      current.insert(current.begin(), ' ');
+    }
+    out.push_back(std::move(current));
+    current.clear();
+  };
   for (std::size_t i = 0; i < note.size(); ++i) {
     const char c = note[i];
     if (c == '\r' || c == '\n') {
-      out.push_back(current);
-      current.clear();
+      end_line();
       if (c == '\r' && i + 1 < note.size() && note[i + 1] == '\n') {
         ++i;
       }
@@ -73,7 +82,7 @@ std::vector<std::string> NoteLines(std::string_view note) {
     }
     current += c;
   }
-  out.push_back(current);
+  end_line();
   return out;
 }
 

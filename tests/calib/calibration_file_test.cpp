@@ -61,6 +61,16 @@ TEST(CalibrationFileText, StartsWithHeaderAndNoteAndKeepsTableOrder) {
   EXPECT_EQ(text.find("[ADAT_"), std::string::npos);
   EXPECT_EQ(text.find("[MAPE_"), std::string::npos);
 
+  // A note line that looks like a key is kept as text, not as a section.
+  const std::string keyed = ComposeCalibrationText({info, "[MAP_0]\n[NOTE]"}, frames, false);
+  const auto l3 = core::SplitCrLf(keyed);
+  EXPECT_EQ(l3[3], " [MAP_0]");
+  EXPECT_EQ(l3[4], " [NOTE]");
+  const auto parsed = ParseCalibration(l3, Duplicates::kLaterWins);
+  EXPECT_EQ(parsed.note, " [MAP_0]\r\n [NOTE]");
+  EXPECT_EQ(parsed.frames[Section::kMap0], frames[Section::kMap0]);
+  EXPECT_FALSE(parsed.Damaged(Section::kFw));
+
   const std::string with_adaptive = ComposeCalibrationText({info, ""}, frames, true);
   const auto l2 = core::SplitCrLf(with_adaptive);
   EXPECT_EQ(l2[3], "");  // no note: one empty line
