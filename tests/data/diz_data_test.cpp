@@ -69,6 +69,7 @@ constexpr WindowBlock kWindowBlocks[] = {
     {"[Frm_InjSet]", kCaptionBlock},
     {"[Frm_Retta]", kCaptionBlock},
     {"[Frm_Wizard]", kCaptionBlock},
+    {"[Frm_Dashboard]", 24},
 };
 
 enum class Items {
