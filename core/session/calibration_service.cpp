@@ -1,18 +1,12 @@
 #include "core/session/calibration_service.h"
 
-#include "link/ecu_identity.h"
+#include "calib/calibration_image.h"
 
 namespace velmora::session {
 
 EcuCapabilities CapabilitiesOf(int generation) {
-  switch (generation) {
-    case link::generation::kNex:
-      return {true, true, true};
-    case link::generation::k3rd:
-      return {true, false, true};
-    default:
-      return {};
-  }
+  const calib::CapabilityFlags f = calib::FlagsForGeneration(generation);
+  return {f.adaptive_maps, f.direct_injection, f.obd_errors};
 }
 
 }  // namespace velmora::session

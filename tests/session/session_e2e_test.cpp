@@ -1,0 +1,257 @@
+// The session against a real LinkSrv and the virtual ECU on a
+// pseudo-terminal, driven the way the window's two timers drive it: it finds
+// the ECU by scanning, reads the whole calibration, polls the live record,
+// writes an entry-3 list, and goes back to connecting when the ECU goes away.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+#include "calib/calibration_env.h"
+#include "calib/calibration_image.h"
+#include "core/files.h"
+#include "core/paths.h"
+#include "core/session/calib_calibration_service.h"
+#include "core/session/session.h"
+#include "core/set_com.h"
+#include "link/ecu_identity.h"
+#include "link/link_startup.h"
+#include "link/port_registry.h"
+#include "platform/fake/fake_serial_enumerator.h"
+#include "platform/fake/fakes.h"
+#include "platform/posix/poll_event_pump.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/proc_process_list.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace velmora::session {
+namespace {
+
+namespace st = core::session_state;
+using Clock = std::chrono::steady_clock;
+
+// The pump of a headless window, with a hook for what the user does while
+// an exchange waits.
+class HookedPump final : public platform::EventPump {
+ public:
+  void Pump() override { Hook(); }
+  bool WaitReadable(int fd, std::int64_t max_micros) override {
+    Hook();
+    return inner_.WaitReadable(fd, max_micros);
+  }
+  std::function<void()> hook;
+
+ private:
+  void Hook() {
+    if (hook) {
+      hook();
+    }
+  }
+  platform::PollEventPump inner_;
+};
+
+class Host final : public SessionHost {
+ public:
+  void ShowTitle(std::string_view text) override { titles.emplace_back(text); }
+  void ShowCaption(std::string_view text) override { captions.emplace_back(text); }
+  void StateChanged(int, int to) override { states.push_back(to); }
+  void Unload() override {
+    if (on_unload) {
+      on_unload();
+    }
+  }
+  std::vector<std::string> titles;
+  std::vector<std::string> captions;
+  std::vector<int> states;
+  std::function<void()> on_unload;
+};
+
+class FixedDate final : public calib::DateProvider {
+ public:
+  calib::CalendarDate Today() override { return {2026, 12, 6}; }
+};
+
+struct Workstation {
+  explicit Workstation(const std::string& root)
+      : paths(core::FillPathTable(root)),
+        set_com(ReadSetCom(paths.set_com)),
+        pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
+             link::LinkLocationFor(paths)),
+        ecu(pipe, link::TimesFromSetCom(set_com)),
+        table(set_com.messages),
+        env{table, image, box, dates, {}},
+        calibration(env, ecu, paths.lng, paths.default_calibration) {
+    SessionSettings settings;
+    settings.set_com = set_com;
+    settings.main_title = "Velmora";
+    settings.port_com_file = paths.port_com;
+    settings.registry_file = link::PortRegistryPath(paths.bin);
+    settings.default_calibration = paths.default_calibration;
+    session.emplace(SessionEnv{ecu, table, flags, pump, enumerator, box, host, calibration},
+                    std::move(settings));
+  }
+
+  static core::SetComConfig ReadSetCom(const std::string& path) {
+    std::vector<std::string> lines;
+    (void)core::LeggiRighe(path, lines);
+    return core::LeggiSetCom(lines);
+  }
+
+  bool Start() {
+    if (!link::StartLink(pipe)) {
+      return false;
+    }
+    const std::int64_t t = ecu.Times().pipe_us;
+    return link::SendClientName(pipe, processes, "session_e2e_test", t) == link::kOk &&
+           link::SendLinkInit(pipe, t) == link::kOk;
+  }
+
+  // Runs both timers at their intervals until `done` or `seconds` have
+  // passed; the waits between ticks are polls, as in the window's loop.
+  bool RunUntil(const std::function<bool()>& done, double seconds) {
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    auto next1 = Clock::now();
+    auto next2 = Clock::now();
+    while (Clock::now() < end) {
+      if (done()) {
+        return true;
+      }
+      const auto now = Clock::now();
+      if (now >= next1) {
+        next1 = now + std::chrono::milliseconds(session_timing::kTimer1IntervalMs);
+        session->Timer1_Timer();
+      }
+      if (now >= next2) {
+        next2 = now + std::chrono::milliseconds(session_timing::kTimer2IntervalMs);
+        session->Timer2_Timer();
+      }
+      const auto wait = std::min(next1, next2) - Clock::now();
+      const auto us = std::chrono::duration_cast<std::chrono::microseconds>(wait).count();
+      if (us > 0) {
+        (void)pump.WaitReadable(-1, us);
+      }
+    }
+    return done();
+  }
+
+  platform::FakeMessageBox box;
+  platform::PosixClock clock;
+  HookedPump pump;
+  platform::ProcProcessList processes;
+  platform::FakeSerialEnumerator enumerator;  // no hardware: the registry's ports only
+  core::SessionFlags flags;
+  core::PathTable paths;
+  core::SetComConfig set_com;
+  link::ModPipe pipe;
+  link::EcuAccess ecu;
+  link::MessageTable table;
+  calib::CalibrationImage image;
+  FixedDate dates;
+  calib::CalibrationEnv env;
+  CalibCalibrationService calibration;
+  Host host;
+  std::optional<Session> session;
+};
+
+bool Has(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST(SessionE2e, ConnectsReadsPollsWritesAndReconnectsAfterTheEcuIsGone) {
+  e2e::TempRoot root;
+  std::optional<e2e::Sim> sim;
+  sim.emplace(root, std::vector<std::string>{"--seed", "5"});
+  ASSERT_TRUE(sim->Ready());
+  const int port = sim->Port();
+
+  Workstation ws(root.Root());
+  ASSERT_TRUE(ws.Start());
+  ws.session->Start();
+  ASSERT_TRUE(ws.RunUntil([&] { return ws.session->State() == st::kConnected; }, 60))
+      << "state " << ws.session->State();
+  EXPECT_EQ(ws.session->ConnectedPort(), port);
+  EXPECT_EQ(ws.session->Generation(), link::generation::kNex);
+  EXPECT_TRUE(Has(ws.host.captions, "Connecting to the ECU on port COM" + std::to_string(port)));
+  EXPECT_EQ(ws.host.captions.back(), "ECU connected");
+  std::vector<std::string> port_com;
+  ASSERT_TRUE(core::LeggiRighe(ws.paths.port_com, port_com));
+  ASSERT_FALSE(port_com.empty());
+  EXPECT_EQ(port_com.front(), std::to_string(port));
+
+  // The whole calibration is in the image and the message table.
+  EXPECT_EQ(ws.image.base_map.size(), 552u);
+  EXPECT_EQ(ws.image.adaptive_map.size(), 552u);
+  EXPECT_EQ(ws.image.companion.size(), 16u);
+  EXPECT_EQ(ws.table.LastAnswer(3).size(), 81u);
+  EXPECT_FALSE(ws.table.LastAnswer(16).empty());
+  EXPECT_TRUE(ws.box.shown.empty()) << ws.box.shown.front().text;
+
+  // Live polling for three seconds.
+  const std::int64_t polls_before = ws.session->PollCount();
+  const auto start = Clock::now();
+  (void)ws.RunUntil([] { return false; }, 3.0);
+  const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  const std::int64_t polls = ws.session->PollCount() - polls_before;
+  std::printf("live polls: %lld in %.2f s, %.1f polls/s\n", static_cast<long long>(polls), elapsed,
+              static_cast<double>(polls) / elapsed);
+  EXPECT_GT(polls, 0);
+  EXPECT_GT(ws.table.Value(1, 32), 0);  // the engine turns
+
+  // An entry-3 write list: the switch-over temperature, read back.
+  constexpr std::size_t kField = 2;
+  const std::int32_t wanted = ws.table.Value(3, kField) == 45 ? 50 : 45;
+  ASSERT_TRUE(ws.session->Lists().Append(3, {wanted, kField, 0}));
+  ASSERT_TRUE(ws.session->PostRequest(request::kEntry3List));
+  ASSERT_TRUE(ws.RunUntil(
+      [&] {
+        return ws.session->PendingRequest() == request::kNone &&
+               ws.session->State() == st::kConnected;
+      },
+      20));
+  EXPECT_EQ(ws.table.Value(3, kField), wanted);
+  std::printf("entry 3 field %zu read back: %d\n", kField, ws.table.Value(3, kField));
+  EXPECT_TRUE(ws.box.shown.empty()) << ws.box.shown.front().text;
+
+  // The virtual ECU goes away: the link reports it, the session searches.
+  sim.reset();
+  // It keeps trying on every port; the search window's stop ends that.
+  const std::size_t captions_before = ws.host.captions.size();
+  ws.pump.hook = [&] {
+    if (ws.session->State() == st::kSearching && ws.host.captions.size() >= captions_before + 4) {
+      ws.flags.timeout = true;
+    }
+  };
+  const auto lost_at = Clock::now();
+  ASSERT_TRUE(ws.RunUntil([&] { return ws.session->State() == st::kDisconnected; }, 90));
+  std::printf("lost, searched and stopped in %.2f s\n",
+              std::chrono::duration<double>(Clock::now() - lost_at).count());
+  for (const auto& b : ws.box.shown) {
+    std::printf("box: %s\n", b.text.c_str());
+  }
+  ASSERT_FALSE(ws.box.shown.empty());
+  EXPECT_EQ(ws.box.shown.front().text, link::pipe_text::kCommError);
+  EXPECT_EQ(ws.box.shown.front().caption, link::pipe_text::kCommErrorCaption);
+  EXPECT_TRUE(Has(ws.host.titles, SessionTexts{}.not_connected));
+  EXPECT_EQ(ws.host.titles.back(), SessionTexts{}.link_lost);
+  EXPECT_GE(ws.host.captions.size(), captions_before + 4);
+  const std::vector<int> expected_tail = {st::kConnected, st::kOperation, st::kConnected,
+                                          st::kSearching, st::kDisconnected};
+  ASSERT_GE(ws.host.states.size(), expected_tail.size());
+  EXPECT_TRUE(std::equal(expected_tail.begin(), expected_tail.end(),
+                         ws.host.states.end() - static_cast<std::ptrdiff_t>(expected_tail.size())));
+
+  // Closing: the next Timer1 tick unloads, message 1 ends the link server.
+  ws.pump.hook = nullptr;
+  ws.host.on_unload = [&] { EXPECT_FALSE(ws.session->QueryUnload(UnloadMode::kFromCode)); };
+  EXPECT_TRUE(ws.session->QueryUnload(UnloadMode::kControlMenu));
+  ASSERT_TRUE(ws.RunUntil([&] { return ws.session->Closed(); }, 10));
+  EXPECT_EQ(ws.session->State(), st::kClosing);
+  EXPECT_TRUE(ws.RunUntil([&] { return !ws.pipe.LinkAttivo(); }, 10));
+  ws.pipe.Detach();
+}
+
+}  // namespace
+}  // namespace velmora::session
