@@ -147,6 +147,27 @@ TEST(SessionConnect, ScanningListsThePortsAgainAfterTheLastPortOrFiveAttempts) {
   }
 }
 
+TEST(SessionConnect, APortChosenDuringTheSearchIsTakenAtTheNextTick) {
+  SessionRig rig;
+  rig.answering_ports = {9};
+  rig.link.on_pump = [&] {
+    if (rig.opened.size() == 2 && !rig.flags.ecu_lost) {
+      // The connection page: the user picks COM9 from the selector.
+      ASSERT_TRUE(
+          link::ScegliPorta(rig.host.listings.back(), 3, rig.dir.File("PortCom.ini"), rig.flags));
+    }
+  };
+  rig.session->Start();
+  rig.Tick();
+  EXPECT_EQ(rig.opened, (std::vector<int>{0, 3}));
+  EXPECT_EQ(rig.session->State(), st::kSearching);
+  rig.link.on_pump = nullptr;
+  rig.Tick();
+  EXPECT_EQ(rig.session->State(), st::kConnected);
+  EXPECT_EQ(rig.opened, (std::vector<int>{0, 3, 9}));
+  EXPECT_EQ(rig.session->RememberedPort(), 9);
+}
+
 TEST(SessionConnect, AnEcuOfAnotherKindDoesNotHoldTheScan) {
   SessionRig rig;
   rig.set_com.firmware1.clear();  // nothing matches
