@@ -31,7 +31,8 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
 std::string UsageText() {
   return "usage: velmora-cli [--root DIR] [--device PATH | --port N] COMMAND\n"
          "commands:\n"
-         "  ports                    list the registered serial ports\n"
+         "  ports                    the serial ports as the connection page offers them\n"
+         "  ports search             find the ECU on any port and remember it\n"
          "  identify                 hardware generation, firmware version and text\n"
          "  send HEX                 send a complete ECU frame, print the answer\n"
          "  bank read 1|2|3          read a memory bank (552 bytes as hex)\n"
