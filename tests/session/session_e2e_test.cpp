@@ -19,6 +19,7 @@
 #include "core/set_com.h"
 #include "link/ecu_identity.h"
 #include "link/link_startup.h"
+#include "link/port_discovery.h"
 #include "link/port_registry.h"
 #include "platform/fake/fake_serial_enumerator.h"
 #include "platform/fake/fakes.h"
@@ -215,8 +216,11 @@ TEST(SessionE2e, ConnectsReadsPollsWritesAndReconnectsAfterTheEcuIsGone) {
   std::printf("entry 3 field %zu read back: %d\n", kField, ws.table.Value(3, kField));
   EXPECT_TRUE(ws.box.shown.empty()) << ws.box.shown.front().text;
 
-  // The virtual ECU goes away: the link reports it, the session searches.
+  // The virtual ECU goes away, its device with it (a pulled adapter): the
+  // link reports it, the session searches.
+  const std::string device = sim->Device();
   sim.reset();
+  ASSERT_TRUE(link::UnregisterPort(link::PortRegistryPath(ws.paths.bin), device));
   // It keeps trying on every port; the search window's stop ends that.
   const std::size_t captions_before = ws.host.captions.size();
   ws.pump.hook = [&] {
@@ -242,6 +246,15 @@ TEST(SessionE2e, ConnectsReadsPollsWritesAndReconnectsAfterTheEcuIsGone) {
   ASSERT_GE(ws.host.states.size(), expected_tail.size());
   EXPECT_TRUE(std::equal(expected_tail.begin(), expected_tail.end(),
                          ws.host.states.end() - static_cast<std::ptrdiff_t>(expected_tail.size())));
+
+  // A virtual ECU again, and the connection page's connect: found anew.
+  sim.emplace(root, std::vector<std::string>{"--seed", "6"});
+  ASSERT_TRUE(sim->Ready());
+  ws.pump.hook = nullptr;
+  link::CommutaConnessione(ws.flags);
+  ASSERT_TRUE(ws.RunUntil([&] { return ws.session->State() == st::kConnected; }, 60));
+  EXPECT_EQ(ws.session->ConnectedPort(), sim->Port());
+  EXPECT_EQ(ws.box.shown.size(), 1u);
 
   // Closing: the next Timer1 tick unloads, message 1 ends the link server.
   ws.pump.hook = nullptr;
