@@ -247,7 +247,10 @@ void Session::RunRequest() {
   const int code = pending_;
   const RequestWork* work = requests_.Find(code);
   if (work == nullptr || !work->run) {
-    pending_ = request::kNone;  // nobody does this: never left blocking the others
+    // Nobody does this: never left blocking the others, and the records a
+    // page may have listed for it are not applied by a later request.
+    pending_ = request::kNone;
+    lists_.ClearAll();
     return;
   }
   SetState(st::kOperation);
@@ -279,6 +282,7 @@ void Session::RunOffline() {
   // disconnected for good, and every later request would queue behind it.
   pending_ = request::kNone;
   if (work == nullptr || !work->offline) {
+    lists_.ClearAll();
     return;
   }
   if (!work->offline()) {

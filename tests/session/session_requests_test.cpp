@@ -156,10 +156,12 @@ TEST(SessionRequests, UnknownCodesAreClearedWithoutTrafficAndTheHoldIsLeftAlone)
   SessionRig rig;
   ASSERT_TRUE(rig.Connect());
   const std::size_t before = rig.frames.size();
+  ASSERT_TRUE(rig.session->Lists().Append(15, {1, 2, 0}));
   ASSERT_TRUE(rig.session->PostRequest(99));
   rig.Tick();
   EXPECT_EQ(rig.frames.size(), before);
   EXPECT_EQ(rig.session->PendingRequest(), request::kNone);
+  EXPECT_TRUE(rig.session->Lists().Empty());
 
   // The file dialogs' hold blocks other requests but not the live poll.
   ASSERT_TRUE(rig.session->PostRequest(request::kFileDialogHold));
@@ -253,9 +255,11 @@ TEST(SessionRequests, DisconnectedRequestsThatNeedTheEcuAreDropped) {
 
   const std::size_t before = rig.frames.size();
   for (const int code : {7, 8, 9, 17, 28, 99}) {
+    ASSERT_TRUE(rig.session->Lists().Append(3, {1, 2, 0}));
     ASSERT_TRUE(rig.session->PostFileRequest(code, "/data/a.xsi")) << code;
     rig.Tick();
     EXPECT_EQ(rig.session->PendingRequest(), request::kNone) << code;
+    EXPECT_TRUE(rig.session->Lists().Empty()) << code;
   }
   EXPECT_EQ(rig.frames.size(), before);
   EXPECT_TRUE(rig.calibration.opens.empty());
