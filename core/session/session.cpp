@@ -166,7 +166,7 @@ void Session::Reconnect() {
   }
   env_.host.RefreshObdPage();
   env_.host.ShowTitle(settings_.main_title);
-  if (!flags.timeout) {
+  if (!flags.timeout && !flags.exit_request) {
     env_.host.CheckFirmware(settings_.firmware_address,
                             env_.table.LastAnswer(session_entry::kIdentity));
   }

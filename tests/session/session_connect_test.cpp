@@ -197,6 +197,7 @@ TEST(SessionConnect, ClosingDuringTheConnectLoopClosesOnTheFollowingTick) {
   EXPECT_EQ(rig.opened.size(), 3u);  // the loop ended at its next check
   EXPECT_FALSE(rig.host.timer2_enabled);
   EXPECT_EQ(rig.host.unloads, 0);
+  EXPECT_EQ(rig.host.firmware_checks, 0);  // nothing more is offered on the way out
   EXPECT_EQ(rig.session->State(), st::kSearching);
 
   rig.Tick();
