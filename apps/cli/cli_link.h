@@ -17,13 +17,6 @@
 
 namespace velmora::cli {
 
-// Exit codes of the tool.
-namespace exit_code {
-inline constexpr int kOk = 0;
-inline constexpr int kFailed = 1;  // the ECU or the link said no
-inline constexpr int kUsage = 2;
-}  // namespace exit_code
-
 // The workstation's link for one command: the start-up steps, the
 // connection to the ECU and the shutdown at the end.
 class CliLink {

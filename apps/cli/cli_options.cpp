@@ -1,5 +1,7 @@
 #include "apps/cli/cli_options.h"
 
+#include <string_view>
+
 #include "core/text.h"
 
 namespace velmora::cli {
@@ -7,6 +9,21 @@ namespace velmora::cli {
 namespace {
 
 constexpr int kMaxPort = 255;
+constexpr int kMaxSearchSeconds = 86'400;
+
+// Options that belong to a command: they travel with its words.
+constexpr std::string_view kCommandOptions[] = {"--count", "--fields", "--scope", "--seconds",
+                                                "--request"};
+
+bool IsCommandOption(const std::string& a) {
+  for (const std::string_view name : kCommandOptions) {
+    if (a == name ||
+        (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=')) {
+      return true;
+    }
+  }
+  return false;
+}
 
 // "--name value" or "--name=value".
 bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
@@ -29,26 +46,35 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
 }  // namespace
 
 std::string UsageText() {
-  return "usage: velmora-cli [--root DIR] [--device PATH | --port N] COMMAND\n"
-         "commands:\n"
-         "  ports                    the serial ports as the connection page offers them\n"
-         "  ports search             find the ECU on any port and remember it\n"
+  return "usage: velmora-cli [--root DIR] [--device PATH | --port N] [--timeout S] COMMAND\n"
+         "commands through the connection session (it finds the ECU itself, on the\n"
+         "remembered port or by scanning; --port/--device become the remembered port;\n"
+         "--timeout: seconds to search, default 60):\n"
          "  identify                 hardware generation, firmware version and text\n"
-         "  send HEX                 send a complete ECU frame, print the answer\n"
-         "  bank read 1|2|3          read a memory bank (552 bytes as hex)\n"
-         "  bank write 1|2|3 HEX [--force]\n"
-         "                           write a bank (bank 1: optionally 16 more bytes\n"
-         "                           for its companion record) and read it back\n"
-         "  live --count N [--fields A,B,...]\n"
-         "                           poll the main live record N times, 20 a second,\n"
-         "                           as CSV lines of the chosen fields (default all)\n"
          "  read FILE                save the ECU's whole calibration into FILE\n"
          "  write FILE [--scope all|settings|maps|switchover]\n"
          "                           load FILE into the ECU: everything (default), every\n"
          "                           block but the maps, the maps and axes, or the five\n"
          "                           switch-over tables\n"
+         "  live --count N [--fields A,B,...]\n"
+         "                           the session's live poll (20 a second) as CSV lines\n"
+         "                           of the chosen fields of entry 1 (default all)\n"
+         "  watch --seconds N        the session's state changes as they happen, then\n"
+         "                           the achieved poll rate\n"
+         "  set ENTRY FIELD VALUE [--request CODE]\n"
+         "                           write one field through the entry's write list and\n"
+         "                           print the value read back\n"
+         "commands on the link alone:\n"
+         "  ports                    the serial ports as the connection page offers them\n"
+         "  ports search             find the ECU on any port and remember it\n"
+         "  send HEX                 send a complete ECU frame, print the answer\n"
+         "  bank read 1|2|3          read a memory bank (552 bytes as hex)\n"
+         "  bank write 1|2|3 HEX [--force]\n"
+         "                           write a bank (bank 1: optionally 16 more bytes\n"
+         "                           for its companion record) and read it back\n"
+         "without an ECU:\n"
          "  show FILE                print the entries of a calibration file, one field a\n"
-         "                           line as entry.field=value (no ECU needed)\n";
+         "                           line as entry.field=value\n";
 }
 
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
@@ -71,10 +97,16 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
         return {std::nullopt, "--port needs a number from 0 to 255"};
       }
       o.port = *n;
+    } else if (a == "--timeout" || a.rfind("--timeout=", 0) == 0) {
+      const bool ok = TakeValue(args, i, "--timeout", &value);
+      const auto n = ok ? core::ParseInt32(value) : std::nullopt;
+      if (!n || *n < 1 || *n > kMaxSearchSeconds) {
+        return {std::nullopt, "--timeout needs a number of seconds from 1 to 86400"};
+      }
+      o.search_seconds = *n;
     } else if (a == "--force") {
       o.force = true;
-    } else if (a == "--count" || a.rfind("--count=", 0) == 0 || a == "--fields" ||
-               a.rfind("--fields=", 0) == 0 || a == "--scope" || a.rfind("--scope=", 0) == 0) {
+    } else if (IsCommandOption(a)) {
       // The commands' own options travel with them, value included.
       o.command.push_back(a);
       if (a.find('=') == std::string::npos && i + 1 < args.size()) {

@@ -1,22 +1,23 @@
 #include "apps/cli/cmd_calib.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "apps/cli/cli_link.h"
+#include "apps/cli/command_words.h"
+#include "apps/cli/session_command.h"
 #include "apps/cli/stderr_message_box.h"
 #include "calib/calibration_env.h"
 #include "calib/calibration_import.h"
 #include "calib/calibration_load.h"
-#include "calib/calibration_reference.h"
-#include "calib/calibration_save.h"
 #include "core/dictionary.h"
 #include "core/files.h"
-#include "link/ecu_identity.h"
+#include "core/session/request_codes.h"
 #include "link/message_table.h"
 
 namespace velmora::cli {
@@ -33,16 +34,8 @@ constexpr std::array<ScopeName, 4> kScopes = {{
     {"switchover", calib::LoadScope::kSwitchOver},
 }};
 constexpr std::string_view kScopeOption = "--scope";
-
-// Entries the load's fix-ups and the reference lookup read from the ECU
-// before anything is written: block 2 (counters, the toggle's sub-state),
-// block 3, the connection block (cylinders) and block 6 (system).
-constexpr std::array<std::size_t, 4> kEntriesBeforeLoad = {
-    calib::entry::kBlock2, calib::entry::kBlock3, calib::entry::kConnection, calib::entry::kBlock6};
-
-void Err(const std::string& line) {
-  std::fprintf(stderr, "%s\n", line.c_str());
-}
+// A whole calibration at the slowest baud rate takes well under this.
+constexpr std::chrono::seconds kTransferLimit{600};
 
 std::string Describe(const calib::CalibrationOutcome& o) {
   std::string what;
@@ -113,40 +106,6 @@ std::optional<std::string> FileArgument(const CliOptions& options, std::size_t w
   return options.command[1];
 }
 
-// Connects and sets the image's generation from the ECU's identity.
-bool Connect(CliLink& link, CalibContext& c) {
-  Bytes identity;
-  const auto port = link.ChoosePort();
-  if (!port || !link.Start() || !link.Connect(*port, &identity)) {
-    return false;
-  }
-  const auto match = link::MatchIdentity(identity, link.SetCom().firmware1);
-  if (!match) {
-    Err("the ECU's identity matches no firmware entry");
-    return false;
-  }
-  c.image.SetGeneration(match->generation);
-  c.table.SetLastAnswer(calib::entry::kIdent, identity);
-  return true;
-}
-
-bool ReadEntry(CliLink& link, CalibContext& c, std::size_t entry) {
-  const int code = c.table.LeggiVoce(link.Ecu(), entry);
-  if (code != link::kOk) {
-    Err("reading entry " + std::to_string(entry) + " failed (code " + std::to_string(code) + ")");
-    return false;
-  }
-  return true;
-}
-
-// The installation's reference calibration for the connected ECU's system.
-std::string ReferenceFor(const CliLink& link, const CalibContext& c) {
-  const auto list = calib::ListReferenceCalibrations(c.table, link.Paths().lng);
-  return calib::ChooseReferenceFile(list,
-                                    c.table.Value(calib::entry::kBlock6, calib::kSystemIdField),
-                                    link.Paths().default_calibration);
-}
-
 }  // namespace
 
 int RunCalibRead(const CliOptions& options) {
@@ -154,56 +113,36 @@ int RunCalibRead(const CliOptions& options) {
   if (!path) {
     return exit_code::kUsage;
   }
-  CliLink link(options);
-  CalibContext c(link.Paths(), link.SetCom());
-  if (!Connect(link, c)) {
+  auto workstation = ConnectedWorkstation(options);
+  if (!workstation) {
     return exit_code::kFailed;
   }
-  // Blocks this ECU lacks are saved from the reference calibration, as the
-  // workstation fills them when it connects.
-  const calib::CapabilityFlags& flags = c.image.flags;
-  if (!flags.direct_injection || !flags.obd_errors) {
-    if (!ReadEntry(link, c, calib::entry::kBlock6)) {
-      return exit_code::kFailed;
-    }
-    (void)calib::FillDefaultBlockImages(c.table, ReferenceFor(link, c), flags);
+  const auto end = workstation->RunRequest(session::request::kSaveFromEcu, *path, kTransferLimit);
+  if (end == HeadlessWorkstation::RequestEnd::kFailed) {
+    Err("saving the calibration into " + *path +
+        " failed: " + Describe(workstation->Calibration().LastOutcome()));
   }
-  calib::CalibrationOutcome outcome;
-  if (!calib::SaveCalibrationFromEcu(c.env, link.Ecu(), *path, &outcome)) {
-    Err("saving the calibration into " + *path + " failed: " + Describe(outcome));
-    return exit_code::kFailed;
-  }
-  return exit_code::kOk;
+  return Finish(*workstation, end == HeadlessWorkstation::RequestEnd::kSucceeded);
 }
 
 int RunCalibWrite(const CliOptions& options) {
   const auto& words = options.command;
-  calib::LoadOptions load;
+  int code = static_cast<int>(calib::LoadScope::kAll);
   std::optional<std::string> path;
   for (std::size_t i = 1; i < words.size(); ++i) {
-    std::string_view w = words[i];
-    std::string_view scope;
-    if (w == kScopeOption && i + 1 < words.size()) {
-      scope = words[++i];
-    } else if (w.size() > kScopeOption.size() + 1 &&
-               w.substr(0, kScopeOption.size()) == kScopeOption && w[kScopeOption.size()] == '=') {
-      scope = w.substr(kScopeOption.size() + 1);
-    } else if (!path && !w.empty() && w.substr(0, 2) != "--") {
-      path = std::string(w);
-      continue;
+    std::string scope;
+    if (TakeCommandValue(words, i, kScopeOption, &scope)) {
+      const auto it = std::find_if(kScopes.begin(), kScopes.end(),
+                                   [&](const ScopeName& s) { return s.name == scope; });
+      if (it == kScopes.end()) {
+        Err("--scope takes all, settings, maps or switchover, not \"" + scope + "\"");
+        return exit_code::kUsage;
+      }
+      code = static_cast<int>(it->scope);
+    } else if (!path && !words[i].empty() && words[i].rfind("--", 0) != 0) {
+      path = words[i];
     } else {
       Err(UsageText());
-      return exit_code::kUsage;
-    }
-    bool known = false;
-    for (const ScopeName& s : kScopes) {
-      if (s.name == scope) {
-        load.scope = s.scope;
-        known = true;
-      }
-    }
-    if (!known) {
-      Err("--scope takes all, settings, maps or switchover, not \"" + std::string(scope) + "\"");
       return exit_code::kUsage;
     }
   }
@@ -216,23 +155,15 @@ int RunCalibWrite(const CliOptions& options) {
     Err("loading " + *path + " failed: the file cannot be read");
     return exit_code::kFailed;
   }
-  CliLink link(options);
-  CalibContext c(link.Paths(), link.SetCom());
-  if (!Connect(link, c)) {
+  auto workstation = ConnectedWorkstation(options);
+  if (!workstation) {
     return exit_code::kFailed;
   }
-  for (const std::size_t entry : kEntriesBeforeLoad) {
-    if (!ReadEntry(link, c, entry)) {
-      return exit_code::kFailed;
-    }
+  const auto end = workstation->RunRequest(code, *path, kTransferLimit);
+  if (end == HeadlessWorkstation::RequestEnd::kFailed) {
+    Err("loading " + *path + " failed: " + Describe(workstation->Calibration().LastOutcome()));
   }
-  load.reference_path = ReferenceFor(link, c);
-  calib::CalibrationOutcome outcome;
-  if (!calib::LoadCalibrationToEcu(c.env, link.Ecu(), *path, load, &outcome)) {
-    Err("loading " + *path + " failed: " + Describe(outcome));
-    return exit_code::kFailed;
-  }
-  return exit_code::kOk;
+  return Finish(*workstation, end == HeadlessWorkstation::RequestEnd::kSucceeded);
 }
 
 int RunCalibShow(const CliOptions& options) {

@@ -7,21 +7,16 @@
 #include "apps/cli/cmd_calib.h"
 #include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_ports.h"
+#include "apps/cli/cmd_session.h"
+#include "apps/cli/cmd_watch.h"
+#include "apps/cli/command_words.h"
 #include "core/hex.h"
 #include "link/bank_transfer.h"
-#include "link/ecu_identity.h"
 #include "link/port_registry.h"
 
 namespace velmora::cli {
 
 namespace {
-
-void Out(const std::string& line) {
-  std::printf("%s\n", line.c_str());
-}
-void Err(const std::string& line) {
-  std::fprintf(stderr, "%s\n", line.c_str());
-}
 
 std::optional<link::BankCommands> BankByNumber(const std::string& text) {
   if (text == "1") {
@@ -40,27 +35,6 @@ std::optional<link::BankCommands> BankByNumber(const std::string& text) {
 bool Open(CliLink& link, Bytes* identity) {
   const auto port = link.ChoosePort();
   return port && link.Start() && link.Connect(*port, identity);
-}
-
-int Identify(const CliOptions& options) {
-  CliLink link(options);
-  Bytes identity;
-  if (!Open(link, &identity)) {
-    return exit_code::kFailed;
-  }
-  const auto match = link::MatchIdentity(identity, link.SetCom().firmware1);
-  if (!match) {
-    Err("the ECU's identity matches no firmware entry");
-    return exit_code::kFailed;
-  }
-  Out("generation: " + std::to_string(match->generation) + " (" +
-      link::GenerationName(match->generation) + ")");
-  Out("entry: " + std::to_string(match->entry) + " " +
-      link.SetCom().firmware1[static_cast<std::size_t>(match->entry - 1)].text2);
-  const auto id = link::ParseIdentification(identity);
-  Out("version: " + core::DataVersioneEcu(id ? id->version : Bytes{}));
-  Out("text: " + (id ? id->text : std::string()));
-  return exit_code::kOk;
 }
 
 int Send(const CliOptions& options) {
@@ -149,7 +123,13 @@ int RunCommand(const CliOptions& options) {
     return RunPorts(options);
   }
   if (name == "identify") {
-    return Identify(options);
+    return RunIdentify(options);
+  }
+  if (name == "watch") {
+    return RunWatch(options);
+  }
+  if (name == "set") {
+    return RunSet(options);
   }
   if (name == "send") {
     return Send(options);
