@@ -52,8 +52,8 @@ void GuiStartupHost::SendLinkInit() {
 }
 
 void GuiStartupHost::LoadMainWindow() {
-  window_ = std::make_unique<ui::MainWindow>(state_);
-  window_->show();
+  workstation_ = std::make_unique<Workstation>(state_, sensor_tables_, services_);
+  workstation_->Load(splash_);
 }
 
 }  // namespace velmora::app

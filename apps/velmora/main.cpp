@@ -5,10 +5,12 @@
 #include <filesystem>
 
 #include "apps/velmora/gui_startup_host.h"
+#include "apps/velmora/screenshots.h"
 #include "core/paths.h"
 #include "core/session_flags.h"
 #include "core/text.h"
 #include "link/link_startup.h"
+#include "platform/posix/libserialport_enumerator.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/proc_process_list.h"
 #include "platform/stderr_message_box.h"
@@ -17,6 +19,14 @@
 #include "ui/qt_message_box.h"
 
 using namespace velmora;
+
+namespace {
+
+// A scripted run that is still open this long after its close was asked
+// for is ended anyway: nobody is there to answer a box.
+constexpr int kScriptedCloseGraceMs = 15'000;
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -28,6 +38,7 @@ int main(int argc, char** argv) {
   platform::ProcProcessList processes;
   platform::PosixClock clock;
   ui::QtEventPump pump;
+  platform::LibserialportEnumerator enumerator;
   // A scripted run has nobody to close a modal box: its boxes go to stderr.
   const char* quit_after = std::getenv("VELMORA_QUIT_AFTER_MS");
   ui::QtMessageBox window_box;
@@ -41,27 +52,34 @@ int main(int argc, char** argv) {
                      link::LinkLocationFor(paths));
 
   core::StartupState state;
-  app::GuiStartupHost host(state, pipe, processes, exe.filename().string());
+  app::GuiStartupHost host(state,
+                           app::WorkstationServices{pipe, flags, box, clock, pump, enumerator},
+                           processes, exe.filename().string());
   core::RunStartup(state, host, exe_dir);
-  if (host.Window() != nullptr) {
-    window_box.SetParent(host.Window());
+  ui::MainWindow* window = host.Window();
+  if (window == nullptr) {
+    (void)link::ShutdownLink(pipe, state.set_com.attesa_pipe_usec);
+    return 1;
   }
+  window_box.SetParent(window);
 
   // A scripted run (the demo without a display, the documentation's
-  // screenshots) closes itself, optionally saving a picture of the window.
+  // screenshots) closes itself through the window's own exit sequence,
+  // optionally saving pictures of its pages first.
   if (quit_after != nullptr) {
     if (auto ms = core::ParseInt32(quit_after); ms && *ms >= 0) {
-      QTimer::singleShot(*ms, &app, [&host] {
-        const char* shot = std::getenv("VELMORA_SCREENSHOT");
-        if (shot != nullptr && host.Window() != nullptr) {
-          host.Window()->grab().save(QString::fromUtf8(shot));
+      QTimer::singleShot(*ms, window, [window] {
+        if (const char* dir = std::getenv("VELMORA_SCREENSHOTS")) {
+          app::SavePageScreenshots(*window, dir);
         }
-        QApplication::closeAllWindows();
-        QApplication::quit();
+        window->close();
+        QTimer::singleShot(kScriptedCloseGraceMs, qApp, [] { QApplication::quit(); });
       });
     }
   }
   const int rc = app.exec();
-  (void)link::ShutdownLink(pipe, state.set_com.attesa_pipe_usec);
+  if (!host.Context()->Session().Closed()) {
+    (void)link::ShutdownLink(pipe, state.set_com.attesa_pipe_usec);
+  }
   return rc;
 }

@@ -70,6 +70,7 @@ constexpr WindowBlock kWindowBlocks[] = {
     {"[Frm_Retta]", kCaptionBlock},
     {"[Frm_Wizard]", kCaptionBlock},
     {"[Frm_Dashboard]", 24},
+    {"[Frm_Main]", 14},
 };
 
 enum class Items {

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "ui/main_window.h"
+
+namespace velmora::app {
+
+// Saves a picture of each page of the navigation list as
+// "<dir>/<page>.png" (dashboard, language, connection), then shows the
+// first page again. False when a picture could not be written.
+bool SavePageScreenshots(ui::MainWindow& window, const std::string& dir);
+
+}  // namespace velmora::app

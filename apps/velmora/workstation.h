@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "calib/calibration_env.h"
+#include "calib/calibration_file.h"
+#include "calib/calibration_image.h"
+#include "calib/sensor_tables.h"
+#include "core/session/calib_calibration_service.h"
+#include "core/session/session.h"
+#include "core/session_flags.h"
+#include "core/startup.h"
+#include "link/ecu_access.h"
+#include "link/message_table.h"
+#include "link/pipe_channel.h"
+#include "platform/clock.h"
+#include "platform/event_pump.h"
+#include "platform/message_box.h"
+#include "platform/serial_enumerator.h"
+#include "ui/main_window.h"
+
+namespace velmora::app {
+
+// The services the workstation is built on, made once by the program's
+// entry (or by a test). None is owned.
+struct WorkstationServices {
+  link::ModPipe& pipe;  // built on `flags`, `pump` and `clock`
+  core::SessionFlags& flags;
+  platform::MessageBox& box;
+  platform::Clock& clock;
+  platform::EventPump& pump;
+  platform::SerialEnumerator& enumerator;
+};
+
+// Everything the main window's session works with: the ECU access, the
+// message table, the calibration image and its procedures, the session, and
+// the window as the session's host. Built when the start-up sequence loads
+// the main window, when the configuration files and the dictionary are read.
+class Workstation {
+ public:
+  Workstation(core::StartupState& state, const calib::SensorTables& tables,
+              WorkstationServices services);
+  Workstation(const Workstation&) = delete;
+  Workstation& operator=(const Workstation&) = delete;
+  ~Workstation();
+
+  // Shows the window and ends its loading (splash, start page, timers).
+  // `splash` false leaves the splash out (scripted runs, tests).
+  void Load(bool splash);
+
+  [[nodiscard]] ui::MainWindow& Window() { return *window_; }
+  [[nodiscard]] session::Session& Session() { return *session_; }
+  [[nodiscard]] link::MessageTable& Table() { return table_; }
+  [[nodiscard]] link::EcuAccess& Ecu() { return ecu_; }
+  [[nodiscard]] calib::CalibrationImage& Image() { return image_; }
+
+ private:
+  core::StartupState& state_;
+  WorkstationServices services_;
+  link::EcuAccess ecu_;
+  link::MessageTable table_;
+  calib::CalibrationImage image_;
+  calib::SystemDateProvider dates_;
+  calib::CalibrationEnv env_;
+  session::CalibCalibrationService calibration_;
+  std::unique_ptr<ui::MainWindow> window_;
+  std::optional<session::Session> session_;
+};
+
+// The session's settings from what the start-up sequence read.
+[[nodiscard]] session::SessionSettings SettingsFromStartup(const core::StartupState& state);
+
+// The splash window's picture.
+[[nodiscard]] QString SplashPicture(const core::StartupState& state);
+
+}  // namespace velmora::app

@@ -1,0 +1,283 @@
+// The workstation as the program builds it, offscreen, against a real
+// LinkSrv and the virtual ECU: it finds and reads the ECU, the dashboard
+// shows live values, the value entry dialog refuses what a map grid cannot
+// hold, the switch-over temperature goes to the ECU and comes back, a pulled
+// ECU brings the search window up, and the window closes through the exit
+// sequence. Every wait processes the window's events up to a deadline.
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "apps/velmora/gui_startup_host.h"
+#include "core/paths.h"
+#include "core/session_flags.h"
+#include "link/link_startup.h"
+#include "link/port_registry.h"
+#include "maps/value_entry.h"
+#include "platform/fake/fake_serial_enumerator.h"
+#include "platform/fake/fakes.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/proc_process_list.h"
+#include "platform/sys_io.h"
+#include "tests/e2e/e2e_support.h"
+#include "ui/connection_icon.h"
+#include "ui/connection_page.h"
+#include "ui/dashboard_page.h"
+#include "ui/frm_enter_value.h"
+#include "ui/frm_kvx_connected.h"
+#include "ui/frm_kvx_port_search.h"
+#include "ui/gauge_widget.h"
+#include "ui/page_codes.h"
+#include "ui/qt_event_pump.h"
+
+using namespace velmora;
+
+namespace {
+
+namespace st = core::session_state;
+namespace fs = std::filesystem;
+
+constexpr int kConnectMs = 60'000;
+constexpr int kStepMs = 20'000;
+
+// Processes the window's events until `done`, or until `ms` have passed. A
+// timer of its own keeps waking the loop once the window's timers stop.
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+  QTimer wake;
+  wake.start(20);
+  const QDeadlineTimer deadline(ms);
+  while (!done()) {
+    if (deadline.hasExpired()) {
+      return done();
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+  return true;
+}
+
+// Calls `step` every 20 ms while it lives, also from inside the event
+// processing of a session tick that waits for the link; a step past the
+// deadline ends any search, so a failing test cannot hang in the loop.
+class Watcher {
+ public:
+  Watcher(std::function<void()> step, core::SessionFlags& flags, int ms = kConnectMs)
+      : deadline_(ms) {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this, step = std::move(step), &flags] {
+      if (deadline_.hasExpired()) {
+        flags.timeout = true;
+        return;
+      }
+      step();
+    });
+    timer_.start();
+  }
+
+ private:
+  QTimer timer_;
+  QDeadlineTimer deadline_;
+};
+
+// The staged installation's data beside the temporary root's programs.
+void CopyStageData(const std::string& root) {
+  const fs::path stage = fs::path(e2e::StageBin()).parent_path();
+  for (const char* dir : {"lng", "img", "Data", "Tune"}) {
+    std::error_code ec;
+    fs::copy(stage / dir, fs::path(root) / dir,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+  }
+}
+
+// The program's context on a private root, with fake boxes so that the
+// test reads what the user would have been told.
+struct App {
+  explicit App(const std::string& root)
+      : paths(core::FillPathTable(root)),
+        pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
+             link::LinkLocationFor(paths)),
+        host(state, app::WorkstationServices{pipe, flags, box, clock, pump, enumerator}, processes,
+             "ui_session_test") {
+    core::RunStartup(state, host, paths.bin);
+  }
+
+  ui::MainWindow& Window() { return host.Context()->Window(); }
+  session::Session& Session() { return host.Context()->Session(); }
+  link::MessageTable& Table() { return host.Context()->Table(); }
+
+  core::PathTable paths;
+  platform::FakeMessageBox box;
+  platform::PosixClock clock;
+  ui::QtEventPump pump;
+  platform::ProcProcessList processes;
+  platform::FakeSerialEnumerator enumerator;  // no hardware: the registry's ports only
+  core::SessionFlags flags;
+  core::StartupState state;
+  link::ModPipe pipe;
+  app::GuiStartupHost host;
+};
+
+std::string BoxTexts(const platform::FakeMessageBox& box) {
+  std::string all;
+  for (const auto& b : box.shown) {
+    all += b.text + " | ";
+  }
+  return all;
+}
+
+}  // namespace
+
+class UiSessionTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { qputenv("VELMORA_LANGUAGE", "0"); }
+
+  void workstationConnectsShowsLiveValuesWritesAndClosesThroughTheExitSequence() {
+    e2e::TempRoot root;
+    CopyStageData(root.Root());
+    std::optional<e2e::Sim> sim;
+    sim.emplace(root, std::vector<std::string>{"--seed", "5"});
+    QVERIFY(sim->Ready());
+
+    App app(root.Root());
+    QVERIFY(app.host.Context() != nullptr);
+    ui::MainWindow& w = app.Window();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.ShownPage(), ui::page_code::kMainMenu);
+
+    // Found by scanning the registered ports, identified and read.
+    {
+      Watcher guard([] {}, app.flags);
+      QVERIFY2(WaitUntil([&] { return app.flags.state == st::kConnected; }, kConnectMs),
+               BoxTexts(app.box).c_str());
+    }
+    QCOMPARE(app.Session().ConnectedPort(), sim->Port());
+    QVERIFY(!w.SearchWindow()->Running());
+    QCOMPARE(w.windowTitle().toStdString(),
+             app.state.lingue.VoceDizionario(0, 0) + app.state.version_text);
+    auto* caption = w.findChild<QLabel*>("LblDidascalia");
+    QVERIFY(caption != nullptr);
+    QCOMPARE(caption->text(), QString("ECU connected"));
+
+    // The dashboard shows the engine turning, and the reading moves.
+    ui::GaugeWidget* rpm = w.Dashboard()->RpmGauge();
+    QVERIFY(WaitUntil([&] { return rpm->HasValue() && rpm->Value() > 0; }, kStepMs));
+    const double first_rpm = rpm->Value();
+    QVERIFY(WaitUntil([&] { return rpm->Value() != first_rpm; }, kStepMs));
+    QVERIFY(rpm->Value() > 0);
+    QVERIFY(WaitUntil([&] { return w.PollRate() > 0; }, kStepMs));
+    auto* port_label = w.findChild<QLabel*>("LblPortaStato");
+    QCOMPARE(port_label->text(), QString("COM%1").arg(sim->Port()));
+
+    // The value entry dialog with a map grid's limits: 256 cannot be set.
+    ui::FrmEnterValue* dialog = w.EnterValue();
+    QVERIFY(dialog != nullptr);
+    dialog->SistemaSoglie(maps::soglie::kMappa);
+    dialog->Prepara();
+    dialog->open();
+    dialog->Option(maps::opzione::kImposta)->click();
+    dialog->ValueBox()->setText("256");
+    QVERIFY(!dialog->Conferma());
+    QVERIFY(!app.box.shown.empty());
+    const int offset = app.state.lingue.MarkerOffset(std::string(maps::enter_value_text::kMarker));
+    const std::string above = app.state.lingue.Testo(offset, maps::enter_value_text::kAboveMax);
+    QVERIFY(!above.empty());
+    QCOMPARE(app.box.shown.back().text, above + " 255");
+    QVERIFY(dialog->isVisible());
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->Result().operazione, maps::operazione::kAnnullata);
+    QCOMPARE(app.Session().PendingRequest(), 0);  // a grid's dialog writes nothing
+    const std::size_t boxes = app.box.shown.size();
+
+    // The switch-over temperature from the connection page: the dialog
+    // refuses what the setting cannot hold, then the value goes to the ECU
+    // as an entry-3 write list and is read back.
+    w.SelezioneScheda(ui::page_code::kConnection);
+    ui::ConnectionPage* page = w.Connection();
+    QVERIFY(page->isVisible());
+    QVERIFY(page->ChangeButton()->isEnabled());
+    const std::int32_t before = app.Table().Value(3, 2);
+    const std::int32_t wanted = before == 45 ? 50 : 45;
+    QCOMPARE(page->SwitchOverValue()->text(), QString("%1 \u00B0C").arg(before));
+    page->ChangeButton()->click();
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->ValueBox()->text(), QString::number(before));
+    dialog->ValueBox()->setText("61");
+    QVERIFY(!dialog->Conferma());
+    QCOMPARE(app.box.shown.back().text, above + " 60");
+    dialog->ValueBox()->setText(QString::number(wanted));
+    QVERIFY(dialog->Conferma());
+    QCOMPARE(app.Session().PendingRequest(), session::request::kEntry3List);
+    QVERIFY(WaitUntil(
+        [&] {
+          return app.Session().PendingRequest() == 0 && app.flags.state == st::kConnected &&
+                 page->SwitchOverValue()->text() == QString("%1 \u00B0C").arg(wanted);
+        },
+        kStepMs));
+    QCOMPARE(app.Table().Value(3, 2), wanted);
+    QCOMPARE(app.box.shown.size(), boxes + 1);  // only the refusal of 61
+
+    // The ECU is pulled away: the link says so, the search window comes up
+    // and its stop button ends the search.
+    const std::string device = sim->Device();
+    sim.reset();
+    QVERIFY(link::UnregisterPort(link::PortRegistryPath(app.paths.bin), device));
+    // The connect loop runs inside a Timer1 tick and keeps the window's
+    // events flowing: a watcher does what the fitter does meanwhile.
+    auto* stop = w.SearchWindow()->findChild<QPushButton*>("BUT_STOP");
+    QVERIFY(stop != nullptr);
+    bool search_shown = false;
+    bool write_offered = true;
+    {
+      Watcher watcher(
+          [&] {
+            if (!search_shown && w.SearchWindow()->Running() && w.SearchWindow()->isVisible()) {
+              search_shown = true;
+              write_offered = w.SwitchOverAction()->isEnabled();
+              stop->click();
+            }
+          },
+          app.flags);
+      QVERIFY(WaitUntil([&] { return app.flags.state == st::kDisconnected; }, kConnectMs));
+    }
+    QVERIFY(search_shown);
+    QVERIFY(!write_offered);
+    QVERIFY(!w.SearchWindow()->Running());
+    QCOMPARE(w.Connection()->Link()->Picture()->Picture(), ui::connection_picture::kDisconnected);
+
+    // A virtual ECU again, and the connection picture connects.
+    sim.emplace(root, std::vector<std::string>{"--seed", "6"});
+    QVERIFY(sim->Ready());
+    {
+      Watcher guard([] {}, app.flags);
+      QTest::mouseClick(w.Connection()->Link()->Picture(), Qt::LeftButton);
+      QVERIFY(WaitUntil([&] { return app.flags.state == st::kConnected; }, kConnectMs));
+    }
+    QCOMPARE(app.Session().ConnectedPort(), sim->Port());
+
+    // Ctrl+Q asks the session to close; the next Timer1 tick closes the
+    // window from code and message 1 ends the link server.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(w.windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(app.flags.exit_request);
+    QVERIFY(WaitUntil([&] { return app.Session().Closed() && !w.isVisible(); }, kStepMs));
+    QCOMPARE(app.flags.state, st::kClosing);
+    QVERIFY(WaitUntil([&] { return !app.pipe.LinkAttivo(); }, kStepMs));
+    app.pipe.Detach();
+  }
+};
+
+QTEST_MAIN(UiSessionTest)
+#include "ui_session_test.moc"

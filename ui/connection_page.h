@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "core/dictionary.h"
+#include "ui/ecu_summary.h"
+#include "ui/window_registry.h"
+
+class QLabel;
+class QPushButton;
+
+namespace velmora::ui {
+
+class CardFrame;
+class FrmKvxConnected;
+
+// The connection page of the main window: the link's state, picture and
+// port selector, and beside them what the ECU in hand is, with its
+// switch-over temperature that can be changed from here.
+class ConnectionPage : public QWidget, public Captioned {
+  Q_OBJECT
+ public:
+  // `lingue` may be null (built-in texts); it is not owned.
+  explicit ConnectionPage(const core::ClsLingue* lingue = nullptr, QWidget* parent = nullptr);
+
+  void CaricaLingua() override;
+
+  [[nodiscard]] FrmKvxConnected* Link() const { return link_; }
+  void ShowEcu(const EcuSummary& summary);
+  void SetOnChangeSwitchOver(std::function<void()> handler) { on_change_ = std::move(handler); }
+  void SetSwitchOverEnabled(bool enabled);
+
+  [[nodiscard]] QLabel* SwitchOverValue() const { return switch_over_; }
+  [[nodiscard]] QPushButton* ChangeButton() const { return change_; }
+
+ private:
+  [[nodiscard]] QString Text(int k, const char* fallback) const;
+
+  const core::ClsLingue* lingue_;
+  int offset_ = 0;
+  FrmKvxConnected* link_;
+  CardFrame* card_;
+  QLabel* identification_caption_;
+  QLabel* version_caption_;
+  QLabel* hardware_caption_;
+  QLabel* port_caption_;
+  QLabel* switch_over_caption_;
+  QLabel* identification_;
+  QLabel* version_;
+  QLabel* hardware_;
+  QLabel* port_;
+  QLabel* switch_over_;
+  QPushButton* change_;
+  std::function<void()> on_change_;
+};
+
+}  // namespace velmora::ui

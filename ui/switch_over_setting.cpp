@@ -1,0 +1,59 @@
+#include "ui/switch_over_setting.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/session_flags.h"
+
+namespace velmora::ui {
+
+namespace sw = switch_over_setting;
+
+maps::Soglie SwitchOverLimits() {
+  return maps::Soglie{{sw::kMaxStepC, -sw::kMaxStepC},
+                      {sw::kMaxPercent, -sw::kMaxPercent},
+                      {static_cast<double>(sw::kMaxC), static_cast<double>(sw::kMinC)}};
+}
+
+std::optional<std::int32_t> SwitchOverTarget(std::int32_t current, const maps::Risultato& result) {
+  const double value = result.valore;
+  double wanted = 0;
+  switch (result.operazione) {
+    case maps::operazione::kSomma:
+      wanted = current + value;
+      break;
+    case maps::operazione::kPercentuale:
+      wanted = current * (1.0 + value / 100.0);
+      break;
+    case maps::operazione::kImposta:
+      wanted = value;
+      break;
+    default:
+      return std::nullopt;
+  }
+  if (!std::isfinite(wanted)) {
+    return std::nullopt;
+  }
+  const double rounded = std::nearbyint(wanted);
+  return static_cast<std::int32_t>(
+      std::clamp(rounded, static_cast<double>(sw::kMinC), static_cast<double>(sw::kMaxC)));
+}
+
+PostOutcome PostSwitchOverTemperature(session::Session& session, std::int32_t celsius) {
+  if (session.State() != core::session_state::kConnected) {
+    return PostOutcome::kNotConnected;
+  }
+  if (session.PendingRequest() != session::request::kNone) {
+    return PostOutcome::kBusy;
+  }
+  if (!session.Lists().Append(sw::kEntry, {celsius, sw::kField, 0})) {
+    return PostOutcome::kBusy;
+  }
+  if (!session.PostRequest(session::request::kEntry3List)) {
+    session.Lists().Clear(sw::kEntry);
+    return PostOutcome::kBusy;
+  }
+  return PostOutcome::kPosted;
+}
+
+}  // namespace velmora::ui
