@@ -86,17 +86,25 @@ ConnectionPage::ConnectionPage(const core::ClsLingue* lingue, QWidget* parent)
   grid->addWidget(switch_over_caption_, row, 0, Qt::AlignLeft | Qt::AlignVCenter);
   grid->addWidget(switch_over_, row, 1, Qt::AlignVCenter);
   grid->addWidget(change_, row, 2, Qt::AlignRight | Qt::AlignVCenter);
+  card_->Body()->addSpacing(spacing::kGap / 2);
   card_->Body()->addLayout(grid);
   card_->Body()->addStretch(1);
 
+  link_card_ = link_->findChild<CardFrame*>();
+  if (link_card_ != nullptr) {
+    link_->setFixedWidth(link_card_->minimumWidth() + 2 * spacing::kPage);
+  }
+  // The same margins as the link page's own layout.
   auto* right = new QVBoxLayout;
+  right->setContentsMargins(0, spacing::kPage, 0, spacing::kPage);
   right->addStretch(1);
   right->addWidget(card_);
   right->addStretch(2);
   auto* row_layout = new QHBoxLayout(this);
   row_layout->setContentsMargins(0, 0, spacing::kPage, 0);
   row_layout->setSpacing(0);
-  row_layout->addWidget(link_, 1);
+  row_layout->addStretch(1);
+  row_layout->addWidget(link_);
   row_layout->addLayout(right);
   row_layout->addStretch(1);
 
@@ -123,13 +131,39 @@ void ConnectionPage::CaricaLingua() {
   namespace m = main_text;
   offset_ = lingue_ != nullptr ? lingue_->MarkerOffset(m::kMarker) : 0;
   link_->CaricaLingua();
-  card_->SetTitle(Text(m::kEcuMenu, "ECU"));
+  // The menu's text carries its keyboard mnemonic; a card title does not.
+  card_->SetTitle(Text(m::kEcuMenu, "ECU").remove(QLatin1Char('&')));
   identification_caption_->setText(Text(m::kIdentification, "Identification"));
   version_caption_->setText(Text(m::kVersion, "Version"));
   hardware_caption_->setText(Text(m::kHardware, "Hardware"));
   port_caption_->setText(Text(m::kPort, "Port"));
   switch_over_caption_->setText(Text(m::kSwitchOver, "Switch-over temperature"));
   change_->setText(Text(m::kChange, "Change..."));
+  SyncHeights();
+}
+
+void ConnectionPage::SyncHeights() {
+  // Both cards sit on one line: the link page centres its card with the
+  // same stretches as this column, so equal heights give equal tops.
+  if (link_card_ == nullptr) {
+    return;
+  }
+  const int w = link_card_->width() > 0 ? link_card_->width() : link_card_->minimumWidth();
+  const int h = link_card_->hasHeightForWidth() ? link_card_->heightForWidth(w)
+                                                : link_card_->sizeHint().height();
+  if (h > 0 && card_->height() != h) {
+    card_->setFixedHeight(h);
+  }
+}
+
+void ConnectionPage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  SyncHeights();
+}
+
+void ConnectionPage::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  SyncHeights();
 }
 
 void ConnectionPage::ShowEcu(const EcuSummary& s) {

@@ -34,12 +34,18 @@ class ConnectionPage : public QWidget, public Captioned {
   [[nodiscard]] QLabel* SwitchOverValue() const { return switch_over_; }
   [[nodiscard]] QPushButton* ChangeButton() const { return change_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   [[nodiscard]] QString Text(int k, const char* fallback) const;
+  void SyncHeights();
 
   const core::ClsLingue* lingue_;
   int offset_ = 0;
   FrmKvxConnected* link_;
+  CardFrame* link_card_ = nullptr;  // the link page's own card
   CardFrame* card_;
   QLabel* identification_caption_;
   QLabel* version_caption_;

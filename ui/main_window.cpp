@@ -16,6 +16,7 @@
 
 #include "core/version.h"
 #include "link/port_discovery.h"
+#include "ui/card_frame.h"
 #include "ui/card_painter.h"
 #include "ui/connection_icon.h"
 #include "ui/connection_page.h"
@@ -41,6 +42,7 @@ namespace st = core::session_state;
 namespace gw = generale_window_text;
 
 constexpr int kNavWidth = 210;
+constexpr int kLanguageCardWidth = 640;
 constexpr int kStatusIconSide = 20;
 constexpr int kNoticeMs = 4000;
 constexpr int kWindowWidth = 1280;
@@ -137,12 +139,19 @@ MainWindow::MainWindow(core::StartupState& state, QWidget* parent)
   pages_->addWidget(dashboard_);
   language_page_ =
       new FrmKvxLanguage(state_.lingue, state_.main_title, [this] { windows_.RecaptionAll(); });
+  // The language buttons on a card of a readable width, the language in
+  // use above them.
   auto* lang_layout = new QVBoxLayout(language_holder_);
   lang_layout->setContentsMargins(spacing::kPage, spacing::kPage, spacing::kPage, spacing::kPage);
+  lang_layout->setSpacing(spacing::kGap);
   language_label_->setObjectName("LblLingua");
   language_label_->setFont(ScaledFont(*language_label_, 1.2, true));
+  auto* lang_card = new CardFrame;
+  lang_card->setMaximumWidth(kLanguageCardWidth);
+  lang_card->Body()->addWidget(language_page_);
   lang_layout->addWidget(language_label_);
-  lang_layout->addWidget(language_page_, 1);
+  lang_layout->addWidget(lang_card);
+  lang_layout->addStretch(1);
   pages_->addWidget(language_holder_);
   pages_->addWidget(connection_);
   setCentralWidget(central);
@@ -225,6 +234,10 @@ void MainWindow::BuildStatusBar() {
   l->addWidget(indicator_);
   l->addWidget(caption_label_, 1);
   bar->addWidget(left, 1);
+  bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+  for (QLabel* label : {port_label_, rate_label_, status_language_}) {
+    label->setContentsMargins(10, 0, 10, 0);
+  }
   bar->addPermanentWidget(port_label_);
   bar->addPermanentWidget(rate_label_);
   bar->addPermanentWidget(status_language_);
