@@ -60,6 +60,7 @@ std::unique_ptr<HeadlessWorkstation> OpenWorkstation(const CliOptions& options) 
   }
   InstallStopSignals();
   auto workstation = std::make_unique<HeadlessWorkstation>(root, OwnExecutableName());
+  CatchInterrupt();
   if (!workstation->LinkStarted()) {
     Err("the link server could not be started");
     (void)workstation->Close();

@@ -14,15 +14,23 @@ extern "C" void OnStopSignal(int /*signal*/) {
   g_stop = 1;
 }
 
+void Handle(int signal, void (*handler)(int)) {
+  struct sigaction sa {};
+  sa.sa_handler = handler;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = 0;  // a wait in progress ends early and looks at the flag
+  sigaction(signal, &sa, nullptr);
+}
+
 }  // namespace
 
 void InstallStopSignals() {
-  struct sigaction sa {};
-  sa.sa_handler = OnStopSignal;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = 0;  // waits end early and look at the flag
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  Handle(SIGTERM, OnStopSignal);
+  Handle(SIGINT, SIG_IGN);
+}
+
+void CatchInterrupt() {
+  Handle(SIGINT, OnStopSignal);
 }
 
 bool StopRequested() {
