@@ -329,9 +329,9 @@ TEST(SessionCliE2e, ALinkServerThatStopsAnsweringEndsTheCommand) {
   EXPECT_TRUE(LinkServerGone(root));
 }
 
-TEST(SessionCliE2e, NoEcuStopsTheSearchAtTheTimeout) {
+TEST(SessionCliE2e, WithoutAPortTheSessionScansUntilItsTimeoutOrAnEcuAnswers) {
   TempRoot root(kShortWaits);
-  const CliRun run = RunCli(root, {"--timeout", "2", "identify"}, kCommandMs);
+  CliRun run = RunCli(root, {"--timeout", "2", "identify"}, kCommandMs);
   ASSERT_TRUE(run.exit_code.has_value()) << "velmora-cli hung";
   EXPECT_EQ(*run.exit_code, 1);
   EXPECT_TRUE(run.out.empty()) << run.out;
@@ -339,9 +339,23 @@ TEST(SessionCliE2e, NoEcuStopsTheSearchAtTheTimeout) {
   EXPECT_TRUE(LinkServerGone(root));
 
   // A port that is not in the port list is refused before anything starts.
-  const CliRun bad = RunCli(root, {"--port", "200", "identify"});
-  EXPECT_EQ(bad.exit_code, 1);
-  EXPECT_NE(bad.err.find("COM200"), std::string::npos) << bad.err;
+  run = RunCli(root, {"--port", "200", "identify"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("COM200"), std::string::npos) << run.err;
+
+  // With a virtual ECU on one of the ports the scan finds it, and its port
+  // is remembered for the next run.
+  Sim sim(root, {"--hw", "3rd"});
+  ASSERT_TRUE(sim.Ready());
+  run = RunCli(root, {"identify"}, kCommandMs);
+  ASSERT_TRUE(run.exit_code.has_value()) << "velmora-cli hung";
+  EXPECT_EQ(*run.exit_code, 0) << run.err;
+  EXPECT_NE(run.out.find("generation: 2 (3rdHw)\n"), std::string::npos) << run.out;
+  std::vector<std::string> port_com;
+  ASSERT_TRUE(core::LeggiRighe(root.Bin() + "/PortCom.ini", port_com));
+  ASSERT_FALSE(port_com.empty());
+  EXPECT_EQ(port_com.front(), std::to_string(sim.Port()));
+  EXPECT_TRUE(LinkServerGone(root));
 }
 
 }  // namespace
