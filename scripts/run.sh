@@ -34,6 +34,9 @@ fi
 echo "Virtual ECU on $device (COM$port)."
 # Keep draining its output so that it never blocks on a full pipe.
 cat <&3 >/dev/null &
+# Remember its port as a fitter's choice on the connection page would, so
+# that a port left over from an earlier run is not tried instead.
+printf '%s\r\n' "$port" >"$bin/PortCom.ini"
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   "$bin/velmora"
@@ -44,15 +47,15 @@ echo
 echo "No display here: a headless demo through velmora-cli."
 echo
 echo "== velmora-cli identify"
-"$bin/velmora-cli" identify
+"$bin/velmora-cli" --port "$port" identify
 echo
 echo "== velmora-cli read Data/demo.xsi"
-"$bin/velmora-cli" read "$stage/Data/demo.xsi"
+"$bin/velmora-cli" --port "$port" read "$stage/Data/demo.xsi"
 echo "Calibration saved in $stage/Data/demo.xsi ($(wc -c <"$stage/Data/demo.xsi") bytes)."
 echo
 echo "== velmora-cli live --count 60 --fields 32,33,43 (3 seconds at 20 polls/s)"
 echo "rpm, gas pressure (mbar), reducer temperature (C); the last of 60 lines:"
-"$bin/velmora-cli" live --count 60 --fields 32,33,43 | tail -n 5
+"$bin/velmora-cli" --port "$port" live --count 60 --fields 32,33,43 | tail -n 5
 echo
 echo "== velmora off-screen for 6 seconds: it finds the ECU, polls it and closes"
 QT_QPA_PLATFORM=offscreen VELMORA_LANGUAGE="${VELMORA_LANGUAGE:-0}" VELMORA_QUIT_AFTER_MS=6000 \
