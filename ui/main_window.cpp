@@ -315,6 +315,12 @@ void MainWindow::SelezioneScheda(int code) {
 
 void MainWindow::CaricaLingua() {
   auto& lingue = state_.lingue;
+  if (links_) {
+    // The session speaks the new language from now on, and its captions are
+    // recognised in that language.
+    links_->session.SetTexts(session::SessionTextsFrom(lingue));
+    session_captions_ = CurrentCaptionTexts();
+  }
   offset_ = lingue.MarkerOffset(generale_text::kMarker);
   main_offset_ = lingue.MarkerOffset(main_text::kMarker);
   const int id = lingue.IdLingua();

@@ -94,6 +94,8 @@ class Session {
 
   // The window has loaded: the first Timer1 tick starts the connection.
   void Start() { env_.flags.ecu_lost = true; }
+  // A new language was chosen: later titles, captions and messages use it.
+  void SetTexts(SessionTexts texts) { settings_.texts = std::move(texts); }
 
   void Timer1_Timer();
   void Timer2_Timer();

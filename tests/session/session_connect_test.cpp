@@ -23,6 +23,16 @@ bool Contains(const std::vector<std::string>& texts, const std::string& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
+TEST(SessionConnect, ANewLanguageTakesEffectForLaterCaptions) {
+  SessionRig rig;
+  ASSERT_TRUE(core::WriteFileAtomic(rig.dir.File("PortCom.ini"), "7\r\n"));
+  SessionTexts texts;
+  texts.connected = "Centralina collegata";
+  rig.session->SetTexts(texts);
+  ASSERT_TRUE(rig.Connect(7));
+  EXPECT_EQ(rig.host.captions.back(), "Centralina collegata");
+}
+
 TEST(SessionConnect, RememberedPortIsUsedFirstAndKept) {
   SessionRig rig;
   ASSERT_TRUE(core::WriteFileAtomic(rig.dir.File("PortCom.ini"), " 7 \r\n"));
