@@ -8,30 +8,15 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/termios_speed.h"
+
 namespace velmora::sim {
 namespace {
 
+// Pacing follows --baud whatever the device is set to; a pseudo-terminal has
+// no speed of its own, so an unusual rate just sets 115200.
 speed_t SpeedOf(int baud) {
-  switch (baud) {
-    case 9600:
-      return B9600;
-    case 19200:
-      return B19200;
-    case 38400:
-      return B38400;
-    case 57600:
-      return B57600;
-    case 230400:
-      return B230400;
-    case 460800:
-      return B460800;
-    case 921600:
-      return B921600;
-    default:
-      // Pacing follows --baud whatever the device is set to; a pseudo-terminal
-      // has no speed of its own.
-      return B115200;
-  }
+  return platform::TermiosSpeed(baud).value_or(B115200);
 }
 
 bool MakeRaw(int fd, int baud) {
