@@ -87,7 +87,7 @@ std::vector<std::string> NoteLines(std::string_view note) {
 }
 
 bool WrittenToFile(Section s, bool adaptive_maps) {
-  const Holder h = Spec(s).holder;
+  const Holder h = InfoOf(s).holder;
   return adaptive_maps || (h != Holder::kAdaptiveMap && h != Holder::kSecondMap);
 }
 
@@ -170,12 +170,12 @@ std::string ComposeCalibrationText(const FileHeader& header, const CalibrationFr
   for (const std::string& l : NoteLines(header.note)) {
     line(l);
   }
-  for (const SectionSpec& spec : kSections) {
-    if (!WrittenToFile(spec.id, adaptive_maps)) {
+  for (const SectionInfo& info : kSections) {
+    if (!WrittenToFile(info.id, adaptive_maps)) {
       continue;
     }
-    line(spec.key);
-    line(core::BinToHex(frames[spec.id]));
+    line(info.key);
+    line(core::BinToHex(frames[info.id]));
   }
   return text;
 }

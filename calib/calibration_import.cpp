@@ -56,12 +56,12 @@ bool ImportCompensation(CalibrationEnv& env, link::EcuAccess& ecu, const std::st
   if (!file->Present(section)) {
     return Fail(outcome, CalibrationError::kMissingSection, section);
   }
-  const SectionSpec& spec = Spec(section);
-  if (const int code = ecu.Comando(spec.write_command, FrameData(file->frames[section]));
+  const SectionInfo& info = InfoOf(section);
+  if (const int code = ecu.Comando(info.write_command, FrameData(file->frames[section]));
       code != link::kOk) {
     return Fail(outcome, CalibrationError::kLink, section, code);
   }
-  if (const int code = env.table.LeggiVoce(ecu, static_cast<std::size_t>(spec.entry));
+  if (const int code = env.table.LeggiVoce(ecu, static_cast<std::size_t>(info.entry));
       code != link::kOk) {
     return Fail(outcome, CalibrationError::kLink, section, code);
   }
@@ -75,15 +75,15 @@ bool ImportCompensation(CalibrationEnv& env, link::EcuAccess& ecu, const std::st
 
 void ApplyToImage(const ParsedCalibration& file, link::MessageTable& table,
                   CalibrationImage& image) {
-  for (const SectionSpec& spec : kSections) {
-    if (!file.Present(spec.id)) {
+  for (const SectionInfo& info : kSections) {
+    if (!file.Present(info.id)) {
       continue;
     }
-    const Bytes& frame = file.frames[spec.id];
-    switch (spec.holder) {
+    const Bytes& frame = file.frames[info.id];
+    switch (info.holder) {
       case Holder::kIdentification:
       case Holder::kEntry: {
-        const auto e = static_cast<std::size_t>(spec.entry);
+        const auto e = static_cast<std::size_t>(info.entry);
         table.SetLastAnswer(e, frame);
         table.DecodificaRisposta(frame, e);
         break;
@@ -94,19 +94,19 @@ void ApplyToImage(const ParsedCalibration& file, link::MessageTable& table,
       case Holder::kBaseMap:
       case Holder::kAdaptiveMap:
       case Holder::kSecondMap:
-        PutPage(*image.MapOf(spec.holder), sizes::kMapImage,
-                link::kBankChunks[static_cast<std::size_t>(spec.part)].address, FrameData(frame));
+        PutPage(*image.MapOf(info.holder), sizes::kMapImage,
+                link::kBankChunks[static_cast<std::size_t>(info.part)].address, FrameData(frame));
         break;
       case Holder::kRpmAxis:
         PutPage(image.rpm_axis, sizes::kRpmAxis,
-                sizes::kRpmHalf * static_cast<std::size_t>(spec.part), FrameData(frame));
+                sizes::kRpmHalf * static_cast<std::size_t>(info.part), FrameData(frame));
         break;
       case Holder::kTimeAxis:
         PutPage(image.time_axis, sizes::kTimeAxis,
-                sizes::kTimeHalf * static_cast<std::size_t>(spec.part), FrameData(frame));
+                sizes::kTimeHalf * static_cast<std::size_t>(info.part), FrameData(frame));
         break;
       case Holder::kTuningTable:
-        TuningFrame(image.tuning, spec.part) = frame;
+        TuningFrame(image.tuning, info.part) = frame;
         break;
     }
   }
@@ -123,10 +123,10 @@ bool OpenCalibrationFile(CalibrationEnv& env, const std::string& path,
   ApplyToImage(file, env.table, env.image);
   if (outcome != nullptr) {
     *outcome = CalibrationOutcome{};
-    for (const SectionSpec& spec : kSections) {
-      if (file.Damaged(spec.id)) {
+    for (const SectionInfo& info : kSections) {
+      if (file.Damaged(info.id)) {
         outcome->error = CalibrationError::kDamagedSection;
-        outcome->section = spec.id;
+        outcome->section = info.id;
         break;
       }
     }

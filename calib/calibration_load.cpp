@@ -239,9 +239,9 @@ std::optional<int> FirmwareYear(std::span<const std::uint8_t> fw_frame) {
 
 std::optional<LoadPlan> PrepareLoad(const ParsedCalibration& file, const LoadInputs& in,
                                     CalibrationOutcome* outcome) {
-  for (const SectionSpec& spec : kSections) {
-    if (LoadReads(spec.id) && file.Damaged(spec.id)) {
-      Fail(outcome, CalibrationError::kDamagedSection, spec.id);
+  for (const SectionInfo& info : kSections) {
+    if (LoadReads(info.id) && file.Damaged(info.id)) {
+      Fail(outcome, CalibrationError::kDamagedSection, info.id);
       return std::nullopt;
     }
   }
@@ -262,7 +262,7 @@ std::optional<LoadPlan> PrepareLoad(const ParsedCalibration& file, const LoadInp
       payload.assign(address->begin(), address->end());
     }
     payload.insert(payload.end(), data.begin(), data.end());
-    auto frame = link::RequestFrame(Spec(s).write_command, payload);
+    auto frame = link::RequestFrame(InfoOf(s).write_command, payload);
     if (!frame) {
       framed = false;
       unframed = unframed.value_or(s);
@@ -354,10 +354,10 @@ namespace {
 bool VerifyMaps(CalibrationEnv& env, link::EcuAccess& ecu,
                 const std::vector<const LoadRequest*>& sent, CalibrationOutcome* outcome) {
   for (const LoadRequest* r : sent) {
-    const SectionSpec& spec = Spec(r->section);
+    const SectionInfo& info = InfoOf(r->section);
     const auto address = PagedAddress(r->section);
     Bytes answer;
-    if (const int code = ecu.Comando(spec.read_command, *address, &answer); code != link::kOk) {
+    if (const int code = ecu.Comando(info.read_command, *address, &answer); code != link::kOk) {
       return Fail(outcome, CalibrationError::kLink, r->section, code);
     }
     Bytes data;
@@ -366,7 +366,7 @@ bool VerifyMaps(CalibrationEnv& env, link::EcuAccess& ecu,
       return Fail(outcome, CalibrationError::kLink, r->section, code);
     }
     if (data != r->written) {
-      env.box.Show(env.texts.map_write_failed + " " + std::string(spec.key), env.texts.caption,
+      env.box.Show(env.texts.map_write_failed + " " + std::string(info.key), env.texts.caption,
                    platform::BoxKind::Critical);
       return Fail(outcome, CalibrationError::kReadBackMismatch, r->section);
     }
@@ -464,9 +464,9 @@ bool LoadCalibrationToEcu(CalibrationEnv& env, link::EcuAccess& ecu, const std::
   }
   const ParsedCalibration file = ParseCalibration(lines, Duplicates::kLaterWins);
   // A damaged file is refused before the toggle routine sends anything.
-  for (const SectionSpec& spec : kSections) {
-    if (LoadReads(spec.id) && file.Damaged(spec.id)) {
-      return Fail(outcome, CalibrationError::kDamagedSection, spec.id);
+  for (const SectionInfo& info : kSections) {
+    if (LoadReads(info.id) && file.Damaged(info.id)) {
+      return Fail(outcome, CalibrationError::kDamagedSection, info.id);
     }
   }
   const auto block2 = static_cast<std::size_t>(entry::kBlock2);
@@ -480,7 +480,7 @@ bool LoadCalibrationToEcu(CalibrationEnv& env, link::EcuAccess& ecu, const std::
                     [&env, &options](std::size_t field) {
                       return ReadBlockVariableFromFile(
                           env.table, static_cast<std::size_t>(entry::kBlock8),
-                          options.reference_path, Spec(Section::kBlk8).key, field);
+                          options.reference_path, InfoOf(Section::kBlk8).key, field);
                     }};
   const auto plan = PrepareLoad(file, inputs, outcome);
   if (!plan) {

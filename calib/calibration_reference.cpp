@@ -31,7 +31,7 @@ std::vector<ReferenceCalibration> ListReferenceCalibrations(const link::MessageT
     r.path = p.string();
     r.name = p.stem().string();
     r.system_id = ReadBlockVariableFromFile(table, static_cast<std::size_t>(entry::kBlock6), r.path,
-                                            Spec(Section::kBlk6).key, kSystemIdField);
+                                            InfoOf(Section::kBlk6).key, kSystemIdField);
     out.push_back(std::move(r));
   }
   std::sort(
@@ -66,8 +66,8 @@ int FillDefaultBlockImages(link::MessageTable& table, const std::string& referen
   }
   int filled = 0;
   for (const Section s : wanted) {
-    const SectionSpec& spec = Spec(s);
-    const auto line = FindSectionLine(lines, spec.key);
+    const SectionInfo& info = InfoOf(s);
+    const auto line = FindSectionLine(lines, info.key);
     if (!line) {
       continue;
     }
@@ -75,7 +75,7 @@ int FillDefaultBlockImages(link::MessageTable& table, const std::string& referen
     if (!frame || !SectionFrameValid(s, *frame)) {
       continue;
     }
-    const auto e = static_cast<std::size_t>(spec.entry);
+    const auto e = static_cast<std::size_t>(info.entry);
     table.SetLastAnswer(e, *frame);
     table.DecodificaRisposta(*frame, e);
     ++filled;

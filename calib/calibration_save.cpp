@@ -19,7 +19,7 @@ bool Fail(CalibrationOutcome* outcome, CalibrationError error, std::optional<Sec
 }
 
 bool SkippedWithoutAdaptiveMaps(Section s, const CapabilityFlags& flags) {
-  const Holder h = Spec(s).holder;
+  const Holder h = InfoOf(s).holder;
   return !flags.adaptive_maps && (h == Holder::kAdaptiveMap || h == Holder::kSecondMap);
 }
 
@@ -38,10 +38,10 @@ bool KeptFromMemory(Section s, const CapabilityFlags& flags) {
 }
 
 // One section from the ECU, as its stored frame.
-int ReadSection(CalibrationEnv& env, link::EcuAccess& ecu, const SectionSpec& spec, Bytes* frame) {
-  switch (spec.holder) {
+int ReadSection(CalibrationEnv& env, link::EcuAccess& ecu, const SectionInfo& info, Bytes* frame) {
+  switch (info.holder) {
     case Holder::kEntry: {
-      const auto entry = static_cast<std::size_t>(spec.entry);
+      const auto entry = static_cast<std::size_t>(info.entry);
       const int code = env.table.LeggiVoce(ecu, entry);
       if (code == link::kOk) {
         *frame = env.table.LastAnswer(entry);
@@ -50,13 +50,13 @@ int ReadSection(CalibrationEnv& env, link::EcuAccess& ecu, const SectionSpec& sp
     }
     case Holder::kIdentification:
     case Holder::kCompanion:
-      return ecu.Comando(spec.read_command, {}, frame);
+      return ecu.Comando(info.read_command, {}, frame);
     default: {
-      const auto address = PagedAddress(spec.id);
+      const auto address = PagedAddress(info.id);
       if (!address) {
         return link::kInvalidRequest;
       }
-      return ecu.Comando(spec.read_command, *address, frame);
+      return ecu.Comando(info.read_command, *address, frame);
     }
   }
 }
@@ -74,11 +74,11 @@ std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, lin
   }
   bool tables_read = false;
   for (const Section s : kSaveReadOrder) {
-    const SectionSpec& spec = Spec(s);
+    const SectionInfo& info = InfoOf(s);
     if (SkippedWithoutAdaptiveMaps(s, flags)) {
       continue;
     }
-    if (spec.holder == Holder::kTuningTable) {
+    if (info.holder == Holder::kTuningTable) {
       // The four tables come in one bracketed read.
       if (!tables_read) {
         link::TuningTables tables;
@@ -88,7 +88,7 @@ std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, lin
         }
         for (const Section t :
              {Section::kTBenz, Section::kTGas, Section::kTRisult, Section::kTIsto}) {
-          frames[t] = TuningFrame(tables, Spec(t).part);
+          frames[t] = TuningFrame(tables, InfoOf(t).part);
         }
         env.image.tuning = std::move(tables);
         tables_read = true;
@@ -96,11 +96,11 @@ std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, lin
       continue;
     }
     if (KeptFromMemory(s, flags)) {
-      frames[s] = env.table.LastAnswer(static_cast<std::size_t>(spec.entry));
+      frames[s] = env.table.LastAnswer(static_cast<std::size_t>(info.entry));
       continue;
     }
     Bytes frame;
-    if (const int code = ReadSection(env, ecu, spec, &frame); code != link::kOk) {
+    if (const int code = ReadSection(env, ecu, info, &frame); code != link::kOk) {
       Fail(outcome, CalibrationError::kLink, s, code);
       return std::nullopt;
     }
@@ -122,52 +122,52 @@ std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, lin
 
 CalibrationFrames FramesFromImage(const link::MessageTable& table, const CalibrationImage& image) {
   CalibrationFrames frames;
-  for (const SectionSpec& spec : kSections) {
-    Bytes& out = frames[spec.id];
-    switch (spec.holder) {
+  for (const SectionInfo& info : kSections) {
+    Bytes& out = frames[info.id];
+    switch (info.holder) {
       case Holder::kIdentification: {
-        const Bytes data = FrameData(table.LastAnswer(static_cast<std::size_t>(spec.entry)));
+        const Bytes data = FrameData(table.LastAnswer(static_cast<std::size_t>(info.entry)));
         if (data.size() >= sizes::kIdentification) {
-          out = MakeStoredFrame(spec.read_command, std::span(data).first(sizes::kIdentification))
+          out = MakeStoredFrame(info.read_command, std::span(data).first(sizes::kIdentification))
                     .value_or(Bytes{});
         }
         break;
       }
       case Holder::kEntry:
-        out = table.LastAnswer(static_cast<std::size_t>(spec.entry));
+        out = table.LastAnswer(static_cast<std::size_t>(info.entry));
         break;
       case Holder::kCompanion:
         if (image.companion.size() == sizes::kCompanion) {
-          out = MakeStoredFrame(spec.read_command, image.companion).value_or(Bytes{});
+          out = MakeStoredFrame(info.read_command, image.companion).value_or(Bytes{});
         }
         break;
       case Holder::kBaseMap:
       case Holder::kAdaptiveMap:
       case Holder::kSecondMap: {
-        const Bytes& map = *image.MapOf(spec.holder);
-        const link::BankChunk& chunk = link::kBankChunks[static_cast<std::size_t>(spec.part)];
+        const Bytes& map = *image.MapOf(info.holder);
+        const link::BankChunk& chunk = link::kBankChunks[static_cast<std::size_t>(info.part)];
         if (map.size() == sizes::kMapImage) {
           out =
-              MakeStoredFrame(spec.read_command, std::span(map).subspan(chunk.address, chunk.count))
+              MakeStoredFrame(info.read_command, std::span(map).subspan(chunk.address, chunk.count))
                   .value_or(Bytes{});
         }
         break;
       }
       case Holder::kRpmAxis:
       case Holder::kTimeAxis: {
-        const bool rpm = spec.holder == Holder::kRpmAxis;
+        const bool rpm = info.holder == Holder::kRpmAxis;
         const Bytes& vec = rpm ? image.rpm_axis : image.time_axis;
         const std::size_t half = rpm ? sizes::kRpmHalf : sizes::kTimeHalf;
         if (vec.size() == half * 2) {
           out = MakeStoredFrame(
-                    spec.read_command,
-                    std::span(vec).subspan(half * static_cast<std::size_t>(spec.part), half))
+                    info.read_command,
+                    std::span(vec).subspan(half * static_cast<std::size_t>(info.part), half))
                     .value_or(Bytes{});
         }
         break;
       }
       case Holder::kTuningTable:
-        out = TuningFrame(image.tuning, spec.part);
+        out = TuningFrame(image.tuning, info.part);
         break;
     }
   }

@@ -24,7 +24,7 @@ static_assert([] {
 }  // namespace
 
 std::optional<Section> SectionOfKey(std::string_view key) {
-  for (const SectionSpec& s : kSections) {
+  for (const SectionInfo& s : kSections) {
     if (s.key == key) {
       return s.id;
     }
@@ -33,17 +33,17 @@ std::optional<Section> SectionOfKey(std::string_view key) {
 }
 
 bool IsMapSection(Section s) {
-  const Holder h = Spec(s).holder;
+  const Holder h = InfoOf(s).holder;
   return h == Holder::kBaseMap || h == Holder::kAdaptiveMap || h == Holder::kSecondMap;
 }
 
 std::optional<std::size_t> FixedDataSize(Section s) {
-  const SectionSpec& spec = Spec(s);
-  switch (spec.holder) {
+  const SectionInfo& info = InfoOf(s);
+  switch (info.holder) {
     case Holder::kBaseMap:
     case Holder::kAdaptiveMap:
     case Holder::kSecondMap:
-      return link::kBankChunks[static_cast<std::size_t>(spec.part)].count;
+      return link::kBankChunks[static_cast<std::size_t>(info.part)].count;
     case Holder::kCompanion:
       return sizes::kCompanion;
     case Holder::kRpmAxis:
@@ -60,9 +60,9 @@ std::optional<std::size_t> FixedDataSize(Section s) {
 }
 
 std::optional<std::array<std::uint8_t, 3>> PagedAddress(Section s) {
-  const SectionSpec& spec = Spec(s);
-  const auto part = static_cast<std::size_t>(spec.part);
-  switch (spec.holder) {
+  const SectionInfo& info = InfoOf(s);
+  const auto part = static_cast<std::size_t>(info.part);
+  switch (info.holder) {
     case Holder::kBaseMap:
     case Holder::kAdaptiveMap:
     case Holder::kSecondMap:

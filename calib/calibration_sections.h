@@ -77,7 +77,7 @@ enum class Holder : std::uint8_t {
   kTimeAxis,     // a half of the 180-byte injection-time axis vector
 };
 
-struct SectionSpec {
+struct SectionInfo {
   Section id;
   std::string_view key;
   Holder holder;
@@ -112,7 +112,7 @@ inline constexpr int kObdErrorInfo = 20;
 }  // namespace entry
 
 // The section table, in file order (kSections[Index(s)].id == s).
-inline constexpr std::array<SectionSpec, kSectionCount> kSections{{
+inline constexpr std::array<SectionInfo, kSectionCount> kSections{{
     {Section::kFw, "[FW]", Holder::kIdentification, entry::kIdent, 0, link::cmd::kIdentify, 0},
     {Section::kColl, "[COLL]", Holder::kEntry, entry::kConnection, 0, 0, 0},
     {Section::kBlk1, "[BLK_1]", Holder::kEntry, entry::kLive, 0, 0, 0},
@@ -190,7 +190,7 @@ inline constexpr std::array<SectionSpec, kSectionCount> kSections{{
     {Section::kObdInfoErr, "[OBD_INFO_ERR]", Holder::kEntry, entry::kObdErrorInfo, 0, 0, 0},
 }};
 
-[[nodiscard]] constexpr const SectionSpec& Spec(Section s) {
+[[nodiscard]] constexpr const SectionInfo& InfoOf(Section s) {
   return kSections[Index(s)];
 }
 

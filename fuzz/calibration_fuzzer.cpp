@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (const auto rule : {calib::Duplicates::kLaterWins, calib::Duplicates::kFirstWins}) {
     const calib::ParsedCalibration parsed = calib::ParseCalibration(lines, rule);
-    for (const calib::SectionSpec& s : calib::kSections) {
+    for (const calib::SectionInfo& s : calib::kSections) {
       if (parsed.Present(s.id)) {
         Check(calib::SectionFrameValid(s.id, parsed.frames[s.id]));
       } else {
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const calib::ParsedCalibration file =
       calib::ParseCalibration(lines, calib::Duplicates::kLaterWins);
   bool damaged = false;
-  for (const calib::SectionSpec& s : calib::kSections) {
+  for (const calib::SectionInfo& s : calib::kSections) {
     damaged = damaged || (calib::LoadReads(s.id) && file.Damaged(s.id));
   }
   const calib::LoadInputs inputs{
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       {calib::InfoLine("t", "v", {1, 1, 2000}), image.note}, frames, image.flags.adaptive_maps);
   const calib::ParsedCalibration again =
       calib::ParseCalibration(core::SplitCrLf(saved), calib::Duplicates::kLaterWins);
-  for (const calib::SectionSpec& s : calib::kSections) {
+  for (const calib::SectionInfo& s : calib::kSections) {
     Check(!again.Damaged(s.id));
   }
   return 0;

@@ -69,7 +69,7 @@ std::string Describe(const calib::CalibrationOutcome& o) {
       break;
   }
   if (o.section) {
-    what += std::string(" ") + std::string(calib::Spec(*o.section).key);
+    what += std::string(" ") + std::string(calib::InfoOf(*o.section).key);
   }
   return what;
 }

@@ -51,7 +51,7 @@ TEST(CalibrationFileText, StartsWithHeaderAndNoteAndKeepsTableOrder) {
     keys.push_back(lines[i]);
   }
   std::vector<std::string> expected;
-  for (const SectionSpec& s : kSections) {
+  for (const SectionInfo& s : kSections) {
     if (s.holder != Holder::kAdaptiveMap && s.holder != Holder::kSecondMap) {
       expected.emplace_back(s.key);
     }
@@ -117,8 +117,8 @@ TEST(CalibrationFileText, DamagedValuesAreMarkedNeverRead) {
       {Section::kBlk3, "[BLK_6]"},                        // value line missing
   };
   for (const auto& [section, value] : cases) {
-    SCOPED_TRACE(std::string(Spec(section).key) + " " + value.substr(0, 20));
-    const std::vector<std::string> lines{std::string(Spec(section).key), value};
+    SCOPED_TRACE(std::string(InfoOf(section).key) + " " + value.substr(0, 20));
+    const std::vector<std::string> lines{std::string(InfoOf(section).key), value};
     const auto parsed = ParseCalibration(lines, Duplicates::kLaterWins);
     EXPECT_TRUE(parsed.Damaged(section));
     EXPECT_TRUE(parsed.frames[section].empty());
@@ -187,7 +187,7 @@ TEST(CalibrationFileText, FramesFromMemory) {
   // Unknown parts stay empty lines.
   EXPECT_TRUE(frames[Section::kAdat0].empty());
   EXPECT_TRUE(frames[Section::kTBenz].empty());
-  for (const SectionSpec& s : kSections) {
+  for (const SectionInfo& s : kSections) {
     const Bytes& f = frames[s.id];
     if (!f.empty()) {
       EXPECT_EQ(link::CheckXor(f), 0) << s.key;

@@ -77,7 +77,7 @@ class CalibrationEcu {
       blocks[read] = data;
       entry_read[i] = read;
     }
-    for (const SectionSpec& s : kSections) {
+    for (const SectionInfo& s : kSections) {
       if (s.holder == Holder::kEntry && s.write_command != 0) {
         write_to_read[s.write_command] = entry_read[static_cast<std::size_t>(s.entry)];
       }

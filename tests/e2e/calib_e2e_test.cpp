@@ -142,7 +142,7 @@ std::string FirstLine(const std::string& text) {
 }
 
 bool LoadWrites(Section s) {
-  return calib::LoadReads(s) && calib::Spec(s).write_command != 0;
+  return calib::LoadReads(s) && calib::InfoOf(s).write_command != 0;
 }
 
 // The frame with the bytes the ECU changes by itself blanked out.
@@ -195,13 +195,13 @@ TEST(CalibE2e, SaveLoadSaveKeepsEverySectionTheLoadWrites) {
   const auto fa = Parse(a);
   const auto fb = Parse(b);
   int compared = 0;
-  for (const auto& spec : calib::kSections) {
-    SCOPED_TRACE(spec.key);
-    EXPECT_TRUE(fa.Present(spec.id));  // the newest hardware has every block
-    if (!LoadWrites(spec.id)) {
+  for (const auto& info : calib::kSections) {
+    SCOPED_TRACE(info.key);
+    EXPECT_TRUE(fa.Present(info.id));  // the newest hardware has every block
+    if (!LoadWrites(info.id)) {
       continue;
     }
-    EXPECT_EQ(Steady(spec.id, fa.frames[spec.id]), Steady(spec.id, fb.frames[spec.id]));
+    EXPECT_EQ(Steady(info.id, fa.frames[info.id]), Steady(info.id, fb.frames[info.id]));
     ++compared;
   }
   EXPECT_EQ(compared, 35);
@@ -247,16 +247,16 @@ TEST(CalibE2e, AnEditedMapChangesOnlyThatMap) {
   ASSERT_EQ(rig.Cli({"read", c}).exit_code, 0);
   const auto fa = Parse(a);
   const auto fc = Parse(c);
-  for (const auto& spec : calib::kSections) {
-    if (!LoadWrites(spec.id)) {
+  for (const auto& info : calib::kSections) {
+    if (!LoadWrites(info.id)) {
       continue;
     }
-    SCOPED_TRACE(spec.key);
-    Bytes want = fa.frames[spec.id];
-    if (spec.id == Section::kMap2) {
+    SCOPED_TRACE(info.key);
+    Bytes want = fa.frames[info.id];
+    if (info.id == Section::kMap2) {
       want[5 + 7] = frame[5 + 7];
     }
-    EXPECT_EQ(Steady(spec.id, want), Steady(spec.id, fc.frames[spec.id]));
+    EXPECT_EQ(Steady(info.id, want), Steady(info.id, fc.frames[info.id]));
   }
 }
 
@@ -478,8 +478,8 @@ TEST(CalibE2e, ShippedReferenceCalibrationOpensCleanly) {
   const std::string lng = StageDir() + "/lng";
   const std::string path = lng + "/" + std::string(kReferenceName);
   const auto file = Parse(path);
-  for (const auto& spec : calib::kSections) {
-    EXPECT_TRUE(file.Present(spec.id)) << spec.key;
+  for (const auto& info : calib::kSections) {
+    EXPECT_TRUE(file.Present(info.id)) << info.key;
   }
   std::vector<std::string> set_com;
   ASSERT_TRUE(core::LeggiRighe(StageDir() + "/bin/SetCom.ini", set_com));
