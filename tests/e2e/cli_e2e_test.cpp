@@ -10,35 +10,12 @@
 namespace velmora::e2e {
 namespace {
 
-// A bounded wait for the link server of `root` to leave after the tool ended.
-bool LinkServerGone(const TempRoot& root) {
-  platform::ProcProcessList processes;
-  const std::string exe = root.Bin() + "/LinkSrv";
-  for (int round = 0; round < 1000; ++round) {
-    bool found = false;
-    for (const auto& p : processes.List()) {
-      found = found || p.exe_path == exe;
-    }
-    if (!found) {
-      return true;
-    }
-    pollfd none{-1, 0, 0};
-    ::poll(&none, 0, 10);  // 10 s in all
-  }
-  return false;
-}
-
 std::string Hex(std::size_t count, int seed) {
   Bytes b(count);
   for (std::size_t i = 0; i < count; ++i) {
     b[i] = static_cast<std::uint8_t>(i * 13 + seed);
   }
   return core::BinToHex(b);
-}
-
-std::vector<std::string> WithPort(const Sim& sim, std::vector<std::string> args) {
-  args.insert(args.begin(), {"--port", std::to_string(sim.Port())});
-  return args;
 }
 
 TEST(CliE2e, IdentifyTellsEachGenerationApart) {

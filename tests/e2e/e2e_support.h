@@ -23,6 +23,7 @@
 
 #include "core/files.h"
 #include "core/text.h"
+#include "platform/posix/proc_process_list.h"
 
 extern char** environ;
 
@@ -263,6 +264,30 @@ inline CliRun RunCli(const TempRoot& root, const std::vector<std::string>& args,
   run.out = p.out_text;
   run.err = p.err_text;
   return run;
+}
+
+// The tool's arguments with the virtual ECU's port in front.
+inline std::vector<std::string> WithPort(const Sim& sim, std::vector<std::string> args) {
+  args.insert(args.begin(), {"--port", std::to_string(sim.Port())});
+  return args;
+}
+
+// A bounded wait (10 s) for the link server of `root` to leave.
+inline bool LinkServerGone(const TempRoot& root) {
+  platform::ProcProcessList processes;
+  const std::string exe = root.Bin() + "/LinkSrv";
+  for (int round = 0; round < 1000; ++round) {
+    bool found = false;
+    for (const auto& p : processes.List()) {
+      found = found || p.exe_path == exe;
+    }
+    if (!found) {
+      return true;
+    }
+    pollfd none{-1, 0, 0};
+    ::poll(&none, 0, 10);
+  }
+  return false;
 }
 
 }  // namespace velmora::e2e

@@ -48,11 +48,6 @@ std::vector<std::vector<std::int32_t>> ParseCsv(const std::string& text, std::st
   return rows;
 }
 
-std::vector<std::string> WithPort(const Sim& sim, std::vector<std::string> args) {
-  args.insert(args.begin(), {"--port", std::to_string(sim.Port())});
-  return args;
-}
-
 TEST(LiveE2e, FortyPollsShowTheEngineRunningWithinItsLimits) {
   TempRoot root;
   Sim sim(root, {"--seed", "11"});

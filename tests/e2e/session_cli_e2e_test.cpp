@@ -28,29 +28,6 @@ namespace {
 const SetComValues kShortWaits{{"[AttesaGlobale_usec]", "300000"}};
 constexpr int kCommandMs = 60'000;
 
-std::vector<std::string> WithPort(const Sim& sim, std::vector<std::string> args) {
-  args.insert(args.begin(), {"--port", std::to_string(sim.Port())});
-  return args;
-}
-
-// A bounded wait for the link server of `root` to leave.
-bool LinkServerGone(const TempRoot& root) {
-  platform::ProcProcessList processes;
-  const std::string exe = root.Bin() + "/LinkSrv";
-  for (int round = 0; round < 1000; ++round) {
-    bool found = false;
-    for (const auto& p : processes.List()) {
-      found = found || p.exe_path == exe;
-    }
-    if (!found) {
-      return true;
-    }
-    pollfd none{-1, 0, 0};
-    ::poll(&none, 0, 10);  // 10 s in all
-  }
-  return false;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   for (const std::string& line : core::Split(text, '\n')) {
