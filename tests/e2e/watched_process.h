@@ -24,40 +24,11 @@ namespace velmora::e2e {
 class WatchedProcess {
  public:
   WatchedProcess(const std::string& exe, const std::vector<std::string>& args) {
-    int out[2];
-    int err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) {
-      return;
-    }
-    if (::pipe2(err, O_CLOEXEC) != 0) {
-      ::close(out[0]);
-      ::close(out[1]);
-      return;
-    }
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
-    std::vector<std::string> all{exe};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) {
-      argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
-      pid_ = pid;
-      pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    }
-    posix_spawn_file_actions_destroy(&fa);
-    ::close(out[1]);
-    ::close(err[1]);
-    out_ = out[0];
-    err_ = err[0];
-    ::fcntl(out_, F_SETFL, O_NONBLOCK);
-    ::fcntl(err_, F_SETFL, O_NONBLOCK);
+    const Spawned sp = SpawnWithOutput(exe, args);
+    pid_ = sp.pid;
+    pidfd_ = sp.pidfd;
+    out_ = sp.out;
+    err_ = sp.err;
   }
   WatchedProcess(const WatchedProcess&) = delete;
   WatchedProcess& operator=(const WatchedProcess&) = delete;
