@@ -54,4 +54,19 @@ const Bytes* CalibrationImage::MapOf(Holder holder) const {
   }
 }
 
+const Bytes& CalibrationImage::Map(int index) const {
+  switch (index) {
+    case 1:
+      return adaptive_map;
+    case 2:
+      return second_map;
+    default:
+      return base_map;
+  }
+}
+
+Bytes& CalibrationImage::Map(int index) {
+  return const_cast<Bytes&>(static_cast<const CalibrationImage*>(this)->Map(index));
+}
+
 }  // namespace velmora::calib

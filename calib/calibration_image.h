@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "calib/calibration_sections.h"
@@ -45,12 +47,29 @@ struct CalibrationImage {
   CapabilityFlags flags;
   std::string note;  // lines separated by CR LF
 
+  // What the map pages keep beside the maps, never in a file: per map (0
+  // base, 1 adaptive, 2 second) its one-level undo buffer and whether one
+  // was saved; map 0 also keeps bytes 0..3 of "[BLK_5]" with its undo.
+  std::array<Bytes, 3> undo_maps;
+  std::array<std::uint8_t, 3> undo_available{};
+  Bytes companion_undo;  // 16 bytes once map 0's undo was saved
+
+  // The breakpoints the lookup tables stand for (rpm 24 bytes x 64 rpm,
+  // injection time 23 bytes x 128 us); empty until tables that convert were
+  // read or opened.
+  Bytes rpm_vector;
+  Bytes time_vector;
+
   // Sets the generation and the flags that follow from it.
   void SetGeneration(int g);
 
   // The map image a map section belongs to; nullptr for other holders.
   [[nodiscard]] Bytes* MapOf(Holder holder);
   [[nodiscard]] const Bytes* MapOf(Holder holder) const;
+  // A map by the pages' index (0 base, 1 adaptive, 2 second); the base map
+  // for any other index.
+  [[nodiscard]] Bytes& Map(int index);
+  [[nodiscard]] const Bytes& Map(int index) const;
 };
 
 }  // namespace velmora::calib

@@ -76,4 +76,8 @@ bool CalibCalibrationService::OpenFile(const std::string& path) {
   return calib::OpenCalibrationFile(env_, path, &outcome_);
 }
 
+bool CalibCalibrationService::WriteMap(int /*map*/) { return false; }
+
+bool CalibCalibrationService::WriteAxes() { return false; }
+
 }  // namespace velmora::session

@@ -24,6 +24,8 @@ class CalibCalibrationService final : public CalibrationService {
   [[nodiscard]] bool LoadToEcu(const std::string& path, int scope) override;
   [[nodiscard]] bool OpenFile(const std::string& path) override;
   [[nodiscard]] Bytes& ParameterRecord() override { return env_.image.companion; }
+  [[nodiscard]] bool WriteMap(int map) override;
+  [[nodiscard]] bool WriteAxes() override;
 
   // Why the last procedure failed.
   [[nodiscard]] const calib::CalibrationOutcome& LastOutcome() const { return outcome_; }

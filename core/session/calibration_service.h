@@ -39,6 +39,11 @@ class CalibrationService {
   [[nodiscard]] virtual bool OpenFile(const std::string& path) = 0;
   // The 16-byte "[BLK_5]" record the pages edit (the write copy).
   [[nodiscard]] virtual Bytes& ParameterRecord() = 0;
+  // Writes map 0 (base, with its "[BLK_5]" record), 1 (adaptive) or 2
+  // (second) from the image and reads it back into the image.
+  [[nodiscard]] virtual bool WriteMap(int map) = 0;
+  // Writes the two axis lookup tables of the image and reads them back.
+  [[nodiscard]] virtual bool WriteAxes() = 0;
 };
 
 }  // namespace velmora::session

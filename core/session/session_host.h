@@ -47,6 +47,12 @@ class SessionHost {
   // The page with this identifier, after a write-list request changed it.
   virtual void RefreshPage(int /*page_id*/) {}
   virtual void RefreshObdPage() {}
+  // After a map write (requests 11, 63, 62), whether it succeeded or not:
+  // the pages of that map (0, 1 or 2) show it again and take edits again.
+  virtual void MapWritten(int /*map*/, bool /*ok*/) {}
+  // After the full read of a connection: the calibration image (maps, axes,
+  // blocks) is new, so every map page reloads its headings and cells.
+  virtual void CalibrationRead() {}
   // The pages show the disconnected state (values kept as last known).
   virtual void ShowDisconnected() {}
   virtual void ReloadSwitchOverLists() {}

@@ -104,9 +104,21 @@ class FakeCalibration final : public CalibrationService {
     return open_result;
   }
   Bytes& ParameterRecord() override { return record; }
+  bool WriteMap(int map) override {
+    map_writes.push_back(map);
+    return map_write_result;
+  }
+  bool WriteAxes() override {
+    ++axis_writes;
+    return axis_write_result;
+  }
 
   int generation = -1;
   EcuCapabilities capabilities;
+  std::vector<int> map_writes;
+  bool map_write_result = true;
+  int axis_writes = 0;
+  bool axis_write_result = true;
   int reads = 0;
   bool read_result = true;
   std::vector<EcuCapabilities> defaults;

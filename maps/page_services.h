@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "core/session/session.h"
+#include "core/session/write_list.h"
+#include "maps/value_entry.h"
+
+namespace velmora::maps {
+
+// What a page asks of the session: the single pending request code and the
+// write lists. Pages never talk to the link.
+class PageSession {
+ public:
+  virtual ~PageSession() = default;
+  [[nodiscard]] virtual int PendingRequest() const = 0;
+  [[nodiscard]] bool SlotFree() const { return PendingRequest() == session::request::kNone; }
+  // First request wins: false while another one is pending.
+  [[nodiscard]] virtual bool PostRequest(int code) = 0;
+  [[nodiscard]] virtual bool PostFileRequest(int code, std::string path) = 0;
+  [[nodiscard]] virtual session::WriteLists& Lists() = 0;
+};
+
+// The running session as a page sees it.
+class SessionPageSession final : public PageSession {
+ public:
+  explicit SessionPageSession(session::Session& session) : session_(session) {}
+  [[nodiscard]] int PendingRequest() const override { return session_.PendingRequest(); }
+  [[nodiscard]] bool PostRequest(int code) override { return session_.PostRequest(code); }
+  [[nodiscard]] bool PostFileRequest(int code, std::string path) override {
+    return session_.PostFileRequest(code, std::move(path));
+  }
+  [[nodiscard]] session::WriteLists& Lists() override { return session_.Lists(); }
+
+ private:
+  session::Session& session_;
+};
+
+// What a page asks of its window: the value entry dialog, the beep, the
+// page switch and the modal windows it opens. Tests fake it.
+class PageWindow {
+ public:
+  virtual ~PageWindow() = default;
+  // Runs the value entry dialog with these limits and the option chosen
+  // last preselected, while window events keep flowing; operation 0 when
+  // it was cancelled.
+  [[nodiscard]] virtual Risultato AskValue(const Soglie& limits, int option) = 0;
+  virtual void Beep(int hertz, int milliseconds) = 0;
+  // The main window's page switch.
+  virtual void SelezioneScheda(int page_code) = 0;
+  // The axis editor, modally.
+  virtual void OpenAxisEditor() = 0;
+};
+
+}  // namespace velmora::maps
