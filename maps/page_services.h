@@ -2,9 +2,14 @@
 
 #include <string>
 
+#include "calib/calibration_image.h"
+#include "calib/coefficient_file.h"
+#include "core/dictionary.h"
 #include "core/session/session.h"
 #include "core/session/write_list.h"
+#include "link/message_table.h"
 #include "maps/value_entry.h"
+#include "platform/message_box.h"
 
 namespace velmora::maps {
 
@@ -50,6 +55,19 @@ class PageWindow {
   virtual void SelezioneScheda(int page_code) = 0;
   // The axis editor, modally.
   virtual void OpenAxisEditor() = 0;
+};
+
+// What every map page works on. Nothing here is owned; `coefficients` may
+// be null (no pressure line then: raw pressure bytes are shown).
+struct MapPageEnv {
+  calib::CalibrationImage& image;
+  link::MessageTable& table;
+  PageSession& session;
+  PageWindow& window;
+  platform::MessageBox& box;
+  const calib::CoefficientList* coefficients = nullptr;
+  std::string lng_dir;     // the reference calibrations
+  std::string main_title;  // caption of the critical boxes
 };
 
 }  // namespace velmora::maps
