@@ -43,7 +43,9 @@ struct AxisTables {
 [[nodiscard]] AxisFailure VectorsToTables(const AxisBreakpoints& vectors, AxisTables* out);
 
 // Lookup tables to breakpoints: the entry at which index k first appears
-// is breakpoint k. On failure `out` is left as it was.
+// is breakpoint k. A table of the wrong size gives kUnexpected; one whose
+// index does not start at 0, skips a value, passes the last breakpoint or
+// never reaches it gives kIndexJump. On failure `out` is left as it was.
 [[nodiscard]] AxisFailure TablesToVectors(std::span<const std::uint8_t> rpm_table,
                                           std::span<const std::uint8_t> time_table,
                                           AxisBreakpoints* out);
