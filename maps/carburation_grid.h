@@ -1,0 +1,117 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "calib/coefficient_file.h"
+#include "core/bytes.h"
+#include "link/message_table.h"
+#include "maps/grid_model.h"
+
+namespace velmora::maps::carb {
+
+// Shape of the simplified view: 12 x 12 principal cells standing for the
+// even breakpoint indices 0, 2, ..., 22 of both axes, under one heading row
+// and beside one heading column.
+inline constexpr int kSide = 12;
+inline constexpr int kGridSide = kSide + 1;
+inline constexpr int kTimeRows = 23;  // injection-time (or pressure) breakpoints
+inline constexpr int kRpmCols = 24;   // rpm breakpoints
+inline constexpr std::size_t kMapSize = static_cast<std::size_t>(kTimeRows) * kRpmCols;
+// What an emptied principal cell stands for.
+inline constexpr int kEmptyCellValue = 128;
+
+// The breakpoints the headings show. The first row and the last column
+// name breakpoints 1 and 23 although their cells stand for 0 and 22.
+inline constexpr std::array<int, kSide> kTimeHeadingIndex = {1,  2,  4,  6,  8,  10,
+                                                             12, 14, 16, 18, 20, 22};
+inline constexpr std::array<int, kSide> kRpmHeadingIndex = {1,  2,  4,  6,  8,  10,
+                                                            12, 14, 16, 18, 20, 23};
+
+// The heading rasters.
+inline constexpr double kTimeRasterMs = 0.125;
+inline constexpr int kRpmRaster = 250;
+inline constexpr int kRpmPerByte = 64;
+inline constexpr int kTimeUsPerByte = 128;
+// The pressure line works on the sensor byte over this full scale.
+inline constexpr double kPressureByteScale = 51.0;
+
+// Shading of the data cells.
+inline constexpr Rgb kFlatColour{160, 160, 250};
+inline constexpr double kGradientSpan = 235.0;
+
+// The map byte a principal cell stands for: injection-time index 2(r - 1),
+// rpm index 2(c - 1), at offset rpm * 23 + time.
+[[nodiscard]] constexpr std::size_t MapOffset(int time_index, int rpm_index) {
+  return static_cast<std::size_t>(rpm_index) * kTimeRows + static_cast<std::size_t>(time_index);
+}
+[[nodiscard]] constexpr int PrincipalIndex(int grid_index) {
+  return 2 * (grid_index - 1);
+}
+
+// A whole map as rows of injection time (0..22) by columns of rpm (0..23).
+using MapMatrix = std::array<std::array<std::uint8_t, kRpmCols>, kTimeRows>;
+
+// The map image as a matrix; cells beyond a short image read 0.
+[[nodiscard]] MapMatrix MatrixOf(std::span<const std::uint8_t> map);
+// The matrix as a 552-byte map image.
+[[nodiscard]] Bytes MapOf(const MapMatrix& m);
+
+// A fresh 13 x 13 grid with one fixed row and column.
+[[nodiscard]] GridModel NewSmallGrid();
+
+// Writes the 12 x 12 principal cells: text = map byte / factor (a factor
+// below 1 counts as 1). Cells whose byte lies beyond a short image are
+// emptied.
+void CaricaMatriceInGriglia(GridModel& grid, std::span<const std::uint8_t> map, int factor);
+
+// Expands the principal cells into the whole map: in-between cells take the
+// midpoint of their two principal neighbours (round half to even), or the
+// lower neighbour when the map is stepped; the last rpm column repeats the
+// one before it; values are clamped to 0..255. An emptied cell stands for
+// 128. False, with the map untouched, when a cell holds something that is
+// not a number or the map is not a whole 552-byte image.
+[[nodiscard]] bool CaricaGrigliaInMatrice(const GridModel& grid, Bytes& map, int factor,
+                                          bool stepped);
+
+// Makes a matrix stepped: every odd rpm column copies the column before it,
+// then every odd injection-time row 1..21 copies the row above it.
+void SpianaInterpolazionedellaMappa(MapMatrix& m);
+
+// Fixed cells grey; data cells shaded from white (lowest) towards blue
+// (highest) when `gradient` is on, else all one flat colour. Text black.
+void ColoraMatriceGradiente2(GridModel& grid, bool gradient);
+
+// Headings on the 250 rpm and 0.125 ms rasters. A breakpoint missing from a
+// short vector leaves its heading empty.
+void CaricaAssiInMatrice(GridModel& grid, std::span<const std::uint8_t> rpm_vector,
+                         std::span<const std::uint8_t> time_vector);
+
+// The pressure sensor line the headings of map 2 go through.
+struct PressureLine {
+  double m = 0;
+  double q = 0;
+};
+
+// rpm headings as above; rows show the raw pressure byte when m and q are
+// both 0, else round(byte / 51 * m + q).
+void CaricaAssiInMatricePressione(GridModel& grid, std::span<const std::uint8_t> rpm_vector,
+                                  std::span<const std::uint8_t> pressure_vector, PressureLine line);
+
+// Where the map-2 pressure breakpoints and the system id live.
+namespace pressure_source {
+inline constexpr std::size_t kEntry = 18;  // fields 0..22
+inline constexpr std::size_t kSystemEntry = 15;
+inline constexpr std::size_t kSystemField = 47;
+}  // namespace pressure_source
+
+// The 23 pressure breakpoints as the ECU holds them (each clamped to a byte).
+[[nodiscard]] std::array<std::uint8_t, kTimeRows> PressureVector(const link::MessageTable& table);
+
+// Slope and offset pair 0 of the coefficient record of the ECU's system,
+// divided by its divisor; 0 and 0 when there is none or the divisor is 0.
+[[nodiscard]] PressureLine PressureLineOf(const calib::CoefficientList* list,
+                                          std::int32_t system_id);
+
+}  // namespace velmora::maps::carb
