@@ -1,8 +1,11 @@
 // The request codes the session carries out itself: the write lists, the
-// parameter record, the calibration file transfers and the slow commands.
+// parameter record, the map and axis writes, the calibration file transfers
+// and the slow commands.
 // Everything else is registered by the page that owns its data.
 
 #include <array>
+#include <functional>
+#include <string>
 
 #include "core/session/session.h"
 #include "link/ecu_frame.h"
@@ -41,9 +44,29 @@ constexpr std::array<int, 5> kRecordRequests{request::kParameterRecord, request:
                                              request::kRecordAfterMap0, request::kRecordAfterMap1,
                                              request::kRecordAfterMap2};
 
+// Map writes: the map (the pages' index) each request writes.
+struct MapWriteRequest {
+  int code;
+  int map;
+};
+constexpr std::array<MapWriteRequest, 3> kMapWriteRequests{{
+    {request::kWriteBank1, 0},
+    {request::kWriteBank2, 1},
+    {request::kWriteBank3, 2},
+}};
+
 // Slow-command data of the acquisition requests.
 constexpr std::uint8_t kAcquisitionStart = 1;
 constexpr std::uint8_t kAcquisitionMode4 = 4;
+
+// Work that runs only while connected; a failure is told with one of the
+// session's texts (none when `text` is null).
+RequestWork Connected(std::function<bool()> run, std::string SessionTexts::*text = nullptr) {
+  RequestWork work;
+  work.run = std::move(run);
+  work.session_text = text;
+  return work;
+}
 
 }  // namespace
 
@@ -62,9 +85,8 @@ bool Session::ApplyLists(const std::vector<std::size_t>& entries) {
 }
 
 RequestWork Session::ListWork(std::vector<std::size_t> entries) {
-  RequestWork work;
-  work.run = [this, entries = std::move(entries)] { return ApplyLists(entries); };
-  work.failure_text = settings_.texts.write_failed;
+  RequestWork work = Connected([this, entries = std::move(entries)] { return ApplyLists(entries); },
+                               &SessionTexts::write_failed);
   work.refresh_page = true;
   return work;
 }
@@ -100,88 +122,106 @@ bool Session::SlowCommand(std::uint8_t command, std::vector<std::uint8_t> data) 
          }) == link::kOk;
 }
 
-void Session::RegisterBuiltins() {
-  const SessionTexts& texts = settings_.texts;
+void Session::RegisterMapWrites() {
+  for (const MapWriteRequest& r : kMapWriteRequests) {
+    RequestWork work = Connected(
+        [this, map = r.map] {
+          const bool ok = env_.calibration.WriteMap(map);
+          // The map's pages take edits again whatever happened; a failure is
+          // told after this.
+          env_.host.MapWritten(map, ok);
+          return ok;
+        },
+        &SessionTexts::map_write_failed);
+    work.dropped = [this, map = r.map] { env_.host.MapWritten(map, false); };
+    requests_.Register(r.code, std::move(work));
+  }
+  requests_.Register(request::kAxes, Connected(
+                                         [this] {
+                                           const bool ok = env_.calibration.WriteAxes();
+                                           // New tables make the ECU work on other
+                                           // cells: everything is read again, through
+                                           // the whole connect sequence, also after a
+                                           // failure that may have written part of them.
+                                           env_.flags.ecu_lost = true;
+                                           return ok;
+                                         },
+                                         &SessionTexts::axes_write_failed));
+}
 
+void Session::RegisterBuiltins() {
   for (const ListRequest& r : kListRequests) {
     requests_.Register(r.code, ListWork({r.entries.begin(), r.entries.begin() + r.count}));
   }
   for (const int code : kRecordRequests) {
     requests_.Register(
-        code, {[this] { return WriteParameterRecord(); }, {}, texts.write_failed, false, false});
+        code, Connected([this] { return WriteParameterRecord(); }, &SessionTexts::write_failed));
   }
-  requests_.Register(request::kEntry3AndRecord,
-                     {[this] { return ApplyLists({3}) && WriteParameterRecord(); },
-                      {},
-                      texts.write_failed,
-                      true,
-                      false});
-  requests_.Register(
-      request::kEntry3RecordEntry2,
-      {[this] { return ApplyLists({3}) && WriteParameterRecord() && ApplyLists({2}); },
-       {},
-       texts.write_failed,
-       true,
-       false});
+  RequestWork record_and_3 = Connected([this] { return ApplyLists({3}) && WriteParameterRecord(); },
+                                       &SessionTexts::write_failed);
+  record_and_3.refresh_page = true;
+  requests_.Register(request::kEntry3AndRecord, std::move(record_and_3));
+  RequestWork record_3_2 =
+      Connected([this] { return ApplyLists({3}) && WriteParameterRecord() && ApplyLists({2}); },
+                &SessionTexts::write_failed);
+  record_3_2.refresh_page = true;
+  requests_.Register(request::kEntry3RecordEntry2, std::move(record_3_2));
+  RegisterMapWrites();
 
-  RequestWork save;
-  save.run = [this] {
-    if (!env_.calibration.SaveFromEcu(chosen_file_)) {
-      return false;
-    }
-    QueueNotice(settings_.texts.saved);
-    return true;
-  };
-  save.failure_text = texts.save_failed;
+  RequestWork save = Connected(
+      [this] {
+        if (!env_.calibration.SaveFromEcu(chosen_file_)) {
+          return false;
+        }
+        QueueNotice(settings_.texts.saved);
+        return true;
+      },
+      &SessionTexts::save_failed);
   save.file_based = true;
   requests_.Register(request::kSaveFromEcu, save);
 
   for (const int scope :
        {request::kLoadAll, request::kLoadNoMaps, request::kLoadMaps, request::kLoadSwitchOver}) {
-    RequestWork load;
-    load.run = [this, scope] {
-      if (!env_.calibration.LoadToEcu(chosen_file_, scope)) {
-        return false;
-      }
-      // What the ECU now holds, not what the file said.
-      (void)env_.calibration.ReadAll();
-      QueueNotice(settings_.texts.loaded);
-      return true;
-    };
+    RequestWork load = Connected(
+        [this, scope] {
+          if (!env_.calibration.LoadToEcu(chosen_file_, scope)) {
+            return false;
+          }
+          // What the ECU now holds, not what the file said.
+          (void)env_.calibration.ReadAll();
+          env_.host.CalibrationRead();
+          QueueNotice(settings_.texts.loaded);
+          return true;
+        },
+        &SessionTexts::load_failed);
     if (scope == request::kLoadAll || scope == request::kLoadSwitchOver) {
-      load.offline = [this] { return env_.calibration.OpenFile(chosen_file_); };
+      load.offline = [this] {
+        if (!env_.calibration.OpenFile(chosen_file_)) {
+          return false;
+        }
+        env_.host.CalibrationRead();
+        return true;
+      };
     }
-    load.failure_text = texts.load_failed;
     load.file_based = true;
     requests_.Register(scope, load);
   }
 
   requests_.Register(request::kSlowCommand,
-                     {[this] { return SlowCommand(link::cmd::kSlow, {}); }, {}, {}, false, false});
-  requests_.Register(request::kAcquisitionMode4,
-                     {[this] { return SlowCommand(link::cmd::kAcquisition, {kAcquisitionMode4}); },
-                      {},
-                      {},
-                      false,
-                      false});
-  requests_.Register(request::kAcquisition,
-                     {[this] {
-                        if (!SlowCommand(link::cmd::kAcquisition, {kAcquisitionStart})) {
-                          return false;
-                        }
-                        chained_ = request::kEntry15List;
-                        return true;
-                      },
-                      {},
-                      {},
-                      false,
-                      false});
-  requests_.Register(request::kMainWrite,
-                     {[this] { return env_.ecu.Comando(link::cmd::kMainWrite, {}) == link::kOk; },
-                      {},
-                      {},
-                      false,
-                      false});
+                     Connected([this] { return SlowCommand(link::cmd::kSlow, {}); }));
+  requests_.Register(request::kAcquisitionMode4, Connected([this] {
+                       return SlowCommand(link::cmd::kAcquisition, {kAcquisitionMode4});
+                     }));
+  requests_.Register(request::kAcquisition, Connected([this] {
+                       if (!SlowCommand(link::cmd::kAcquisition, {kAcquisitionStart})) {
+                         return false;
+                       }
+                       chained_ = request::kEntry15List;
+                       return true;
+                     }));
+  requests_.Register(request::kMainWrite, Connected([this] {
+                       return env_.ecu.Comando(link::cmd::kMainWrite, {}) == link::kOk;
+                     }));
 }
 
 }  // namespace velmora::session

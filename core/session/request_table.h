@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 
+#include "core/session/session_texts.h"
+
 namespace velmora::session {
 
 // What to do with a pending request code.
@@ -20,6 +22,13 @@ struct RequestWork {
   // Its work comes from a file, not from the image of the ECU that was
   // connected when it was posted, so it survives a change of ECU.
   bool file_based = false;
+  // Instead of `failure_text`: one of the session's own texts, taken when it
+  // is shown, so that it follows a change of language.
+  std::string SessionTexts::*session_text = nullptr;
+  // Called when the request is dropped without running (the ECU went away,
+  // or the session is disconnected), so that whoever posted it and waits
+  // for its end is not left waiting.
+  std::function<void()> dropped;
 };
 
 // The one registration point: request code to work. Pages register their

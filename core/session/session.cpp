@@ -74,7 +74,9 @@ void Session::AbilitaDisabilitaForm(bool enable) {
   env_.host.EnablePages(enable);
 }
 
-void Session::Fail(const std::string& text) {
+void Session::Fail(const RequestWork& work) {
+  const std::string& text =
+      work.session_text != nullptr ? settings_.texts.*work.session_text : work.failure_text;
   if (!text.empty()) {
     env_.box.Show(text, settings_.texts.caption, platform::BoxKind::Critical);
   }
@@ -184,6 +186,9 @@ void Session::FinishConnection(int port, int generation) {
   if (env_.flags.timeout || env_.flags.exit_request) {
     return;  // the next tick disconnects or closes
   }
+  // Also after a read that failed part way: the pages show what the image
+  // holds now.
+  env_.host.CalibrationRead();
   if (!read) {
     env_.host.ShowCaption(settings_.texts.read_failed);
   }
@@ -223,6 +228,13 @@ void Session::DropEcuBoundWork() {
   const RequestWork* work = requests_.Find(pending_);
   if (work == nullptr || !work->file_based) {
     pending_ = request::kNone;
+    Dropped(work);
+  }
+}
+
+void Session::Dropped(const RequestWork* work) {
+  if (work != nullptr && work->dropped) {
+    work->dropped();
   }
 }
 
@@ -261,7 +273,7 @@ void Session::RunRequest() {
   }
   chained_ = request::kNone;
   if (!ok) {
-    Fail(work->failure_text);
+    Fail(*work);
   }
   if (work->refresh_page && RefreshedAfterWrite(shown_page_)) {
     env_.host.RefreshPage(shown_page_);
@@ -283,10 +295,11 @@ void Session::RunOffline() {
   pending_ = request::kNone;
   if (work == nullptr || !work->offline) {
     lists_.ClearAll();
+    Dropped(work);
     return;
   }
   if (!work->offline()) {
-    Fail(work->failure_text);
+    Fail(*work);
   }
 }
 

@@ -156,13 +156,16 @@ class Session {
   void AggiornaIconaConnessione();
   // Work posted against the ECU that is going away.
   void DropEcuBoundWork();
-  void Fail(const std::string& text);
+  // Tells whoever posted it that `work` will not run.
+  static void Dropped(const RequestWork* work);
+  void Fail(const RequestWork& work);
 
   void RegisterBuiltins();
   [[nodiscard]] RequestWork ListWork(std::vector<std::size_t> entries);
   [[nodiscard]] bool ApplyLists(const std::vector<std::size_t>& entries);
   [[nodiscard]] bool WriteParameterRecord();
   [[nodiscard]] bool SlowCommand(std::uint8_t command, std::vector<std::uint8_t> data);
+  void RegisterMapWrites();
 
   SessionEnv env_;
   SessionSettings settings_;

@@ -179,15 +179,13 @@ TEST(SessionRequests, PagesRegisterTheirOwnCodes) {
   SessionRig rig;
   ASSERT_TRUE(rig.Connect());
   int runs = 0;
-  rig.session->Requests().Register(request::kReadErrors, {[&] {
-                                                            ++runs;
-                                                            return rig.table.LeggiVoce(
-                                                                       rig.ecu, 4) == link::kOk;
-                                                          },
-                                                          {},
-                                                          "errors failed",
-                                                          false,
-                                                          false});
+  RequestWork work;
+  work.run = [&] {
+    ++runs;
+    return rig.table.LeggiVoce(rig.ecu, 4) == link::kOk;
+  };
+  work.failure_text = "errors failed";
+  rig.session->Requests().Register(request::kReadErrors, std::move(work));
   const std::size_t before = rig.frames.size();
   ASSERT_TRUE(rig.session->PostRequest(request::kReadErrors));
   rig.Tick();

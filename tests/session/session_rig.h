@@ -47,6 +47,8 @@ class RecordingHost final : public SessionHost {
   void ShowPorts(const link::PortListing& listing) override { listings.push_back(listing); }
   void CheckFirmware(std::string_view, const Bytes&) override { ++firmware_checks; }
   void LoggaMEM10(const Bytes& answer) override { traces.push_back(answer); }
+  void MapWritten(int map, bool ok) override { maps_written.emplace_back(map, ok); }
+  void CalibrationRead() override { ++calibration_reads; }
   void Unload() override {
     ++unloads;
     if (on_unload) {
@@ -63,6 +65,8 @@ class RecordingHost final : public SessionHost {
   std::vector<int> refreshed;
   std::vector<link::PortListing> listings;
   std::vector<Bytes> traces;
+  std::vector<std::pair<int, bool>> maps_written;
+  int calibration_reads = 0;
   bool pages_enabled = true;
   bool timer2_enabled = true;
   int firmware_checks = 0;
