@@ -1,0 +1,457 @@
+#include "maps/map_page.h"
+
+#include <algorithm>
+
+#include "core/text.h"
+
+namespace velmora::maps {
+
+namespace {
+
+constexpr std::int32_t kNeverRead = std::numeric_limits<std::int32_t>::min();
+
+// The three map combos' entries by map: CMB_SelPage_0 has all three maps,
+// CMB_SelPage_1 maps 0 and 1.
+constexpr int kSelPage1Entries = 2;
+
+}  // namespace
+
+const MapInfo& InfoOfMap(int map) {
+  if (map < 0 || map >= static_cast<int>(map_info::kMaps.size())) {
+    return map_info::kMaps[0];
+  }
+  return map_info::kMaps[static_cast<std::size_t>(map)];
+}
+
+int MapOfPage(int page_code) {
+  for (const auto& m : map_info::kMaps) {
+    if (m.grid_page == page_code || m.carb_page == page_code) {
+      return m.map;
+    }
+  }
+  return -1;
+}
+
+MapPage::MapPage(MapPageEnv& env, int map, int grid_rows, int grid_cols)
+    : env_(env), map_(InfoOfMap(map).map), grid_(grid_rows, grid_cols) {
+  ultimi_valori_.fill(kNeverRead);
+  grid_.SetFont(std::string(map_shape::kFont));
+}
+
+void MapPage::SetMapIndex(int map) {
+  map_ = InfoOfMap(map).map;
+}
+
+Pulsante MapPage::TakeFocusReturn() {
+  const Pulsante p = controls_.focus_return;
+  controls_.focus_return = Pulsante::kNessuno;
+  return p;
+}
+
+void MapPage::Load() {
+  controls_.pressed = Pulsante::kNessuno;
+  controls_.sim_tag = false;
+  for (auto& c : controls_.params) {
+    c.tag = false;
+  }
+  {
+    Suppress s(*this);
+    controls_.sim_checked = true;
+  }
+  pronta_ = pronta::kNo;
+  ColoraMatriceVuota(grid_);
+  LoadGrid();
+}
+
+void MapPage::CambiaTipoGriglia(int page_code) {
+  const int map = MapOfPage(page_code);
+  if (map >= 0) {
+    map_ = map;
+  }
+  {
+    Suppress s(*this);
+    if (map_ == map_info::kPressureMap) {
+      controls_.sel_page_0 = map_info::kPressureMap;
+      controls_.sel_page_1 = -1;
+    } else {
+      controls_.sel_page_0 = map_;
+      controls_.sel_page_1 = map_;
+    }
+  }
+  CaricaAssi();
+  LoadGrid();
+  Shade();
+  pronta_ = pronta::kSi;
+  AbilitaTasti();
+}
+
+void MapPage::CaricaAssi() {
+  const auto& img = env_.image;
+  if (map_ == map_info::kPressureMap) {
+    Bytes pressure;
+    for (int r = 0; r < map_shape::kTimeRows; ++r) {
+      pressure.push_back(static_cast<std::uint8_t>(
+          env_.table.Value(pressure_axis::kEntry, pressure_axis::kFirstField + r) & 0xFF));
+    }
+    const PressureLine line = PressureLineFor(
+        env_.coefficients,
+        env_.table.Value(pressure_axis::kSystemIdEntry, pressure_axis::kSystemIdField));
+    CaricaAssiInMatricePressione(grid_, img.rpm_vector, pressure, line);
+  } else {
+    CaricaAssiInMatrice(grid_, img.rpm_vector, img.time_vector);
+  }
+}
+
+void MapPage::LoadGrid() {
+  CaricaMatriceInGriglia(grid_, Map(), 1);
+}
+
+bool MapPage::StoreGrid() {
+  CaricaGrigliaInMatrice(grid_, Map(), 1);
+  return true;
+}
+
+void MapPage::Shade() {
+  ColoraMatriceGradiente(grid_);
+}
+
+void MapPage::MapWritten(bool ok) {
+  if (ok) {
+    // Shown as the ECU now holds it, shaded on those values.
+    LoadGrid();
+    Shade();
+  }
+  AbilitaTasti();
+}
+
+void MapPage::AbilitaTasti() {
+  controls_.up_enabled = true;
+  controls_.dw_enabled = true;
+  grid_.SetRedraw(true);
+  controls_.undo_enabled = env_.image.undo_available[static_cast<std::size_t>(map_)] == 1;
+  if (controls_.pressed != Pulsante::kNessuno) {
+    controls_.focus_return = controls_.pressed;
+    controls_.pressed = Pulsante::kNessuno;
+  }
+}
+
+void MapPage::Tick() {
+  VisualizzaPuntoMatrice(env_.table.Value(live_point::kEntry, live_point::kTimeField),
+                         env_.table.Value(live_point::kEntry, live_point::kRpmField));
+  AggiornaCursMappa();
+}
+
+void MapPage::VisualizzaPuntoMatrice(int time_index, int rpm_index) {
+  const int r = std::clamp(time_index, 0, map_shape::kMaxTimeIndex);
+  const int c = std::clamp(rpm_index, 0, map_shape::kMaxRpmIndex);
+  controls_.working_point_shown = true;
+  controls_.working_point = {r + 1, c + 1};
+  const Bytes& map = MapBytes();
+  const auto offset = static_cast<std::size_t>(MapOffset(r, c));
+  controls_.marker_text = offset < map.size() ? std::to_string(map[offset]) : std::string();
+}
+
+std::uint8_t MapPage::ViewFlags() const {
+  const Bytes& block = env_.image.companion;
+  return block.size() > config_block::kViewByte ? block[config_block::kViewByte] : 0;
+}
+
+void MapPage::AggiornaCursMappa() {
+  if (!controls_.sim_tag) {
+    Suppress s(*this);
+    controls_.sim_checked = (ViewFlags() & Info().view_bit) != 0;
+  } else {
+    SendView();
+  }
+  for (int i = 0; i < parametro::kCount; ++i) {
+    auto& combo = controls_.params[static_cast<std::size_t>(i)];
+    const ParamInfo& p = kParametri[static_cast<std::size_t>(i)];
+    const std::int32_t word = env_.table.Value(p.entry, p.field);
+    if (combo.tag || word == ultimi_valori_[static_cast<std::size_t>(i)]) {
+      continue;
+    }
+    Suppress s(*this);
+    ultimi_valori_[static_cast<std::size_t>(i)] = word;
+    const auto it = std::find(combo.values.begin(), combo.values.end(), word);
+    combo.index = it == combo.values.end() ? -1 : static_cast<int>(it - combo.values.begin());
+  }
+  SendParams();
+  AggiornaCursMappaExtra();
+}
+
+void MapPage::SendView() {
+  if (!controls_.sim_tag || !env_.session.SlotFree()) {
+    return;
+  }
+  Bytes& block = env_.image.companion;
+  if (block.size() < config_block::kSize) {
+    // The block was never read: writing it would send made-up bytes.
+    controls_.sim_tag = false;
+    return;
+  }
+  auto& flags = block[config_block::kViewByte];
+  if (controls_.sim_checked) {
+    flags = static_cast<std::uint8_t>(flags | Info().view_bit);
+  } else {
+    flags = static_cast<std::uint8_t>(flags & ~Info().view_bit);
+  }
+  if (env_.session.PostRequest(Info().view_request)) {
+    controls_.sim_tag = false;
+  }
+}
+
+void MapPage::SendParams() {
+  for (int i = 0; i < parametro::kCount; ++i) {
+    auto& combo = controls_.params[static_cast<std::size_t>(i)];
+    if (!combo.tag || !env_.session.SlotFree()) {
+      continue;
+    }
+    const ParamInfo& p = kParametri[static_cast<std::size_t>(i)];
+    if (combo.index < 0 || combo.index >= static_cast<int>(combo.values.size())) {
+      combo.tag = false;
+      continue;
+    }
+    const std::int32_t value = combo.values[static_cast<std::size_t>(combo.index)];
+    if (!env_.session.Lists().Append(p.entry,
+                                     {value, static_cast<std::int32_t>(p.field), /*mode=*/0})) {
+      combo.tag = false;
+      continue;
+    }
+    if (env_.session.PostRequest(p.request)) {
+      combo.tag = false;
+    }
+  }
+}
+
+void MapPage::CaricaLingua(const core::ClsLingue& lingue) {
+  const int off = lingue.MarkerOffset(matrix_text::kMarker);
+  if (off > 0) {
+    const auto text = [&](int k, std::string& out) {
+      std::string t = lingue.Testo(off, k);
+      if (!t.empty()) {
+        out = std::move(t);
+      }
+    };
+    text(matrix_text::kCaption, texts_.caption);
+    for (int i = 0; i < 3; ++i) {
+      text(matrix_text::kMapNames + i, texts_.map_names[static_cast<std::size_t>(i)]);
+      text(matrix_text::kMapEntries + i, texts_.map_entries[static_cast<std::size_t>(i)]);
+    }
+    text(matrix_text::kSimplified, texts_.simplified);
+    text(matrix_text::kChangeAxis, texts_.change_axis);
+    text(matrix_text::kUndo, texts_.undo);
+    text(matrix_text::kUp, texts_.up);
+    text(matrix_text::kDown, texts_.down);
+    text(matrix_text::kMultiplier, texts_.params[parametro::kMoltiplicatore]);
+    for (int i = 0; i < 3; ++i) {
+      text(matrix_text::kPercSec + i, texts_.params[static_cast<std::size_t>(1 + i)]);
+    }
+    text(matrix_text::kTimeTitle, texts_.time_title);
+    text(matrix_text::kRpmTitle, texts_.rpm_title);
+    text(matrix_text::kPressureTitle, texts_.pressure_title);
+    text(matrix_text::kWorkingPoint, texts_.working_point);
+    text(matrix_text::kMapSelection, texts_.map_selection);
+    text(matrix_text::kResetQuestion, texts_.reset_question);
+    text(matrix_text::kNotice, texts_.notice);
+  }
+  RiempiCmbSwtch(lingue);
+}
+
+void MapPage::RiempiCmbSwtch(const core::ClsLingue& lingue) {
+  const auto fill = [&](ComboState& combo, const std::string& values_line,
+                        const std::string* captions_line) {
+    const auto values = core::Split(values_line, '|');
+    const auto captions =
+        captions_line != nullptr ? core::Split(*captions_line, '|') : std::vector<std::string>();
+    combo.items.clear();
+    combo.values.clear();
+    for (std::size_t k = 0; k < values.size(); ++k) {
+      const auto v = core::ParseInt32(values[k]);
+      if (!v) {
+        continue;
+      }
+      combo.values.push_back(*v);
+      combo.items.push_back(k < captions.size() && !core::Trim(captions[k]).empty()
+                                ? captions[k]
+                                : std::string(core::Trim(values[k])));
+    }
+    combo.index = -1;
+  };
+  Suppress s(*this);
+  const int mult = lingue.MarkerOffset(matrix_text::kMultiplierKey);
+  if (mult > 0) {
+    const std::string captions = lingue.Testo(mult, 2);
+    fill(controls_.params[parametro::kMoltiplicatore], lingue.Testo(mult, 1), &captions);
+  }
+  const int sec = lingue.MarkerOffset(matrix_text::kSecondInjKey);
+  if (sec > 0) {
+    const std::string values = lingue.Testo(sec, 1);
+    for (int i = parametro::kPercSec; i <= parametro::kPercSec4; ++i) {
+      fill(controls_.params[static_cast<std::size_t>(i)], values, nullptr);
+    }
+  }
+  // The new lists select what the ECU holds on the next tick.
+  ultimi_valori_.fill(kNeverRead);
+}
+
+void MapPage::AggiornaUndo() {
+  auto& img = env_.image;
+  const auto m = static_cast<std::size_t>(map_);
+  img.undo_available[m] = 1;
+  img.undo_maps[m] = Map();
+  if (map_ == 0) {
+    img.companion_undo = img.companion;
+  }
+}
+
+void MapPage::ReplaceUndo() {
+  auto& img = env_.image;
+  const auto m = static_cast<std::size_t>(map_);
+  std::swap(Map(), img.undo_maps[m]);
+  if (map_ == 0 && img.companion.size() >= config_block::kUndoBytes &&
+      img.companion_undo.size() >= config_block::kUndoBytes) {
+    std::swap_ranges(img.companion.begin(),
+                     img.companion.begin() + static_cast<std::ptrdiff_t>(config_block::kUndoBytes),
+                     img.companion_undo.begin());
+  }
+  img.undo_available[m] = 1;
+}
+
+void MapPage::BeginEdit(Pulsante button) {
+  controls_.undo_enabled = false;
+  controls_.up_enabled = false;
+  controls_.dw_enabled = false;
+  grid_.SetRedraw(false);
+  controls_.pressed = button;
+}
+
+EditOutcome MapPage::Commit() {
+  if (!StoreGrid() || !env_.session.PostRequest(Info().write_request)) {
+    // Nothing goes to the ECU, so no write will bring the buttons back.
+    AbilitaTasti();
+    return EditOutcome::kIgnored;
+  }
+  return EditOutcome::kApplied;
+}
+
+EditOutcome MapPage::Step(Pulsante button, int delta) {
+  if (!env_.session.SlotFree()) {
+    return EditOutcome::kBusy;
+  }
+  BeforeEdit();
+  BeginEdit(button);
+  AggiornaUndo();
+  if (pronta_ == pronta::kSi) {
+    ModificaValoriGrigliaLibera(grid_, modo::kSomma, static_cast<float>(delta), 1);
+  }
+  return Commit();
+}
+
+EditOutcome MapPage::Enter() {
+  if (!env_.session.SlotFree()) {
+    return EditOutcome::kBusy;
+  }
+  if (pronta_ != pronta::kSi) {
+    return EditOutcome::kNotReady;
+  }
+  const Risultato r = env_.window.AskValue(soglie::kMappa, ultima_opzione_);
+  if (r.operazione == operazione::kAnnullata || r.operazione < 0 || r.operazione > modo::kImposta) {
+    env_.window.Beep(600, 100);
+    return EditOutcome::kCancelled;
+  }
+  // Window events flowed while the dialog was open.
+  if (!env_.session.SlotFree()) {
+    env_.window.Beep(600, 100);
+    return EditOutcome::kBusy;
+  }
+  ultima_opzione_ = std::clamp(r.operazione - 1, 0, 2);
+  BeforeEdit();
+  BeginEdit(Pulsante::kNessuno);
+  AggiornaUndo();
+  ModificaValoriGrigliaLibera(grid_, r.operazione, r.valore, 1);
+  return Commit();
+}
+
+EditOutcome MapPage::Paste(std::string_view text) {
+  if (!env_.session.SlotFree()) {
+    return EditOutcome::kBusy;
+  }
+  BeforeEdit();
+  BeginEdit(Pulsante::kNessuno);
+  static_cast<void>(IncollaTesto(grid_, text));
+  return Commit();
+}
+
+EditOutcome MapPage::Undo() {
+  if (!env_.session.SlotFree()) {
+    return EditOutcome::kBusy;
+  }
+  const auto m = static_cast<std::size_t>(map_);
+  if (env_.image.undo_available[m] != 1 ||
+      env_.image.undo_maps[m].size() != static_cast<std::size_t>(map_shape::kCells)) {
+    // Swapping with a buffer never saved would empty the map.
+    return EditOutcome::kIgnored;
+  }
+  BeforeEdit();
+  BeginEdit(Pulsante::kUndo);
+  ReplaceUndo();
+  if (!env_.session.PostRequest(Info().write_request)) {
+    ReplaceUndo();  // back as it was: nothing will be written
+    LoadGrid();
+    AbilitaTasti();
+    return EditOutcome::kIgnored;
+  }
+  LoadGrid();
+  return EditOutcome::kApplied;
+}
+
+bool MapPage::ChangeAxis() {
+  if (!env_.session.SlotFree()) {
+    return false;
+  }
+  env_.window.OpenAxisEditor();
+  return true;
+}
+
+void MapPage::SelPage0Click(int index) {
+  if (Suppressed()) {
+    return;
+  }
+  const std::uint8_t flags = ViewFlags();
+  if (index < 0 || index >= static_cast<int>(map_info::kMaps.size())) {
+    return;
+  }
+  const MapInfo& m = map_info::kMaps[static_cast<std::size_t>(index)];
+  env_.window.SelezioneScheda((flags & m.view_bit) != 0 ? m.carb_page : m.grid_page);
+}
+
+void MapPage::SelPage1Click(int index) {
+  if (index < 0 || index >= kSelPage1Entries) {
+    return;
+  }
+  SelPage0Click(index);
+}
+
+void MapPage::SimClick(bool checked) {
+  if (Suppressed()) {
+    return;
+  }
+  controls_.sim_checked = checked;
+  controls_.sim_tag = true;
+  SendView();
+}
+
+void MapPage::ParamClick(int param, int index) {
+  if (Suppressed() || param < 0 || param >= parametro::kCount) {
+    return;
+  }
+  auto& combo = controls_.params[static_cast<std::size_t>(param)];
+  if (index < 0 || index >= static_cast<int>(combo.values.size())) {
+    return;
+  }
+  combo.index = index;
+  combo.tag = true;
+  SendParams();
+}
+
+}  // namespace velmora::maps

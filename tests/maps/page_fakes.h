@@ -1,0 +1,107 @@
+#pragma once
+
+// Doubles for what a map page talks to: a session that records the posted
+// requests and keeps real write lists, and a window with scripted value
+// entry answers that records beeps, page switches and axis editor openings.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "calib/calibration_image.h"
+#include "core/session/request_codes.h"
+#include "core/session/write_list.h"
+#include "link/message_table.h"
+#include "maps/page_services.h"
+#include "platform/fake/fakes.h"
+
+namespace velmora::maps::test {
+
+class FakePageSession final : public PageSession {
+ public:
+  [[nodiscard]] int PendingRequest() const override { return pending; }
+  [[nodiscard]] bool PostRequest(int code) override {
+    if (pending != session::request::kNone || refuse) {
+      return false;
+    }
+    pending = code;
+    posted.push_back(code);
+    return true;
+  }
+  [[nodiscard]] bool PostFileRequest(int code, std::string path) override {
+    files.push_back(std::move(path));
+    return PostRequest(code);
+  }
+  [[nodiscard]] session::WriteLists& Lists() override { return lists; }
+  // The session carried the request out.
+  void Done() { pending = session::request::kNone; }
+
+  int pending = session::request::kNone;
+  bool refuse = false;  // as a session whose slot was taken in between
+  std::vector<int> posted;
+  std::vector<std::string> files;
+  session::WriteLists lists;
+};
+
+struct Beep {
+  int hertz;
+  int ms;
+};
+
+class FakePageWindow final : public PageWindow {
+ public:
+  [[nodiscard]] Risultato AskValue(const Soglie& limits, int option) override {
+    asked_limits.push_back(limits);
+    asked_options.push_back(option);
+    if (answers.empty()) {
+      return {operazione::kAnnullata, 0};
+    }
+    const Risultato r = answers.front();
+    answers.pop_front();
+    return r;
+  }
+  void Beep(int hertz, int ms) override { beeps.push_back({hertz, ms}); }
+  void SelezioneScheda(int page_code) override { pages.push_back(page_code); }
+  void OpenAxisEditor() override { ++axis_editor; }
+
+  std::deque<Risultato> answers;
+  std::vector<Soglie> asked_limits;
+  std::vector<int> asked_options;
+  std::vector<struct Beep> beeps;
+  std::vector<int> pages;
+  int axis_editor = 0;
+};
+
+// A message table with just enough entries and fields for the map pages:
+// entry 1 (live record), 15, 16 and 18, each with `fields` zero fields.
+inline link::MessageTable PageTable(std::size_t fields = 96) {
+  std::vector<core::MessageEntry> entries(19);
+  for (auto& e : entries) {
+    e.fields.assign(fields, core::FieldSpec{"UB", 0, 1});
+  }
+  return link::MessageTable(std::move(entries));
+}
+
+// Everything a page needs, owned in one place.
+struct PageRig {
+  PageRig() {
+    image.base_map.assign(552, 0);
+    image.adaptive_map.assign(552, 0);
+    image.second_map.assign(552, 0);
+    image.companion.assign(16, 0);
+    for (int i = 0; i < 24; ++i) {
+      image.rpm_vector.push_back(static_cast<std::uint8_t>(i * 5));
+    }
+    for (int i = 0; i < 23; ++i) {
+      image.time_vector.push_back(static_cast<std::uint8_t>(i * 7));
+    }
+  }
+  calib::CalibrationImage image;
+  link::MessageTable table = PageTable();
+  FakePageSession session;
+  FakePageWindow window;
+  platform::FakeMessageBox box;
+  MapPageEnv env{image, table, session, window, box, nullptr, "", "Velmora"};
+};
+
+}  // namespace velmora::maps::test
