@@ -1,0 +1,518 @@
+#include "maps/frm_change_axis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "calib/calibration_import.h"
+#include "core/paths.h"
+#include "core/text.h"
+
+namespace velmora::maps {
+
+namespace {
+
+constexpr std::string_view kReferenceFile = "00 Direct Inj Custom.xsi";
+constexpr std::string_view kLineBreak = "\r\n";
+// Either separator is taken on input, whatever the locale says.
+constexpr char kInputComma = ',';
+
+void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
+  std::string t = lingue.Testo(offset, k);
+  if (!t.empty()) {
+    into = std::move(t);
+  }
+}
+
+[[nodiscard]] std::uint8_t ToByte(std::int64_t v) {
+  return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
+}
+
+// A breakpoint byte in the grid's unit.
+[[nodiscard]] double Shown(std::uint8_t byte, bool rpm) {
+  return rpm ? byte * assi::kRpmStep
+             : static_cast<double>(byte) * assi::kTimeStepUs / assi::kTimeScale;
+}
+
+// A value in the grid's unit normalised to its axis step, in the working
+// unit (rpm or us).
+[[nodiscard]] std::int64_t Normalised(double shown, bool rpm) {
+  const int step = rpm ? assi::kRpmStep : assi::kTimeStepUs;
+  const double work = rpm ? shown : shown * assi::kTimeScale;
+  return core::RoundHalfEven(work / step) * step;
+}
+
+[[nodiscard]] int TrovaSuScala(std::uint8_t b, std::span<const double> list, bool rpm) {
+  const int step = rpm ? assi::kRpmStep : assi::kTimeStepUs;
+  const std::int64_t target = static_cast<std::int64_t>(b) * step;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::int64_t n = Normalised(list[i], rpm);
+    if (n == target)
+      return static_cast<int>(i);
+    if (n >= target + step)
+      return static_cast<int>(i) - 1;
+  }
+  return -1;
+}
+
+[[nodiscard]] bool IsRpm(int col) {
+  return col == assi::kColRpm;
+}
+[[nodiscard]] int RowsOf(int col) {
+  return IsRpm(col) ? assi::kRpmRows : assi::kTimeRows;
+}
+
+}  // namespace
+
+AxisTexts LoadAxisTexts(const core::ClsLingue& lingue) {
+  namespace t = assi_text;
+  AxisTexts texts;
+  for (int i = 0; i < assi::kPrincipalCount; ++i) {
+    texts.rpm_tips[static_cast<std::size_t>(i)] = "rpm breakpoint " + std::to_string(i + 1);
+    texts.time_tips[static_cast<std::size_t>(i)] =
+        "Injection time breakpoint " + std::to_string(i + 1);
+  }
+  // Entry 0 is the language's title, so a marker is never found there.
+  const int offset = lingue.MarkerOffset(t::kMarker);
+  if (offset <= 0) {
+    return texts;
+  }
+  Take(lingue, offset, t::kCaption, texts.caption);
+  Take(lingue, offset, t::kHeadingTime, texts.heading_time);
+  Take(lingue, offset, t::kHeadingRpm, texts.heading_rpm);
+  Take(lingue, offset, t::kOk, texts.ok);
+  Take(lingue, offset, t::kCancel, texts.cancel);
+  Take(lingue, offset, t::kDefault, texts.default_axes);
+  Take(lingue, offset, t::kAutoscaleX, texts.autoscale_x);
+  Take(lingue, offset, t::kAutoscaleY, texts.autoscale_y);
+  Take(lingue, offset, t::kAutoscaleAsk, texts.autoscale_ask);
+  Take(lingue, offset, t::kAutoscaleContinue, texts.autoscale_continue);
+  Take(lingue, offset, t::kDefaultAsk, texts.default_ask);
+  Take(lingue, offset, t::kInvalid, texts.invalid);
+  Take(lingue, offset, t::kLabelRpm, texts.label_rpm);
+  Take(lingue, offset, t::kLabelTime, texts.label_time);
+  Take(lingue, offset, t::kPrincipal, texts.principal);
+  for (int i = 0; i < assi::kPrincipalCount; ++i) {
+    Take(lingue, offset, t::kRpmBoxTip + i, texts.rpm_tips[static_cast<std::size_t>(i)]);
+    Take(lingue, offset, t::kTimeBoxTip + i, texts.time_tips[static_cast<std::size_t>(i)]);
+  }
+  Take(lingue, offset, t::kReferenceMissing, texts.reference_missing);
+  for (int i = 0; i < 4; ++i) {
+    Take(lingue, offset, t::kFailureFirst + i, texts.failures[static_cast<std::size_t>(i)]);
+  }
+  Take(lingue, offset, t::kFailureOther, texts.failures[4]);
+  return texts;
+}
+
+AxisEditorEnv AxisEditorEnvOf(const MapPageEnv& env) {
+  return AxisEditorEnv{env.image, env.session, env.box, env.lng_dir, env.main_title};
+}
+
+double ControllaValore(double value, bool is_rpm) {
+  const int step = is_rpm ? assi::kRpmStep : assi::kTimeStepUs;
+  const int max = is_rpm ? assi::kRpmMax : assi::kTimeMaxUs;
+  const int scale = is_rpm ? assi::kRpmScale : assi::kTimeScale;
+  double work = value * scale;
+  // Nothing typed in the grid is negative or this large; anything beyond
+  // the top is clamped to it anyway, so the rounding below stays in range.
+  if (!std::isfinite(work) || work < 0)
+    work = 0;
+  if (work > 2.0 * max)
+    work = 2.0 * max;
+  const std::int64_t units = core::RoundHalfEven(work);
+  const std::int64_t q = core::RoundHalfEven(static_cast<double>(units) / step);
+  const std::int64_t v = std::min<std::int64_t>(q * step, max);
+  return static_cast<double>(v) / scale;
+}
+
+double ControllaValore(std::string_view text, bool is_rpm) {
+  const std::string_view trimmed = core::Trim(text);
+  const std::optional<double> v = trimmed.empty() ? 0.0 : core::ParseDecimal(trimmed, kInputComma);
+  return ControllaValore(v.value_or(0.0), is_rpm);
+}
+
+std::string FormatAxisValue(double value, bool is_rpm) {
+  if (!std::isfinite(value))
+    return "0";
+  if (is_rpm)
+    return std::to_string(core::RoundHalfEven(value));
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.3f", value);
+  std::string s = buf;
+  while (!s.empty() && s.back() == '0')
+    s.pop_back();
+  if (!s.empty() && s.back() == '.')
+    s.pop_back();
+  if (s == "-0")
+    s = "0";
+  return s;
+}
+
+std::vector<double> ListaRpm() {
+  std::vector<double> list;
+  for (int v = assi::kRpmListFirst; v <= assi::kRpmListLast; v += assi::kRpmListStep) {
+    list.push_back(v);
+  }
+  return list;
+}
+
+std::vector<double> ListaTnj() {
+  std::vector<double> list;
+  for (int us = assi::kTimeListFirstUs;; us += assi::kTimeListStepUs) {
+    list.push_back(static_cast<double>(us) / assi::kTimeScale);
+    if (us >= assi::kTimeListEndUs)
+      break;
+  }
+  return list;
+}
+
+int TrovaValoreRPM(std::uint8_t b, std::span<const double> list) {
+  return TrovaSuScala(b, list, true);
+}
+
+int TrovaValoreTNJ(std::uint8_t b, std::span<const double> list) {
+  return TrovaSuScala(b, list, false);
+}
+
+int TrovaValore(double value, std::span<const double> list) {
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (list[i] == value)
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+FrmChangeAxis::FrmChangeAxis(AxisEditorEnv env, AxisTexts texts)
+    : env_(std::move(env)), texts_(std::move(texts)), grid_(assi::kRows, assi::kCols, 1, 0) {
+  sel_rpm_.fill(-1);
+  sel_tnj_.fill(-1);
+}
+
+void FrmChangeAxis::Carica() {
+  chiuso_ = false;
+  PredisponiPuntatori();
+  RiempiLeCombo();
+  InizializzaDati();
+  CaricaComboAssi();
+  CaricaLingua();
+  grid_.SetCurrent({2, assi::kColRpm});
+}
+
+void FrmChangeAxis::PredisponiPuntatori() {
+  punt_rpm_ = assi::kPrincipalRpm;
+  punt_tnj_ = assi::kPrincipalTime;
+}
+
+void FrmChangeAxis::RiempiLeCombo() {
+  lista_rpm_ = ListaRpm();
+  lista_tnj_ = ListaTnj();
+}
+
+void FrmChangeAxis::InizializzaDati() {
+  const calib::CalibrationImage& image = env_.image;
+  calib::AxisBreakpoints v;
+  if (image.rpm_vector.size() == v.rpm.size() && image.time_vector.size() == v.time.size()) {
+    std::copy(image.rpm_vector.begin(), image.rpm_vector.end(), v.rpm.begin());
+    std::copy(image.time_vector.begin(), image.time_vector.end(), v.time.begin());
+  } else if (calib::TablesToVectors(image.rpm_axis, image.time_axis, &v) !=
+             calib::AxisFailure::kNone) {
+    // Nothing known to start from: zeros, which OK refuses until the
+    // fitter types or loads the defaults.
+    v = calib::AxisBreakpoints{};
+  }
+  Riempi(v);
+}
+
+void FrmChangeAxis::Riempi(const calib::AxisBreakpoints& v) {
+  vettori_ = v;
+  for (int i = 0; i < assi::kTimeRows; ++i) {
+    WriteRow(assi::kColTime, i, v.time[static_cast<std::size_t>(i)]);
+  }
+  for (int i = 0; i < assi::kRpmRows; ++i) {
+    WriteRow(assi::kColRpm, i, v.rpm[static_cast<std::size_t>(i)]);
+  }
+}
+
+void FrmChangeAxis::CaricaComboAssi() {
+  for (std::size_t i = 0; i < assi::kPrincipalCount; ++i) {
+    sel_rpm_[i] = TrovaValoreRPM(vettori_.rpm[static_cast<std::size_t>(punt_rpm_[i])], lista_rpm_);
+    sel_tnj_[i] = TrovaValoreTNJ(vettori_.time[static_cast<std::size_t>(punt_tnj_[i])], lista_tnj_);
+  }
+}
+
+void FrmChangeAxis::CaricaLingua() {
+  grid_.SetText(0, assi::kColTime, texts_.heading_time);
+  grid_.SetText(0, assi::kColRpm, texts_.heading_rpm);
+}
+
+double FrmChangeAxis::CellValue(int row, int col) const {
+  const std::string_view text = core::Trim(grid_.Text(row, col));
+  if (text.empty())
+    return 0;
+  const std::optional<double> v = core::ParseDecimal(text, kInputComma);
+  return v && std::isfinite(*v) ? *v : 0;
+}
+
+bool FrmChangeAxis::Editable(CellPos cell) const {
+  // Row 1 is breakpoint 0, which is always 0.
+  return cell.row >= 2 && cell.row <= RowsOf(cell.col) && cell.col >= 0 && cell.col < assi::kCols;
+}
+
+void FrmChangeAxis::SnapCell(CellPos cell) {
+  if (!Editable(cell))
+    return;
+  const bool rpm = IsRpm(cell.col);
+  grid_.SetText(cell.row, cell.col,
+                FormatAxisValue(ControllaValore(grid_.Text(cell.row, cell.col), rpm), rpm));
+  MemorizzaGriglia();
+  CaricaComboAssi();
+}
+
+void FrmChangeAxis::WriteRow(int col, int index, std::uint8_t byte) {
+  const bool rpm = IsRpm(col);
+  grid_.SetText(index + 1, col, FormatAxisValue(Shown(byte, rpm), rpm));
+}
+
+void FrmChangeAxis::SelezionaCella(CellPos cell) {
+  const CellPos before = grid_.Current();
+  if (before == cell)
+    return;
+  SnapCell(before);
+  grid_.SetCurrent(cell);
+}
+
+bool FrmChangeAxis::Tasto(char32_t key) {
+  const CellPos cell = grid_.Current();
+  if (!Editable(cell))
+    return false;
+  if (key == assi_key::kEnter) {
+    SnapCell(cell);
+    return true;
+  }
+  std::string text = grid_.Text(cell.row, cell.col);
+  if (key == assi_key::kBackspace) {
+    if (!text.empty())
+      text.pop_back();
+  } else if (key >= U'0' && key <= U'9') {
+    if (text.size() >= assi::kMaxCellChars)
+      return false;
+    text.push_back(static_cast<char>(key));
+  } else if ((key == U',' || key == U'.') && cell.col == assi::kColTime) {
+    // One separator per number.
+    if (text.size() >= assi::kMaxCellChars || text.find_first_of(",.") != std::string::npos) {
+      return false;
+    }
+    text.push_back(static_cast<char>(key));
+  } else {
+    return false;
+  }
+  grid_.SetText(cell.row, cell.col, std::move(text));
+  return true;
+}
+
+void FrmChangeAxis::ConfermaCella() {
+  SnapCell(grid_.Current());
+}
+
+void FrmChangeAxis::MemorizzaGriglia() {
+  vettori_.rpm[0] = 0;
+  vettori_.time[0] = 0;
+  for (int i = 1; i < assi::kRpmRows; ++i) {
+    vettori_.rpm[static_cast<std::size_t>(i)] =
+        ToByte(core::RoundHalfEven(CellValue(i + 1, assi::kColRpm) / assi::kRpmStep));
+  }
+  for (int i = 1; i < assi::kTimeRows; ++i) {
+    vettori_.time[static_cast<std::size_t>(i)] = ToByte(core::RoundHalfEven(
+        CellValue(i + 1, assi::kColTime) * assi::kTimeScale / assi::kTimeStepUs));
+  }
+}
+
+void FrmChangeAxis::Refuse() {
+  env_.box.Show(texts_.invalid, env_.main_title, platform::BoxKind::Exclamation);
+  CaricaComboAssi();
+}
+
+void FrmChangeAxis::CambiaRpm(int box, int index) {
+  CambiaPrincipale(true, box, index);
+}
+void FrmChangeAxis::CambiaTnj(int box, int index) {
+  CambiaPrincipale(false, box, index);
+}
+
+void FrmChangeAxis::CambiaPrincipale(bool rpm, int box, int index) {
+  if (box < 0 || box >= assi::kPrincipalCount)
+    return;
+  const std::vector<double>& list = rpm ? lista_rpm_ : lista_tnj_;
+  auto& sel = rpm ? sel_rpm_ : sel_tnj_;
+  const auto& punt = rpm ? punt_rpm_ : punt_tnj_;
+  if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
+    Refuse();
+    return;
+  }
+  // What a neighbouring box stands for: its chosen entry, or the breakpoint
+  // itself when no entry matches it.
+  auto neighbour = [&](int b) -> std::int64_t {
+    const int s = sel[static_cast<std::size_t>(b)];
+    if (s >= 0 && static_cast<std::size_t>(s) < list.size()) {
+      return Normalised(list[static_cast<std::size_t>(s)], rpm);
+    }
+    const std::size_t at = static_cast<std::size_t>(punt[static_cast<std::size_t>(b)]);
+    const std::uint8_t byte = rpm ? vettori_.rpm[at] : vettori_.time[at];
+    return static_cast<std::int64_t>(byte) * (rpm ? assi::kRpmStep : assi::kTimeStepUs);
+  };
+  const std::int64_t chosen = Normalised(list[static_cast<std::size_t>(index)], rpm);
+  if ((box > 0 && chosen <= neighbour(box - 1)) ||
+      (box + 1 < assi::kPrincipalCount && chosen >= neighbour(box + 1))) {
+    Refuse();
+    return;
+  }
+  sel[static_cast<std::size_t>(box)] = index;
+  const int col = rpm ? assi::kColRpm : assi::kColTime;
+  const double shown =
+      rpm ? static_cast<double>(chosen) : static_cast<double>(chosen) / assi::kTimeScale;
+  grid_.SetText(punt[static_cast<std::size_t>(box)] + 1, col, FormatAxisValue(shown, rpm));
+  MemorizzaGriglia();
+  SpianaAssi();
+}
+
+void FrmChangeAxis::SpianaAssi() {
+  auto halfway = [](std::uint8_t a, std::uint8_t b) {
+    return ToByte(a + core::RoundHalfEven((static_cast<double>(b) - a) / 2));
+  };
+  // Between principal indices 2k and 2k + 2; indices 0..2 are never computed.
+  for (std::size_t k = 1; k <= 9; ++k) {
+    vettori_.rpm[2 * k + 1] = halfway(vettori_.rpm[2 * k], vettori_.rpm[2 * k + 2]);
+  }
+  for (std::size_t k = 1; k <= 10; ++k) {
+    vettori_.time[2 * k + 1] = halfway(vettori_.time[2 * k], vettori_.time[2 * k + 2]);
+  }
+  // The last rpm segment spans three steps (20 to 23).
+  const std::uint8_t a = vettori_.rpm[20];
+  const std::uint8_t b = vettori_.rpm[23];
+  const std::int64_t d = core::RoundHalfEven((static_cast<double>(b) - a) / 3);
+  vettori_.rpm[21] = ToByte(a + d);
+  vettori_.rpm[22] = ToByte(a + 2 * d);
+  for (int i = 3; i <= 19; i += 2) {
+    WriteRow(assi::kColRpm, i, vettori_.rpm[static_cast<std::size_t>(i)]);
+  }
+  WriteRow(assi::kColRpm, 21, vettori_.rpm[21]);
+  WriteRow(assi::kColRpm, 22, vettori_.rpm[22]);
+  for (int i = 3; i < assi::kTimeRows; i += 2) {
+    WriteRow(assi::kColTime, i, vettori_.time[static_cast<std::size_t>(i)]);
+  }
+}
+
+void FrmChangeAxis::AdattaScala(int count, int column) {
+  if (column < 0 || column >= assi::kCols || count < 2 || count > RowsOf(column))
+    return;
+  const bool rpm = IsRpm(column);
+  const std::string& heading = rpm ? texts_.heading_rpm : texts_.heading_time;
+  const std::string question =
+      texts_.autoscale_ask + " " + heading + std::string(kLineBreak) + texts_.autoscale_continue;
+  if (!env_.box.Ask(question, env_.main_title))
+    return;
+  const double first = CellValue(1, column);
+  const double last = CellValue(count, column);
+  const double step = (last - first) / (count - 1);
+  for (int row = 2; row < count; ++row) {
+    grid_.SetText(row, column,
+                  FormatAxisValue(ControllaValore(first + (row - 1) * step, rpm), rpm));
+  }
+  MemorizzaGriglia();
+  CaricaComboAssi();
+  Controlla();
+}
+
+std::string FrmChangeAxis::RigheNonValide() const {
+  std::string lines;
+  auto line = [&](const std::string& heading, int row, int col) {
+    lines += heading + ": " + grid_.Text(row - 1, col) + "/" + grid_.Text(row, col) +
+             std::string(kLineBreak);
+  };
+  for (int row = 2; row <= assi::kRpmRows; ++row) {
+    if (CellValue(row, assi::kColRpm) - CellValue(row - 1, assi::kColRpm) < assi::kRpmStep) {
+      line(texts_.heading_rpm, row, assi::kColRpm);
+    }
+  }
+  for (int row = 2; row <= assi::kTimeRows; ++row) {
+    const double gap = CellValue(row, assi::kColTime) - CellValue(row - 1, assi::kColTime);
+    if (core::RoundHalfEven(gap * assi::kTimeScale) < assi::kTimeStepUs) {
+      line(texts_.heading_time, row, assi::kColTime);
+    }
+  }
+  return lines;
+}
+
+bool FrmChangeAxis::Controlla() {
+  const std::string lines = RigheNonValide();
+  if (lines.empty())
+    return true;
+  env_.box.Show(texts_.invalid + std::string(kLineBreak) + lines, env_.main_title,
+                platform::BoxKind::Exclamation);
+  return false;
+}
+
+void FrmChangeAxis::ShowFailure(calib::AxisFailure failure) {
+  const int n = static_cast<int>(failure);
+  const std::size_t at = n >= 1 && n <= 4 ? static_cast<std::size_t>(n - 1) : 4;
+  env_.box.Show(texts_.failures[at], env_.main_title, platform::BoxKind::Critical);
+}
+
+EsitoAssi FrmChangeAxis::CmdOk() {
+  ConfermaCella();
+  if (!Controlla())
+    return EsitoAssi::kResta;
+  MemorizzaGriglia();
+  if (static_cast<int>(vettori_.rpm[assi::kRpmRows - 1]) * assi::kRpmStep == assi::kRpmOverTop) {
+    vettori_.rpm[assi::kRpmRows - 1] = assi::kRpmTop;
+  }
+  calib::AxisTables tables;
+  const calib::AxisFailure failure = calib::VectorsToTables(vettori_, &tables);
+  if (failure != calib::AxisFailure::kNone) {
+    ShowFailure(failure);
+    return EsitoAssi::kResta;
+  }
+  // First request wins: with another one pending the image stays as it
+  // was, so it never holds axes the ECU was not asked to take.
+  if (!env_.session.PostRequest(session::request::kAxes)) {
+    return EsitoAssi::kOccupato;
+  }
+  calib::CalibrationImage& image = env_.image;
+  image.rpm_axis = std::move(tables.rpm);
+  image.time_axis = std::move(tables.time);
+  image.rpm_vector.assign(vettori_.rpm.begin(), vettori_.rpm.end());
+  image.time_vector.assign(vettori_.time.begin(), vettori_.time.end());
+  chiuso_ = true;
+  return EsitoAssi::kChiudi;
+}
+
+EsitoAssi FrmChangeAxis::CmdDefault() {
+  if (!env_.box.Ask(texts_.default_ask, env_.main_title))
+    return EsitoAssi::kResta;
+  std::string path = env_.lng_dir;
+  if (!path.empty() && path.back() != core::kSep)
+    path.push_back(core::kSep);
+  path += kReferenceFile;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    env_.box.Show(texts_.reference_missing, env_.main_title, platform::BoxKind::Critical);
+    return EsitoAssi::kResta;
+  }
+  const std::optional<calib::AxisVectors> read = calib::ReadAxisVectorsFromFile(path);
+  if (!read) {
+    ShowFailure(calib::AxisFailure::kUnexpected);
+    return EsitoAssi::kResta;
+  }
+  calib::AxisBreakpoints v;
+  const calib::AxisFailure failure = calib::TablesToVectors(read->rpm, read->time, &v);
+  if (failure != calib::AxisFailure::kNone) {
+    ShowFailure(failure);
+    return EsitoAssi::kResta;
+  }
+  Riempi(v);
+  CaricaComboAssi();
+  return CmdOk();
+}
+
+}  // namespace velmora::maps
