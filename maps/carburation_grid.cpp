@@ -288,28 +288,4 @@ void CaricaAssiInMatricePressione(GridModel& grid, std::span<const std::uint8_t>
   }
 }
 
-std::array<std::uint8_t, kTimeRows> PressureVector(const link::MessageTable& table) {
-  std::array<std::uint8_t, kTimeRows> v{};
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    v[i] = ClampByte(table.Value(pressure_source::kEntry, i));
-  }
-  return v;
-}
-
-PressureLine PressureLineOf(const calib::CoefficientList* list, std::int32_t system_id) {
-  if (list == nullptr) {
-    return {};
-  }
-  for (const calib::CoefficientRecord& rec : list->records) {
-    if (rec.id == system_id) {
-      if (rec.div_fact == 0) {
-        return {};
-      }
-      const double d = rec.div_fact;
-      return {rec.m_retta[0] / d, rec.q_retta[0] / d};
-    }
-  }
-  return {};
-}
-
 }  // namespace velmora::maps::carb

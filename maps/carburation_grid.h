@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <span>
 
-#include "calib/coefficient_file.h"
 #include "core/bytes.h"
-#include "link/message_table.h"
 #include "maps/grid_model.h"
+#include "maps/map_grid_ops.h"
 
 namespace velmora::maps::carb {
 
@@ -88,30 +87,9 @@ void ColoraMatriceGradiente2(GridModel& grid, bool gradient);
 void CaricaAssiInMatrice(GridModel& grid, std::span<const std::uint8_t> rpm_vector,
                          std::span<const std::uint8_t> time_vector);
 
-// The pressure sensor line the headings of map 2 go through.
-struct PressureLine {
-  double m = 0;
-  double q = 0;
-};
-
 // rpm headings as above; rows show the raw pressure byte when m and q are
 // both 0, else round(byte / 51 * m + q).
 void CaricaAssiInMatricePressione(GridModel& grid, std::span<const std::uint8_t> rpm_vector,
                                   std::span<const std::uint8_t> pressure_vector, PressureLine line);
-
-// Where the map-2 pressure breakpoints and the system id live.
-namespace pressure_source {
-inline constexpr std::size_t kEntry = 18;  // fields 0..22
-inline constexpr std::size_t kSystemEntry = 15;
-inline constexpr std::size_t kSystemField = 47;
-}  // namespace pressure_source
-
-// The 23 pressure breakpoints as the ECU holds them (each clamped to a byte).
-[[nodiscard]] std::array<std::uint8_t, kTimeRows> PressureVector(const link::MessageTable& table);
-
-// Slope and offset pair 0 of the coefficient record of the ECU's system,
-// divided by its divisor; 0 and 0 when there is none or the divisor is 0.
-[[nodiscard]] PressureLine PressureLineOf(const calib::CoefficientList* list,
-                                          std::int32_t system_id);
 
 }  // namespace velmora::maps::carb

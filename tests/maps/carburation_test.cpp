@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
+#include "core/dictionary.h"
+#include "core/files.h"
 #include "maps/carburation_grid.h"
+#include "maps/frm_carburazione.h"
+#include "tests/core/temp_dir.h"
+#include "tests/maps/page_fakes.h"
 
 namespace velmora::maps {
 namespace {
@@ -230,22 +236,252 @@ TEST(CarburationGrid, HeadingsOnTheirRasters) {
   EXPECT_EQ(g.Text(2, 0), "44");  // 20 / 51 * 100 + 5 = 44.2
 }
 
-TEST(CarburationGrid, PressureLineOfTheSystemsRecord) {
-  calib::CoefficientList list;
-  calib::CoefficientRecord a;
-  a.id = 3;
-  a.div_fact = 10;
-  a.m_retta[0] = 250;
-  a.q_retta[0] = -30;
-  calib::CoefficientRecord zero;
-  zero.id = 4;
-  list.records = {zero, a};
-  const carb::PressureLine l = carb::PressureLineOf(&list, 3);
-  EXPECT_DOUBLE_EQ(l.m, 25.0);
-  EXPECT_DOUBLE_EQ(l.q, -3.0);
-  EXPECT_EQ(carb::PressureLineOf(&list, 4).m, 0);  // divisor 0
-  EXPECT_EQ(carb::PressureLineOf(&list, 9).q, 0);
-  EXPECT_EQ(carb::PressureLineOf(nullptr, 3).m, 0);
+// A carburation page on a rig whose maps all hold `fill`, shown through the
+// page switch as the session would.
+struct CarbRig {
+  explicit CarbRig(int map, std::uint8_t fill = 100) : page(rig.env, map) {
+    for (int m = 0; m < 3; ++m) {
+      rig.image.Map(m).assign(carb::kMapSize, fill);
+    }
+    page.Load();
+    page.CambiaTipoGriglia(InfoOfMap(map).carb_page);
+  }
+  Bytes& MapBytes() { return rig.image.Map(page.MapIndex()); }
+  test::PageRig rig;
+  FrmCarburazione page;
+};
+
+TEST(FrmCarburazione, StepsReachTheWholeMapAndPostTheMapsWrite) {
+  for (int map = 0; map < 3; ++map) {
+    SCOPED_TRACE(map);
+    CarbRig r(map);
+    EXPECT_EQ(r.page.Grid().Font(), carb_text::kFont);
+    // Principal cells (time 0..2, rpm 0..2).
+    r.page.Grid().Select({1, 1}, {2, 2});
+    EXPECT_EQ(r.page.StepUp(), EditOutcome::kApplied);
+    ASSERT_EQ(r.rig.session.posted, std::vector<int>{InfoOfMap(map).write_request});
+    const Bytes& m = r.MapBytes();
+    EXPECT_EQ(m[MapOffset(0, 0)], 101);
+    EXPECT_EQ(m[MapOffset(2, 2)], 101);
+    EXPECT_EQ(m[MapOffset(1, 1)], 101);
+    EXPECT_EQ(m[MapOffset(3, 0)], 101);  // 101 + round(-0.5)
+    EXPECT_EQ(m[MapOffset(4, 0)], 100);
+    EXPECT_EQ(m[MapOffset(0, 23)], 100);
+    EXPECT_EQ(r.page.Grid().Text(2, 2), "101");
+    // The undo buffer holds the map as it was.
+    EXPECT_EQ(r.rig.image.undo_maps[static_cast<std::size_t>(map)], Bytes(carb::kMapSize, 100));
+    EXPECT_FALSE(r.page.Controls().up_enabled);
+    EXPECT_FALSE(r.page.Grid().Redraw());
+
+    // While the write is pending nothing else is taken.
+    EXPECT_EQ(r.page.StepDown(), EditOutcome::kBusy);
+    r.rig.session.Done();
+    r.page.MapWritten(true);
+    EXPECT_TRUE(r.page.Controls().up_enabled);
+    EXPECT_TRUE(r.page.Controls().undo_enabled);
+    EXPECT_TRUE(r.page.Grid().Redraw());
+  }
+}
+
+TEST(FrmCarburazione, EachEditStartsFromTheMapAndAFailedWriteKeepsTheGrid) {
+  CarbRig r(0);
+  // Text left in a cell that never reached the map is not carried along.
+  r.page.Grid().SetText(8, 8, "7");
+  r.page.Grid().SetCurrent({1, 1});
+  ASSERT_EQ(r.page.StepDown(), EditOutcome::kApplied);
+  EXPECT_EQ(r.MapBytes()[MapOffset(14, 14)], 100);
+  EXPECT_EQ(r.MapBytes()[MapOffset(0, 0)], 99);
+
+  // The write failed: buttons and redraw come back, the grid keeps the edit.
+  r.rig.session.Done();
+  r.page.MapWritten(false);
+  EXPECT_TRUE(r.page.Controls().up_enabled);
+  EXPECT_TRUE(r.page.Controls().dw_enabled);
+  EXPECT_TRUE(r.page.Grid().Redraw());
+  EXPECT_EQ(r.page.Grid().Text(1, 1), "99");
+
+  // Undo swaps the whole map back and posts the write.
+  ASSERT_EQ(r.page.Undo(), EditOutcome::kApplied);
+  EXPECT_EQ(r.MapBytes(), Bytes(carb::kMapSize, 100));
+  EXPECT_EQ(r.page.Grid().Text(1, 1), "100");
+  EXPECT_EQ(r.rig.session.posted.back(), session::request::kWriteBank1);
+}
+
+TEST(FrmCarburazione, EnterSetsTheSelectionAndCancelBeeps) {
+  CarbRig r(1, 50);
+  r.page.Grid().Select({3, 4}, {4, 5});
+  r.rig.window.answers.push_back({operazione::kImposta, 100});
+  ASSERT_EQ(r.page.Enter(), EditOutcome::kApplied);
+  ASSERT_EQ(r.rig.window.asked_limits.size(), 1U);
+  EXPECT_EQ(r.rig.window.asked_limits[0].imposta.max, 255);
+  EXPECT_EQ(r.rig.window.asked_limits[0].percentuale.min, -50);
+  for (int row = 1; row <= carb::kSide; ++row) {
+    for (int col = 1; col <= carb::kSide; ++col) {
+      const bool in = row >= 3 && row <= 4 && col >= 4 && col <= 5;
+      EXPECT_EQ(r.page.Grid().Text(row, col), in ? "100" : "50") << row << "," << col;
+    }
+  }
+  const Bytes& m = r.MapBytes();
+  EXPECT_EQ(m[MapOffset(4, 6)], 100);
+  EXPECT_EQ(m[MapOffset(5, 7)], 100);  // between set cells
+  EXPECT_EQ(m[MapOffset(3, 6)], 75);   // between 50 and 100
+  EXPECT_EQ(m[MapOffset(7, 6)], 75);
+  EXPECT_EQ(m[MapOffset(4, 5)], 75);
+  EXPECT_EQ(r.rig.session.posted, std::vector<int>{session::request::kWriteBank2});
+  r.rig.session.Done();
+  r.page.MapWritten(true);
+
+  // Set was remembered; a cancel beeps and changes nothing.
+  const Bytes before = m;
+  EXPECT_EQ(r.page.Enter(), EditOutcome::kCancelled);
+  EXPECT_EQ(r.rig.window.asked_options.back(), opzione::kImposta);
+  ASSERT_EQ(r.rig.window.beeps.size(), 1U);
+  EXPECT_EQ(r.rig.window.beeps[0].hertz, 600);
+  EXPECT_EQ(r.rig.window.beeps[0].ms, 100);
+  EXPECT_EQ(r.MapBytes(), before);
+  EXPECT_EQ(r.rig.session.posted.size(), 1U);
+}
+
+TEST(FrmCarburazione, SteppedFlagDecidesTheExpansionAndClicksGoThroughEntry15) {
+  CarbRig r(2);
+  r.rig.table.SetValue(spiana_flag::kEntry, spiana_flag::kField, 64 | 1);
+  r.page.Tick();
+  EXPECT_TRUE(r.page.Carb().spiana_checked);
+  r.page.Grid().SetCurrent({2, 1});
+  r.rig.window.answers.push_back({operazione::kImposta, 120});
+  ASSERT_EQ(r.page.Enter(), EditOutcome::kApplied);
+  EXPECT_EQ(r.MapBytes()[MapOffset(1, 0)], 100);  // stepped: the lower neighbour
+  EXPECT_EQ(r.MapBytes()[MapOffset(3, 0)], 120);
+  EXPECT_EQ(r.MapBytes()[MapOffset(2, 1)], 120);
+  EXPECT_EQ(r.rig.session.posted.back(), session::request::kWriteBank3);
+
+  // A click while the map write is pending waits for the slot.
+  r.page.SpianaClick(false);
+  EXPECT_TRUE(r.rig.session.lists.Of(spiana_flag::kEntry).empty());
+  r.page.Tick();
+  EXPECT_FALSE(r.page.Carb().spiana_checked);  // the user's choice stays shown
+  r.rig.session.Done();
+  r.page.Tick();
+  ASSERT_EQ(r.rig.session.lists.Of(spiana_flag::kEntry).size(), 1U);
+  const session::WriteRecord rec = r.rig.session.lists.Of(spiana_flag::kEntry)[0];
+  EXPECT_EQ(rec.value, 0);
+  EXPECT_EQ(rec.field, 5);
+  EXPECT_EQ(rec.mode, 64);
+  EXPECT_EQ(r.rig.session.posted.back(), session::request::kEntry15List);
+  EXPECT_FALSE(r.page.Carb().spiana_tag);
+
+  // Untouched again, the box follows the ECU.
+  r.rig.session.Done();
+  r.rig.table.SetValue(spiana_flag::kEntry, spiana_flag::kField, 0);
+  r.page.Tick();
+  EXPECT_FALSE(r.page.Carb().spiana_checked);
+  r.rig.table.SetValue(spiana_flag::kEntry, spiana_flag::kField, 64);
+  r.page.Tick();
+  EXPECT_TRUE(r.page.Carb().spiana_checked);
+  EXPECT_EQ(r.rig.session.posted.back(), session::request::kEntry15List);
+  EXPECT_EQ(r.rig.session.lists.Of(spiana_flag::kEntry).size(), 1U);
+}
+
+TEST(FrmCarburazione, ResetMapAsksAndLoadsAnExistingCalibration) {
+  velmora::test::TempDir dir;
+  { std::ofstream(dir.File("Petrol 4cyl.xsi")) << "[INFO]\r\n"; }
+  CarbRig r(0);
+  r.rig.env.lng_dir = dir.Path();
+  r.page.SetChosenCalibration("Petrol 4cyl");
+
+  r.rig.box.answers = {false, true};
+  EXPECT_EQ(r.page.ResetMap(), ResetOutcome::kDeclined);
+  EXPECT_TRUE(r.rig.session.posted.empty());
+  ASSERT_EQ(r.rig.box.shown.size(), 1U);
+  EXPECT_EQ(r.rig.box.shown[0].kind, platform::BoxKind::Question);
+  EXPECT_EQ(r.rig.box.shown[0].text, carb_text::kResetFallback);
+
+  EXPECT_EQ(r.page.ResetMap(), ResetOutcome::kPosted);
+  EXPECT_EQ(r.rig.session.posted, std::vector<int>{session::request::kLoadMaps});
+  EXPECT_EQ(r.rig.session.files, std::vector<std::string>{dir.File("Petrol 4cyl.xsi")});
+
+  // A file that is not there: silently nothing.
+  r.rig.session.Done();
+  r.page.SetChosenCalibration("Missing");
+  EXPECT_EQ(r.page.ResetMap(), ResetOutcome::kNoFile);
+  EXPECT_EQ(r.rig.session.posted.size(), 1U);
+  EXPECT_EQ(r.rig.box.shown.size(), 3U);  // the two questions and this one
+}
+
+TEST(FrmCarburazione, StoreFailureTellsAndLeavesTheMap) {
+  CarbRig r(0);
+  r.rig.image.base_map.assign(100, 9);  // not a whole map image
+  r.page.Grid().SetCurrent({1, 1});
+  EXPECT_EQ(r.page.StepUp(), EditOutcome::kIgnored);
+  EXPECT_EQ(r.rig.image.base_map, Bytes(100, 9));
+  EXPECT_TRUE(r.rig.session.posted.empty());
+  ASSERT_EQ(r.rig.box.shown.size(), 1U);
+  EXPECT_EQ(r.rig.box.shown[0].text, carb_text::kStoreFailed);
+  EXPECT_EQ(r.rig.box.shown[0].kind, platform::BoxKind::Critical);
+  EXPECT_TRUE(r.page.Controls().up_enabled);  // nothing will be written
+}
+
+TEST(FrmCarburazione, WorkingPointShadingAndHeadings) {
+  CarbRig r(0);
+  r.MapBytes()[MapOffset(5, 23)] = 42;
+  r.rig.table.SetValue(1, 52, 5);   // injection-time index
+  r.rig.table.SetValue(1, 51, 23);  // rpm index
+  r.page.Tick();
+  EXPECT_EQ(r.page.WorkingPointCell(), (CellPos{3, 12}));
+  EXPECT_EQ(r.page.Controls().marker_text, "42");
+  r.rig.table.SetValue(1, 52, 99);  // clamped to 22
+  r.rig.table.SetValue(1, 51, 0);
+  r.page.Tick();
+  EXPECT_EQ(r.page.WorkingPointCell(), (CellPos{12, 1}));
+
+  r.page.GradienteClick(false);
+  EXPECT_EQ(r.page.Grid().Back(5, 5), carb::kFlatColour);
+  EXPECT_EQ(r.page.Grid().Back(0, 5), colour::kGrey);
+  r.page.GradienteClick(true);
+  EXPECT_EQ(r.page.Grid().Back(5, 5), colour::kWhite);
+
+  // Headings from the rig's vectors (rpm i * 5, time i * 7).
+  EXPECT_EQ(r.page.Grid().Text(0, 12), "7250");
+  EXPECT_EQ(r.page.Grid().Text(12, 0), "19.75");
+  CarbRig p(2);
+  for (std::size_t i = 0; i < 23; ++i) {
+    p.rig.table.SetValue(18, i, static_cast<std::int32_t>(i * 10));
+  }
+  p.page.CaricaAssi();
+  EXPECT_EQ(p.page.Grid().Text(12, 0), "220");
+}
+
+TEST(FrmCarburazione, LoadMarksTheBlockAndTextsComeFromTheDictionary) {
+  CarbRig r(0);
+  r.rig.image.companion.assign(16, 0);
+  r.rig.table.SetValue(spiana_flag::kEntry, spiana_flag::kField, 64);
+  r.page.Load();
+  EXPECT_EQ(r.rig.image.companion[2], 10);
+  EXPECT_EQ(r.rig.image.companion[3], 17);
+  EXPECT_TRUE(r.page.Carb().spiana_checked);
+  EXPECT_EQ(r.page.PageCode(), 27);
+
+  std::string diz = "###\r\n#English&0\r\nTitle\r\n[Frm_Other]\r\nx\r\n[Frm_Matrix]\r\n";
+  for (int k = 1; k <= 64; ++k) {
+    diz += "t" + std::to_string(k) + "\r\n";
+  }
+  velmora::test::TempDir dir;
+  ASSERT_TRUE(core::WriteFileAtomic(dir.File("diz.diz"), diz));
+  ASSERT_TRUE(core::WriteFileAtomic(dir.File("diz.con"), "0\r\n"));
+  core::ClsLingue lingue;
+  lingue.SetPathDizionario(dir.File("diz.diz"));
+  lingue.SetPathAttualeLingua(dir.File("diz.con"));
+  lingue.LoadDizionario();
+  r.page.CaricaLingua(lingue);
+  const int off = lingue.MarkerOffset(matrix_text::kMarker);
+  ASSERT_GT(off, 0);
+  EXPECT_EQ(r.page.CarbCaptions().stepped, "t22");
+  EXPECT_EQ(r.page.CarbCaptions().title, "t55");
+  // The reset question is the dictionary's.
+  r.rig.box.default_answer = false;
+  EXPECT_EQ(r.page.ResetMap(), ResetOutcome::kDeclined);
+  ASSERT_FALSE(r.rig.box.shown.empty());
+  EXPECT_EQ(r.rig.box.shown.back().text, "t63");
 }
 
 }  // namespace
