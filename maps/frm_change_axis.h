@@ -172,6 +172,11 @@ class FrmChangeAxis {
 
   [[nodiscard]] const GridModel& Grid() const { return grid_; }
   [[nodiscard]] const AxisTexts& Texts() const { return texts_; }
+  // A language change: new words, the same breakpoints.
+  void SetTexts(AxisTexts texts) {
+    texts_ = std::move(texts);
+    CaricaLingua();
+  }
   [[nodiscard]] const std::vector<double>& ComboRpm() const { return lista_rpm_; }
   [[nodiscard]] const std::vector<double>& ComboTnj() const { return lista_tnj_; }
   [[nodiscard]] const std::array<int, assi::kPrincipalCount>& PuntatoriRpm() const {
