@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "calib/calibration_import.h"
 #include "core/paths.h"
@@ -54,6 +54,40 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
       return static_cast<int>(i) - 1;
   }
   return -1;
+}
+
+// Digits with at most one "." or "," and nothing else; an empty text is 0.
+// Not through the C library, whose conversion follows the locale the
+// window toolkit sets.
+[[nodiscard]] std::optional<double> ParseAxisText(std::string_view text) {
+  text = core::Trim(text);
+  if (text.empty())
+    return 0.0;
+  double whole = 0;
+  double frac = 0;
+  double scale = 1;
+  bool in_frac = false;
+  bool digit = false;
+  for (char c : text) {
+    if (c == '.' || c == kInputComma) {
+      if (in_frac)
+        return std::nullopt;
+      in_frac = true;
+    } else if (c >= '0' && c <= '9') {
+      digit = true;
+      if (in_frac) {
+        scale /= 10;
+        frac += (c - '0') * scale;
+      } else {
+        whole = whole * 10 + (c - '0');
+      }
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digit)
+    return std::nullopt;
+  return whole + frac;
 }
 
 [[nodiscard]] bool IsRpm(int col) {
@@ -127,9 +161,7 @@ double ControllaValore(double value, bool is_rpm) {
 }
 
 double ControllaValore(std::string_view text, bool is_rpm) {
-  const std::string_view trimmed = core::Trim(text);
-  const std::optional<double> v = trimmed.empty() ? 0.0 : core::ParseDecimal(trimmed, kInputComma);
-  return ControllaValore(v.value_or(0.0), is_rpm);
+  return ControllaValore(ParseAxisText(text).value_or(0.0), is_rpm);
 }
 
 std::string FormatAxisValue(double value, bool is_rpm) {
@@ -137,15 +169,17 @@ std::string FormatAxisValue(double value, bool is_rpm) {
     return "0";
   if (is_rpm)
     return std::to_string(core::RoundHalfEven(value));
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.3f", value);
-  std::string s = buf;
-  while (!s.empty() && s.back() == '0')
-    s.pop_back();
-  if (!s.empty() && s.back() == '.')
-    s.pop_back();
-  if (s == "-0")
-    s = "0";
+  // Thousandths by hand: the C library's formatting follows the locale the
+  // window toolkit sets, and the grid always shows ".".
+  const std::int64_t milli = core::RoundHalfEven(value * 1000);
+  const std::int64_t magnitude = milli < 0 ? -milli : milli;
+  std::string s = (milli < 0 ? "-" : "") + std::to_string(magnitude / 1000);
+  if (magnitude % 1000 != 0) {
+    std::string digits = std::to_string(magnitude % 1000 + 1000).substr(1);
+    while (digits.back() == '0')
+      digits.pop_back();
+    s += "." + digits;
+  }
   return s;
 }
 
@@ -247,10 +281,7 @@ void FrmChangeAxis::CaricaLingua() {
 }
 
 double FrmChangeAxis::CellValue(int row, int col) const {
-  const std::string_view text = core::Trim(grid_.Text(row, col));
-  if (text.empty())
-    return 0;
-  const std::optional<double> v = core::ParseDecimal(text, kInputComma);
+  const std::optional<double> v = ParseAxisText(grid_.Text(row, col));
   return v && std::isfinite(*v) ? *v : 0;
 }
 
