@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/text.h"
 
@@ -26,21 +27,25 @@ std::string FormatNumber(double v, int decimals) {
   if (!std::isfinite(v)) {
     return {};
   }
+  // What would print as "-0" prints as "0".
+  if (std::fabs(v) < 0.5 * std::pow(10.0, -decimals)) {
+    v = 0;
+  }
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  std::string s = buf;
-  if (s.find('.') != std::string::npos) {
-    while (!s.empty() && s.back() == '0') {
-      s.pop_back();
+  const int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  if (n <= 0 || n >= static_cast<int>(sizeof buf)) {
+    return {};
+  }
+  std::size_t len = static_cast<std::size_t>(n);
+  if (std::string_view(buf, len).find('.') != std::string_view::npos) {
+    while (len > 0 && buf[len - 1] == '0') {
+      --len;
     }
-    if (!s.empty() && s.back() == '.') {
-      s.pop_back();
+    if (len > 0 && buf[len - 1] == '.') {
+      --len;
     }
   }
-  if (s == "-0") {
-    s = "0";
-  }
-  return s;
+  return std::string(buf, len);
 }
 
 std::optional<double> CellNumber(const std::string& text) {
