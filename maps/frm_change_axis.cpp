@@ -437,6 +437,9 @@ void FrmChangeAxis::SpianaAssi() {
 void FrmChangeAxis::AdattaScala(int count, int column) {
   if (column < 0 || column >= assi::kCols || count < 2 || count > RowsOf(column))
     return;
+  // The end points are read from the grid: a value still being typed
+  // counts as the fitter will see it.
+  ConfermaCella();
   const bool rpm = IsRpm(column);
   const std::string& heading = rpm ? texts_.heading_rpm : texts_.heading_time;
   const std::string question =
