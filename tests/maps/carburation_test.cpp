@@ -406,6 +406,17 @@ TEST(FrmCarburazione, ResetMapAsksAndLoadsAnExistingCalibration) {
   EXPECT_EQ(r.page.ResetMap(), ResetOutcome::kNoFile);
   EXPECT_EQ(r.rig.session.posted.size(), 1U);
   EXPECT_EQ(r.rig.box.shown.size(), 3U);  // the two questions and this one
+
+  // Nothing chosen and no reference calibration for the system: nothing.
+  r.page.SetChosenCalibration("");
+  EXPECT_EQ(r.page.ResetFile(), "");
+  EXPECT_EQ(r.page.ResetMap(), ResetOutcome::kNoFile);
+  EXPECT_EQ(r.rig.session.posted.size(), 1U);
+
+  // While a request is pending nothing is asked.
+  r.rig.session.pending = session::request::kWriteBank1;
+  EXPECT_EQ(r.page.ResetMap(), ResetOutcome::kBusy);
+  EXPECT_EQ(r.rig.box.shown.size(), 4U);
 }
 
 TEST(FrmCarburazione, StoreFailureTellsAndLeavesTheMap) {
