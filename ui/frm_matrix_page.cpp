@@ -279,11 +279,15 @@ void FrmMatrixPage::Refresh() {
 }
 
 void FrmMatrixPage::Copy() {
-  QApplication::clipboard()->setText(QString::fromStdString(page_.Copy()));
+  if (clipboard_.set) {
+    clipboard_.set(page_.Copy());
+  } else {
+    QApplication::clipboard()->setText(QString::fromStdString(page_.Copy()));
+  }
 }
 
 void FrmMatrixPage::Paste() {
-  page_.Paste(QApplication::clipboard()->text().toStdString());
+  page_.Paste(clipboard_.get ? clipboard_.get() : QApplication::clipboard()->text().toStdString());
 }
 
 }  // namespace velmora::ui

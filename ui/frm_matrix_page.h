@@ -2,6 +2,8 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <string>
 
 #include "core/dictionary.h"
 #include "maps/frm_matrix.h"
@@ -48,6 +50,14 @@ class FrmMatrixPage final : public QWidget, public Captioned {
   [[nodiscard]] QComboBox* ParamBox(int param) const;
   [[nodiscard]] QLabel* MarkerLabel() const { return marker_; }
 
+  // Where Ctrl+C puts its text and Ctrl+V takes it from; the system
+  // clipboard unless replaced.
+  struct Clipboard {
+    std::function<std::string()> get;
+    std::function<void(const std::string&)> set;
+  };
+  void SetClipboard(Clipboard clipboard) { clipboard_ = std::move(clipboard); }
+
  private:
   void Build();
   void Wire();
@@ -77,6 +87,7 @@ class FrmMatrixPage final : public QWidget, public Captioned {
   std::array<QComboBox*, maps::parametro::kCount> params_{};
   QLabel* notice_;
   int shown_map_ = -1;  // the map the captions name
+  Clipboard clipboard_;
 };
 
 }  // namespace velmora::ui

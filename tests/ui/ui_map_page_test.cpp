@@ -2,7 +2,6 @@
 // clicks reach the page model, and what it changes reaches the widgets.
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -125,20 +124,21 @@ class UiMapPageTest : public QObject {
     page_->SelPage1()->activated(0);
     QCOMPARE(rig_->window.pages, (std::vector<int>{48, 12}));
 
-    // Copy and paste through the clipboard, where the platform has one.
-    QApplication::clipboard()->setText(QStringLiteral("probe"));
-    if (QApplication::clipboard()->text() == QStringLiteral("probe")) {
-      model_->Grid().SetCurrent({1, 1});
-      page_->Refresh();
-      QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-      QCOMPARE(QApplication::clipboard()->text().toStdString(), model_->Copy());
-      QApplication::clipboard()->setText(QStringLiteral("77\t78"));
-      model_->Grid().SetCurrent({2, 2});
-      page_->Refresh();
-      QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
-      QCOMPARE(int(rig_->image.base_map[static_cast<std::size_t>(maps::MapOffset(1, 1))]), 77);
-      QCOMPARE(int(rig_->image.base_map[static_cast<std::size_t>(maps::MapOffset(1, 2))]), 78);
-    }
+    // Copy and paste through the page's clipboard.
+    std::string clip;
+    page_->SetClipboard({[&] { return clip; }, [&](const std::string& t) { clip = t; }});
+    model_->Grid().SetCurrent({1, 1});
+    page_->Refresh();
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clip, model_->Copy());
+    QCOMPARE(clip, std::string("\t0\r\n0\t11\t"));
+    clip = "77\t78";
+    model_->Grid().SetCurrent({2, 2});
+    page_->Refresh();
+    QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(int(rig_->image.base_map[static_cast<std::size_t>(maps::MapOffset(1, 1))]), 77);
+    QCOMPARE(int(rig_->image.base_map[static_cast<std::size_t>(maps::MapOffset(1, 2))]), 78);
+    QCOMPARE(rig_->session.posted.back(), 11);
   }
 
   void workingPointIsFramedAndShown() {
