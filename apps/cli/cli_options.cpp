@@ -12,8 +12,8 @@ constexpr int kMaxPort = 255;
 constexpr int kMaxSearchSeconds = 86'400;
 
 // Options that belong to a command: they travel with its words.
-constexpr std::string_view kCommandOptions[] = {"--count", "--fields", "--scope", "--seconds",
-                                                "--request"};
+constexpr std::string_view kCommandOptions[] = {"--count",   "--fields", "--scope", "--seconds",
+                                                "--request", "--to",     "--rpm",   "--time"};
 
 bool IsCommandOption(const std::string& a) {
   for (const std::string_view name : kCommandOptions) {
@@ -64,6 +64,15 @@ std::string UsageText() {
          "  set ENTRY FIELD VALUE [--request CODE]\n"
          "                           write one field through the entry's write list and\n"
          "                           print the value read back\n"
+         "  map show 0|1|2           a map as its grid: injection-time rows (ms; map 2:\n"
+         "                           pressure bytes) by rpm columns\n"
+         "  map set 0|1|2 ROW COL VALUE [--to ROW2 COL2]\n"
+         "                           set a cell (or the rectangle up to ROW2 COL2) to\n"
+         "                           VALUE 0..255, write the map and print it read back\n"
+         "  axes show                the rpm and injection-time breakpoints\n"
+         "  axes set [--rpm B0,..,B23] [--time B0,..,B22]\n"
+         "                           new breakpoints (bytes: x64 rpm, x128 us) become the\n"
+         "                           ECU's lookup tables; the session then reads all again\n"
          "commands on the link alone:\n"
          "  ports                    the serial ports as the connection page offers them\n"
          "  ports search             find the ECU on any port and remember it\n"

@@ -6,6 +6,7 @@
 #include "apps/cli/cli_link.h"
 #include "apps/cli/cmd_calib.h"
 #include "apps/cli/cmd_live.h"
+#include "apps/cli/cmd_maps.h"
 #include "apps/cli/cmd_ports.h"
 #include "apps/cli/cmd_session.h"
 #include "apps/cli/cmd_watch.h"
@@ -145,6 +146,12 @@ int RunCommand(const CliOptions& options) {
   }
   if (name == "write") {
     return RunCalibWrite(options);
+  }
+  if (name == "map") {
+    return RunMap(options);
+  }
+  if (name == "axes") {
+    return RunAxes(options);
   }
   if (name == "show") {
     return RunCalibShow(options);

@@ -23,6 +23,8 @@ class HeadlessHost final : public session::SessionHost {
   void StateChanged(int from, int to) override;
   void Unload() override;
   void EnableTimer2(bool enable) override { timer2_ = enable; }
+  void MapWritten(int /*map*/, bool /*ok*/) override { ++maps_written_; }
+  void CalibrationRead() override { ++calibration_reads_; }
 
   void SetEcho(bool echo) { echo_ = echo; }
   // True from the moment the identified ECU's full read begins until the
@@ -31,6 +33,10 @@ class HeadlessHost final : public session::SessionHost {
   // The last full read of the identified ECU failed part way.
   [[nodiscard]] bool ReadFailed() const { return read_failed_; }
   [[nodiscard]] bool Timer2Enabled() const { return timer2_; }
+  // How many map writes have ended (run or dropped), and how many times the
+  // whole image was read or opened anew.
+  [[nodiscard]] int MapsWritten() const { return maps_written_; }
+  [[nodiscard]] int CalibrationReads() const { return calibration_reads_; }
 
   // Each state change, as it happens.
   std::function<void(int from, int to)> on_state;
@@ -45,6 +51,8 @@ class HeadlessHost final : public session::SessionHost {
   bool reading_ = false;
   bool read_failed_ = false;
   bool timer2_ = true;
+  int maps_written_ = 0;
+  int calibration_reads_ = 0;
   std::string last_echo_;
 };
 

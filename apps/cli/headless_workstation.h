@@ -86,6 +86,7 @@ class HeadlessWorkstation {
   [[nodiscard]] const session::SessionTexts& Texts() const { return texts_; }
   [[nodiscard]] StderrMessageBox& Box() { return box_; }
   [[nodiscard]] session::CalibCalibrationService& Calibration() { return calibration_; }
+  [[nodiscard]] calib::CalibrationImage& Image() { return image_; }
   [[nodiscard]] core::SessionFlags& Flags() { return flags_; }
   [[nodiscard]] bool Stopped() const { return stopped_; }
 
