@@ -122,6 +122,18 @@ bool Session::SlowCommand(std::uint8_t command, std::vector<std::uint8_t> data) 
          }) == link::kOk;
 }
 
+bool Session::WriteAxesAndReconnect() {
+  const bool ok = env_.calibration.WriteAxes();
+  // New tables make the ECU work on other cells: everything is read again
+  // through the whole connect sequence, also after a failure that may have
+  // written part of them. A link that timed out is left to the time-out's
+  // own path (disconnected), as is a close asked for meanwhile.
+  if (!env_.flags.timeout && !env_.flags.exit_request) {
+    env_.flags.ecu_lost = true;
+  }
+  return ok;
+}
+
 void Session::RegisterMapWrites() {
   for (const MapWriteRequest& r : kMapWriteRequests) {
     RequestWork work = Connected(
@@ -136,17 +148,8 @@ void Session::RegisterMapWrites() {
     work.dropped = [this, map = r.map] { env_.host.MapWritten(map, false); };
     requests_.Register(r.code, std::move(work));
   }
-  requests_.Register(request::kAxes, Connected(
-                                         [this] {
-                                           const bool ok = env_.calibration.WriteAxes();
-                                           // New tables make the ECU work on other
-                                           // cells: everything is read again, through
-                                           // the whole connect sequence, also after a
-                                           // failure that may have written part of them.
-                                           env_.flags.ecu_lost = true;
-                                           return ok;
-                                         },
-                                         &SessionTexts::axes_write_failed));
+  requests_.Register(request::kAxes, Connected([this] { return WriteAxesAndReconnect(); },
+                                               &SessionTexts::axes_write_failed));
 }
 
 void Session::RegisterBuiltins() {

@@ -166,6 +166,7 @@ class Session {
   [[nodiscard]] bool WriteParameterRecord();
   [[nodiscard]] bool SlowCommand(std::uint8_t command, std::vector<std::uint8_t> data);
   void RegisterMapWrites();
+  [[nodiscard]] bool WriteAxesAndReconnect();
 
   SessionEnv env_;
   SessionSettings settings_;

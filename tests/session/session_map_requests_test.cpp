@@ -88,6 +88,19 @@ TEST(SessionMapRequests, TheAxisWriteIsFollowedByAFreshConnectionAndRead) {
   }
 }
 
+TEST(SessionMapRequests, AnAxisWriteThatTimesOutEndsDisconnectedNotSearching) {
+  SessionRig rig;
+  ASSERT_TRUE(rig.Connect());
+  rig.calibration.axis_write_result = false;
+  rig.calibration.during_axis_write = [&] { rig.flags.timeout = true; };
+  ASSERT_TRUE(rig.session->PostRequest(request::kAxes));
+  rig.Tick();
+  EXPECT_FALSE(rig.flags.ecu_lost);
+  rig.Tick();
+  EXPECT_EQ(rig.session->State(), st::kDisconnected);
+  EXPECT_EQ(rig.calibration.reads, 1);
+}
+
 TEST(SessionMapRequests, AMapWriteThatNeverRunsStillGivesThePageItsButtonsBack) {
   SessionRig rig;
   ASSERT_TRUE(rig.Connect());

@@ -114,6 +114,9 @@ class FakeCalibration final : public CalibrationService {
   }
   bool WriteAxes() override {
     ++axis_writes;
+    if (during_axis_write) {
+      during_axis_write();
+    }
     return axis_write_result;
   }
 
@@ -123,6 +126,7 @@ class FakeCalibration final : public CalibrationService {
   bool map_write_result = true;
   int axis_writes = 0;
   bool axis_write_result = true;
+  std::function<void()> during_axis_write;  // what happens to the link meanwhile
   int reads = 0;
   bool read_result = true;
   std::vector<EcuCapabilities> defaults;
