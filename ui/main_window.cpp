@@ -30,6 +30,7 @@
 #include "ui/generale_text.h"
 #include "ui/language_font.h"
 #include "ui/main_text.h"
+#include "ui/map_pages.h"
 #include "ui/page_codes.h"
 #include "ui/switch_over_setting.h"
 #include "ui/ui_palette.h"
@@ -47,6 +48,7 @@ constexpr int kStatusIconSide = 20;
 constexpr int kNoticeMs = 4000;
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 800;
+constexpr int kMapNavText = 26;  // of "[Frm_Matrix]": the three maps' names
 
 QString Q(const std::string& s) {
   return QString::fromUtf8(s.c_str());
@@ -164,7 +166,12 @@ MainWindow::MainWindow(core::StartupState& state, QWidget* parent)
   BuildMenus();
   BuildStatusBar();
   connect(nav_, &QListWidget::currentRowChanged, this, [this](int r) {
-    if (r >= 0 && r < static_cast<int>(kNavigationPages.size())) {
+    if (selecting_ || r < 0 || r >= static_cast<int>(kNavigationPages.size())) {
+      return;
+    }
+    if (r >= kFixedPages && map_pages_) {
+      SelezioneScheda(map_pages_->PageCodeFor(r - kFixedPages));
+    } else {
       SelezioneScheda(kNavigationPages[static_cast<std::size_t>(r)]);
     }
   });
@@ -193,12 +200,18 @@ void MainWindow::BuildMenus() {
   exit_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   pages_menu_ = menuBar()->addMenu(QString());
-  const std::array<QKeySequence, 3> keys = {
-      QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::Key_F3)};
+  const std::array<QKeySequence, kNavigationPages.size()> keys = {
+      QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::Key_F3),
+      QKeySequence(Qt::Key_F5), QKeySequence(Qt::Key_F6),           QKeySequence(Qt::Key_F7)};
   for (std::size_t i = 0; i < kNavigationPages.size(); ++i) {
-    const int code = kNavigationPages[i];
-    page_actions_[i] =
-        pages_menu_->addAction(QString(), this, [this, code] { SelezioneScheda(code); });
+    const int row = static_cast<int>(i);
+    page_actions_[i] = pages_menu_->addAction(QString(), this, [this, row] {
+      // Through the list, so a map opens the view its flag chooses.
+      if (nav_->currentRow() == row && row >= kFixedPages && map_pages_) {
+        SelezioneScheda(map_pages_->PageCodeFor(row - kFixedPages));
+      }
+      nav_->setCurrentRow(row);
+    });
     page_actions_[i]->setShortcut(keys[i]);
   }
 
@@ -255,6 +268,17 @@ void MainWindow::AttachSession(const SessionLinks& links) {
     }
   });
   windows_.Add(enter_value_.get(), enter_value_.get());
+  map_pages_ = std::make_unique<MapPages>(
+      MapPagesLinks{links.session, links.image, links.table, links.box, state_.lingue,
+                    links.coefficients, links.lng_dir, CurrentCaptionTexts().main_title},
+      *enter_value_, [this](int code) { SelezioneScheda(code); }, this);
+  for (const int code : kMapPageCodes) {
+    QWidget* page = map_pages_->Widget(code);
+    pages_->addWidget(page);
+    if (auto* captioned = dynamic_cast<Captioned*>(page)) {
+      windows_.Add(page, captioned);
+    }
+  }
   connect(timer1_, &QTimer::timeout, this, [this] { links_->session.Timer1_Timer(); });
   connect(timer2_, &QTimer::timeout, this, [this] { links_->session.Timer2_Timer(); });
   search_->SetOnStop([this] { links_->flags.timeout = true; });
@@ -299,14 +323,27 @@ CaptionTexts MainWindow::CurrentCaptionTexts() const {
 }
 
 void MainWindow::SelezioneScheda(int code) {
-  const int row = NavRowOf(code);
+  int row = NavRowOf(code);
+  int stack = row;
+  if (const int slot = MapPageSlot(code); slot >= 0) {
+    if (!map_pages_) {
+      return;
+    }
+    row = kFixedPages + slot % kMapCount;
+    stack = kFixedPages + slot;
+  }
   if (row < 0) {
     return;
   }
   shown_page_ = code;
-  pages_->setCurrentIndex(row);
+  if (map_pages_) {
+    map_pages_->Show(code);
+  }
+  pages_->setCurrentIndex(stack);
   if (nav_->currentRow() != row) {
+    selecting_ = true;
     nav_->setCurrentRow(row);
+    selecting_ = false;
   }
   if (links_) {
     links_->session.SetShownPage(code);
@@ -328,9 +365,18 @@ void MainWindow::CaricaLingua() {
   language_label_->setText(Text(gw::kLanguageLabel, "Language") + ": " + language_name);
   status_language_->setText(language_name);
 
-  const std::array<QString, 3> names = {Text(gw::kNavStatus, "ECU status"),
-                                        Text(gw::kNavLanguage, "Language"),
-                                        MainText(main_text::kConnection, "Connection")};
+  const int matrix = lingue.MarkerOffset(maps::matrix_text::kMarker);
+  const auto matrix_text = [&](int k, const char* fallback) {
+    const std::string t = matrix > 0 ? lingue.Testo(matrix, k) : std::string();
+    return t.empty() ? QString::fromUtf8(fallback) : Q(t);
+  };
+  const std::array<QString, kNavigationPages.size()> names = {
+      Text(gw::kNavStatus, "ECU status"),
+      Text(gw::kNavLanguage, "Language"),
+      MainText(main_text::kConnection, "Connection"),
+      matrix_text(kMapNavText, "Map 1 - base"),
+      matrix_text(kMapNavText + 1, "Map 2 - adaptive"),
+      matrix_text(kMapNavText + 2, "Map 3 - pressure")};
   for (std::size_t i = 0; i < names.size(); ++i) {
     nav_->item(static_cast<int>(i))->setText(names[i]);
     page_actions_[i]->setText(names[i]);
@@ -396,6 +442,9 @@ void MainWindow::StateChanged(int from, int to) {
 
 void MainWindow::EnablePages(bool enable) {
   pages_enabled_ = enable;
+  if (map_pages_) {
+    map_pages_->SetEnabled(enable);
+  }
   UpdateActions();
 }
 
@@ -444,6 +493,9 @@ void MainWindow::RefreshLiveViews() {
           table.Shown(static_cast<std::size_t>(entry), static_cast<std::size_t>(field)));
     });
     has_live_values_ = true;
+    if (map_pages_ && MapPageSlot(shown_page_) >= 0) {
+      map_pages_->Tick(shown_page_);
+    }
   }
   ShowStatusValues();
   RefreshEcuSummary();
@@ -452,6 +504,20 @@ void MainWindow::RefreshLiveViews() {
 void MainWindow::RefreshPage(int page_id) {
   if (page_id == page_code::kMainMenu) {
     RefreshEcuSummary();
+  } else if (map_pages_ && MapPageSlot(page_id) >= 0) {
+    map_pages_->Tick(page_id);
+  }
+}
+
+void MainWindow::MapWritten(int map, bool ok) {
+  if (map_pages_) {
+    map_pages_->MapWritten(map, ok);
+  }
+}
+
+void MainWindow::CalibrationRead() {
+  if (map_pages_) {
+    map_pages_->CalibrationRead();
   }
 }
 

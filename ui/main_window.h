@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "calib/calibration_image.h"
+#include "calib/coefficient_file.h"
 #include "core/session/session.h"
 #include "core/session_flags.h"
 #include "core/startup.h"
@@ -14,6 +16,7 @@
 #include "maps/value_entry.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "ui/page_codes.h"
 #include "ui/poll_rate.h"
 #include "ui/session_caption.h"
 #include "ui/window_registry.h"
@@ -34,6 +37,7 @@ class FrmEnterValue;
 class FrmKvxLanguage;
 class FrmKvxPortSearch;
 class FrmPrima;
+class MapPages;
 
 // What the window drives once the session exists. Nothing here is owned.
 struct SessionLinks {
@@ -43,6 +47,9 @@ struct SessionLinks {
   platform::MessageBox& box;
   platform::Clock& clock;
   std::string port_com_file;
+  calib::CalibrationImage& image;
+  const calib::CoefficientList* coefficients = nullptr;  // may be null
+  std::string lng_dir;
 };
 
 // The texts the session is given for its titles and captions, in the chosen
@@ -77,6 +84,8 @@ class MainWindow : public QMainWindow, public Captioned, public session::Session
   [[nodiscard]] DashboardPage* Dashboard() const { return dashboard_; }
   [[nodiscard]] ConnectionPage* Connection() const { return connection_; }
   [[nodiscard]] FrmKvxPortSearch* SearchWindow() const { return search_; }
+  // The map pages; null before AttachSession.
+  [[nodiscard]] MapPages* Maps() const { return map_pages_.get(); }
   // The value entry dialog the grids share; null before AttachSession.
   [[nodiscard]] FrmEnterValue* EnterValue() const { return enter_value_.get(); }
   [[nodiscard]] QAction* SwitchOverAction() const { return switch_over_action_; }
@@ -99,6 +108,8 @@ class MainWindow : public QMainWindow, public Captioned, public session::Session
   void RefreshPage(int page_id) override;
   void ShowDisconnected() override;
   void ShowPorts(const link::PortListing& listing) override;
+  void MapWritten(int map, bool ok) override;
+  void CalibrationRead() override;
   void Unload() override;
   void CloseOtherWindows() override;
 
@@ -138,7 +149,7 @@ class MainWindow : public QMainWindow, public Captioned, public session::Session
   QMenu* file_menu_ = nullptr;
   QMenu* pages_menu_ = nullptr;
   QMenu* ecu_menu_ = nullptr;
-  std::array<QAction*, 3> page_actions_{};
+  std::array<QAction*, kNavigationPages.size()> page_actions_{};
   QAction* connect_action_ = nullptr;
   QAction* switch_over_action_ = nullptr;
   QAction* exit_action_ = nullptr;
@@ -148,6 +159,8 @@ class MainWindow : public QMainWindow, public Captioned, public session::Session
 
   std::optional<SessionLinks> links_;
   std::unique_ptr<FrmEnterValue> enter_value_;
+  std::unique_ptr<MapPages> map_pages_;
+  bool selecting_ = false;  // SelezioneScheda moves the navigation list itself
   link::PortListing listing_;
   PollRateMeter poll_rate_;
   CaptionTexts session_captions_;  // the language the session was given

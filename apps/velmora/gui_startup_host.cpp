@@ -52,7 +52,7 @@ void GuiStartupHost::SendLinkInit() {
 }
 
 void GuiStartupHost::LoadMainWindow() {
-  workstation_ = std::make_unique<Workstation>(state_, sensor_tables_, services_);
+  workstation_ = std::make_unique<Workstation>(state_, sensor_tables_, services_, &coefficients_);
   workstation_->Load(splash_);
 }
 

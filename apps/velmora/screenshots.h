@@ -7,8 +7,9 @@
 namespace velmora::app {
 
 // Saves a picture of each page of the navigation list as
-// "<dir>/<page>.png" (dashboard, language, connection), then shows the
-// first page again. False when a picture could not be written.
+// "<dir>/<page>.png" (dashboard, language, connection, map-grid,
+// carburation) and of the axis editor ("axes.png"), then shows the page
+// that was in front again. False when a picture could not be written.
 bool SavePageScreenshots(ui::MainWindow& window, const std::string& dir);
 
 }  // namespace velmora::app

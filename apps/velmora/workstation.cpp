@@ -28,7 +28,7 @@ QString SplashPicture(const core::StartupState& state) {
 }
 
 Workstation::Workstation(core::StartupState& state, const calib::SensorTables& tables,
-                         WorkstationServices services)
+                         WorkstationServices services, const calib::CoefficientList* coefficients)
     : state_(state),
       services_(services),
       ecu_(services.pipe, link::TimesFromSetCom(state.set_com)),
@@ -41,7 +41,8 @@ Workstation::Workstation(core::StartupState& state, const calib::SensorTables& t
                                        services.enumerator, services.box, *window_, calibration_},
                    SettingsFromStartup(state));
   window_->AttachSession(ui::SessionLinks{*session_, table_, services.flags, services.box,
-                                          services.clock, state.paths.port_com});
+                                          services.clock, state.paths.port_com, image_,
+                                          coefficients, state.paths.lng});
 }
 
 Workstation::~Workstation() {

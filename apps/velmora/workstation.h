@@ -7,6 +7,7 @@
 #include "calib/calibration_env.h"
 #include "calib/calibration_file.h"
 #include "calib/calibration_image.h"
+#include "calib/coefficient_file.h"
 #include "calib/sensor_tables.h"
 #include "core/session/calib_calibration_service.h"
 #include "core/session/session.h"
@@ -40,8 +41,9 @@ struct WorkstationServices {
 // the main window, when the configuration files and the dictionary are read.
 class Workstation {
  public:
+  // `coefficients` (may be null) gives the map pages their pressure line.
   Workstation(core::StartupState& state, const calib::SensorTables& tables,
-              WorkstationServices services);
+              WorkstationServices services, const calib::CoefficientList* coefficients = nullptr);
   Workstation(const Workstation&) = delete;
   Workstation& operator=(const Workstation&) = delete;
   ~Workstation();
