@@ -106,8 +106,8 @@ inline constexpr int kTimeTitle = 17;
 inline constexpr int kRpmTitle = 18;
 inline constexpr int kPressureTitle = 19;
 inline constexpr int kWorkingPoint = 20;
-inline constexpr int kMapSelection = 26;
-inline constexpr int kMapEntries = 27;  // 27, 28, 29: the map combos' entries
+inline constexpr int kMapSelection = 25;
+inline constexpr int kMapEntries = 26;  // 26, 27, 28: the map combos' entries
 inline constexpr int kResetQuestion = 63;
 inline constexpr int kNotice = 64;
 }  // namespace matrix_text

@@ -107,6 +107,8 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
   }
   grid_->installEventFilter(this);
 
+  // The principal indices label the boxes before the model's load runs.
+  model_.PredisponiPuntatori();
   auto* time_boxes = new QGridLayout(principal_time_);
   auto* rpm_boxes = new QGridLayout(principal_rpm_);
   for (int i = 0; i < maps::assi::kPrincipalCount; ++i) {

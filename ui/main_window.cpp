@@ -48,7 +48,6 @@ constexpr int kStatusIconSide = 20;
 constexpr int kNoticeMs = 4000;
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 800;
-constexpr int kMapNavText = 26;  // of "[Frm_Matrix]": the three maps' names
 
 QString Q(const std::string& s) {
   return QString::fromUtf8(s.c_str());
@@ -374,9 +373,9 @@ void MainWindow::CaricaLingua() {
       Text(gw::kNavStatus, "ECU status"),
       Text(gw::kNavLanguage, "Language"),
       MainText(main_text::kConnection, "Connection"),
-      matrix_text(kMapNavText, "Map 1 - base"),
-      matrix_text(kMapNavText + 1, "Map 2 - adaptive"),
-      matrix_text(kMapNavText + 2, "Map 3 - pressure")};
+      matrix_text(maps::matrix_text::kMapEntries, "Map 1 - base"),
+      matrix_text(maps::matrix_text::kMapEntries + 1, "Map 2 - adaptive"),
+      matrix_text(maps::matrix_text::kMapEntries + 2, "Map 3 - pressure")};
   for (std::size_t i = 0; i < names.size(); ++i) {
     nav_->item(static_cast<int>(i))->setText(names[i]);
     page_actions_[i]->setText(names[i]);

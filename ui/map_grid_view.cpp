@@ -158,6 +158,10 @@ MapGridView::MapGridView(maps::GridModel& grid, QWidget* parent)
   horizontalHeader()->setMinimumSectionSize(kMinCellWidth);
   horizontalHeader()->setDefaultSectionSize(kCellWidth);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  // The row headings ("13.5", pressures in bar) are wider than a cell.
+  for (int c = 0; c < grid.FixedCols(); ++c) {
+    horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+  }
   verticalHeader()->setMinimumSectionSize(kMinCellHeight);
   verticalHeader()->setDefaultSectionSize(kCellHeight);
   verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);

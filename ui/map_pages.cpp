@@ -39,6 +39,8 @@ MapPages::MapPages(const MapPagesLinks& links, FrmEnterValue& enter_value,
     carbs_[i]->Load();
     grid_views_[i] = new FrmMatrixPage(*grids_[i], &links_.lingue, parent);
     carb_views_[i] = new FrmCarburazionePage(*carbs_[i], &links_.lingue, parent);
+    grid_views_[i]->CaricaLingua();
+    carb_views_[i]->CaricaLingua();
   }
 }
 

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -33,10 +34,14 @@
 #include "ui/connection_icon.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
+#include "ui/frm_carburazione_page.h"
 #include "ui/frm_enter_value.h"
 #include "ui/frm_kvx_connected.h"
 #include "ui/frm_kvx_port_search.h"
+#include "ui/frm_matrix_page.h"
 #include "ui/gauge_widget.h"
+#include "ui/map_grid_view.h"
+#include "ui/map_pages.h"
 #include "ui/page_codes.h"
 #include "ui/qt_event_pump.h"
 
@@ -125,6 +130,49 @@ struct App {
   link::ModPipe pipe;
   app::GuiStartupHost host;
 };
+
+// Answers the value entry dialog once it shows: the option and the text,
+// then Enter. The grid's Enter waits in the dialog's own event loop.
+class DialogAnswer {
+ public:
+  DialogAnswer(ui::FrmEnterValue& dialog, int option, QString text) {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this, &dialog, option, text] {
+      if (!answered_ && dialog.isVisible()) {
+        answered_ = true;
+        dialog.Option(option)->click();
+        dialog.ValueBox()->setText(text);
+        accepted_ = dialog.Conferma();
+      }
+    });
+    timer_.start();
+  }
+  [[nodiscard]] bool Accepted() const { return answered_ && accepted_; }
+
+ private:
+  QTimer timer_;
+  bool answered_ = false;
+  bool accepted_ = false;
+};
+
+// The map cell (injection-time row r, rpm column c) of a 552-byte image.
+std::size_t Cell(int r, int c) {
+  return static_cast<std::size_t>(c) * 23 + static_cast<std::size_t>(r);
+}
+
+// Reads everything from the ECU again, into an image whose maps were
+// cleared first, so what the pages wrote is seen coming back from the ECU.
+bool ReadAgain(App& app, calib::CalibrationImage& image) {
+  image.base_map.assign(image.base_map.size(), 0);
+  app.flags.ecu_lost = true;
+  Watcher guard([] {}, app.flags);
+  return WaitUntil(
+      [&] {
+        return app.flags.state == st::kConnected && app.Session().PendingRequest() == 0 &&
+               image.base_map != Bytes(image.base_map.size(), 0);
+      },
+      kConnectMs);
+}
 
 std::string BoxTexts(const platform::FakeMessageBox& box) {
   std::string all;
@@ -274,6 +322,97 @@ class UiSessionTest : public QObject {
     QVERIFY(app.flags.exit_request);
     QVERIFY(WaitUntil([&] { return app.Session().Closed() && !w.isVisible(); }, kStepMs));
     QCOMPARE(app.flags.state, st::kClosing);
+    QVERIFY(WaitUntil([&] { return !app.pipe.LinkAttivo(); }, kStepMs));
+    app.pipe.Detach();
+  }
+
+  // The map pages against the virtual ECU: the working point follows the
+  // engine, a selection set through the value entry dialog reaches the ECU
+  // cell for cell, and a carburation step writes the expanded map.
+  void mapPagesFollowTheEngineAndWriteTheVirtualEcu() {
+    e2e::TempRoot root;
+    CopyStageData(root.Root());
+    e2e::Sim sim(root, std::vector<std::string>{"--seed", "7"});
+    QVERIFY(sim.Ready());
+    App app(root.Root());
+    ui::MainWindow& w = app.Window();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    {
+      Watcher guard([] {}, app.flags);
+      QVERIFY2(WaitUntil([&] { return app.flags.state == st::kConnected; }, kConnectMs),
+               BoxTexts(app.box).c_str());
+    }
+    ui::MapPages* pages = w.Maps();
+    QVERIFY(pages != nullptr);
+    calib::CalibrationImage& image = app.host.Context()->Image();
+    QCOMPARE(image.base_map.size(), std::size_t{552});
+
+    w.SelezioneScheda(ui::page_code::kBaseMap);
+    QCOMPARE(w.ShownPage(), ui::page_code::kBaseMap);
+    ui::FrmMatrixPage* grid_page = pages->GridPage(0);
+    QVERIFY(grid_page->isVisible());
+    maps::FrmMatrix& grid = grid_page->Page();
+
+    // The framed cell is the one the live record names, and it moves with
+    // the engine.
+    const auto point_matches = [&] {
+      const maps::PageControls& c = grid.Controls();
+      const maps::CellPos live{std::clamp(app.Table().Value(1, 52), 0, 22) + 1,
+                               std::clamp(app.Table().Value(1, 51), 0, 23) + 1};
+      return c.working_point_shown && c.working_point == live;
+    };
+    QVERIFY(WaitUntil(point_matches, kStepMs));
+    const maps::CellPos first = grid.Controls().working_point;
+    QVERIFY(WaitUntil([&] { return point_matches() && grid.Controls().working_point != first; },
+                      kConnectMs));
+
+    // Rows 2..3, rpm columns 4..6 set to 100 through Enter and the dialog.
+    const Bytes before = image.base_map;
+    Bytes expected = before;
+    for (int r = 2; r <= 3; ++r) {
+      for (int c = 4; c <= 6; ++c) {
+        expected[Cell(r, c)] = 100;
+      }
+    }
+    grid.Grid().Select({3, 5}, {4, 7});
+    grid_page->Refresh();
+    {
+      DialogAnswer answer(*w.EnterValue(), maps::opzione::kImposta, "100");
+      QTest::keyClick(grid_page->Grid(), Qt::Key_Return);
+      QVERIFY(answer.Accepted());
+    }
+    QCOMPARE(image.base_map, expected);
+    QVERIFY(WaitUntil(
+        [&] { return app.Session().PendingRequest() == 0 && grid_page->UpButton()->isEnabled(); },
+        kStepMs));
+    QVERIFY(grid_page->UndoButton()->isEnabled());
+    QCOMPARE(grid.Grid().Text(3, 5), std::string("100"));
+    QVERIFY(ReadAgain(app, image));
+    QCOMPARE(image.base_map, expected);
+
+    // The carburation view: a step on the first principal cell is expanded
+    // into the whole map before it is written.
+    w.SelezioneScheda(ui::page_code::kBaseCarburation);
+    ui::FrmCarburazionePage* carb_page = pages->CarburationPage(0);
+    QVERIFY(carb_page->isVisible());
+    maps::FrmCarburazione& carb = carb_page->Model();
+    carb.Grid().SetCurrent({1, 1});
+    const std::uint8_t corner = image.base_map[Cell(0, 0)];
+    QVERIFY(corner < 255);
+    carb_page->UpButton()->click();
+    const Bytes written = image.base_map;
+    QCOMPARE(written[Cell(0, 0)], static_cast<std::uint8_t>(corner + 1));
+    for (int r = 0; r < 23; ++r) {
+      QCOMPARE(written[Cell(r, 23)], written[Cell(r, 22)]);
+    }
+    QVERIFY(WaitUntil(
+        [&] { return app.Session().PendingRequest() == 0 && carb_page->UpButton()->isEnabled(); },
+        kStepMs));
+    QVERIFY(ReadAgain(app, image));
+    QCOMPARE(image.base_map, written);
+
+    w.close();
+    QVERIFY(WaitUntil([&] { return app.Session().Closed(); }, kStepMs));
     QVERIFY(WaitUntil([&] { return !app.pipe.LinkAttivo(); }, kStepMs));
     app.pipe.Detach();
   }
