@@ -90,6 +90,11 @@ void MapPages::RefreshViews(int slot) {
 void MapPages::Show(int code) {
   if (maps::MapPage* page = Model(code)) {
     page->CambiaTipoGriglia(code);
+    // Complete at once, not at the next live tick: the working point and
+    // the parameters as last read.
+    if (!links_.table.LastAnswer(maps::live_point::kEntry).empty()) {
+      page->Tick();
+    }
     RefreshViews(MapPageSlot(code));
   }
 }
