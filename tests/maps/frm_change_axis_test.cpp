@@ -1,4 +1,5 @@
 #include "maps/frm_change_axis.h"
+#include "tests/maps/page_fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,22 +18,7 @@ using calib::AxisBreakpoints;
 using calib::AxisFailure;
 using platform::BoxKind;
 
-class FakeSession final : public PageSession {
- public:
-  [[nodiscard]] int PendingRequest() const override { return pending; }
-  [[nodiscard]] bool PostRequest(int code) override {
-    if (pending != session::request::kNone)
-      return false;
-    pending = code;
-    posted.push_back(code);
-    return true;
-  }
-  [[nodiscard]] bool PostFileRequest(int code, std::string) override { return PostRequest(code); }
-  [[nodiscard]] session::WriteLists& Lists() override { return lists; }
-  int pending = session::request::kNone;
-  std::vector<int> posted;
-  session::WriteLists lists;
-};
+using FakeSession = maps::test::FakePageSession;
 
 // rpm breakpoint i = i x 320 rpm, injection-time breakpoint i = i x 0.896 ms.
 AxisBreakpoints Standard() {
@@ -137,7 +123,7 @@ TEST(AxisValues, PrincipalBoxListsAndLookups) {
 }
 
 TEST(AxisValues, TextsComeFromTheirDictionaryBlock) {
-  test::TempDir dir;
+  velmora::test::TempDir dir;
   std::string diz = "###\r\n#English&0\r\nTitle\r\n[Frm_Other]\r\nx\r\n[Frm_Assi]\r\n";
   for (int k = 1; k <= 70; ++k)
     diz += "a" + std::to_string(k) + "\r\n";

@@ -9,28 +9,14 @@
 #include "calib/axis_vectors.h"
 #include "calib/calibration_image.h"
 #include "platform/fake/fakes.h"
+#include "tests/maps/page_fakes.h"
 #include "ui/frm_change_axis.h"
 
 using namespace velmora;
 
 namespace {
 
-class FakeSession final : public maps::PageSession {
- public:
-  [[nodiscard]] int PendingRequest() const override { return pending; }
-  [[nodiscard]] bool PostRequest(int code) override {
-    if (pending != session::request::kNone)
-      return false;
-    pending = code;
-    posted.push_back(code);
-    return true;
-  }
-  [[nodiscard]] bool PostFileRequest(int code, std::string) override { return PostRequest(code); }
-  [[nodiscard]] session::WriteLists& Lists() override { return lists; }
-  int pending = session::request::kNone;
-  std::vector<int> posted;
-  session::WriteLists lists;
-};
+using FakeSession = maps::test::FakePageSession;
 
 // rpm breakpoint i = i x 320 rpm, injection time i = i x 0.896 ms.
 void FillImage(calib::CalibrationImage& image) {
