@@ -98,8 +98,19 @@ std::optional<double> ParseDecimal(std::string_view s, char decimal_sep) {
   if (!seen_digit) {
     return std::nullopt;
   }
-  // strtod after validation: the text is digits, one point and a sign only.
-  return std::strtod(norm.c_str(), nullptr);
+  return PlainDecimal(norm);
+}
+
+std::optional<double> PlainDecimal(std::string_view s) {
+  if (!s.empty() && s.front() == '+') {
+    s.remove_prefix(1);
+  }
+  double v = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || end != s.data() + s.size()) {
+    return std::nullopt;
+  }
+  return v;
 }
 
 std::int64_t RoundHalfEven(double v) {

@@ -21,6 +21,11 @@ namespace velmora::core {
 // "7.5", "12a" and "" are not numbers.
 [[nodiscard]] std::optional<std::int32_t> ParseInt32(std::string_view s);
 
+// A number in the plain C form (sign, digits, one ".", exponent), read the
+// same whatever the C library's locale says the decimal separator is (Qt
+// sets it from the system); nullopt for anything else.
+[[nodiscard]] std::optional<double> PlainDecimal(std::string_view s);
+
 // A decimal number written with the locale separator or ".", blanks around
 // it allowed; the whole text must parse.
 [[nodiscard]] std::optional<double> ParseDecimal(std::string_view s, char decimal_sep);

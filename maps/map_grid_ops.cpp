@@ -76,7 +76,7 @@ double CellNumber(std::string_view text) {
   if (!digits) {
     return 0;
   }
-  const double v = std::strtod(norm.c_str(), nullptr);
+  const double v = core::PlainDecimal(norm).value_or(0);
   return std::isfinite(v) ? v : 0;
 }
 

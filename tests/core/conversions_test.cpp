@@ -69,6 +69,12 @@ TEST(ParseDecimal, LocaleSeparatorOrPoint) {
   EXPECT_FALSE(ParseDecimal("1e5", '.').has_value());
   EXPECT_FALSE(ParseDecimal("-", '.').has_value());
   EXPECT_FALSE(ParseDecimal("", '.').has_value());
+  // Read without the C library's locale: a comma locale must not cut "1.28".
+  EXPECT_DOUBLE_EQ(ParseDecimal("+1.28", ',').value(), 1.28);
+  EXPECT_DOUBLE_EQ(ParseDecimal("5.", '.').value(), 5.0);
+  EXPECT_DOUBLE_EQ(ParseDecimal(",5", ',').value(), 0.5);
+  EXPECT_FALSE(PlainDecimal("1.2x").has_value());
+  EXPECT_FALSE(PlainDecimal(".").has_value());
 }
 
 TEST(RoundHalfEven, HalvesGoToEven) {
