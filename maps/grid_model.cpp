@@ -57,10 +57,13 @@ void GridModel::SetFore(int row, int col, Rgb colour) {
 }
 
 CellPos GridModel::Clamp(CellPos cell) const {
-  return {std::clamp(cell.row, fixed_rows_, rows_ - 1), std::clamp(cell.col, fixed_cols_, cols_ - 1)};
+  return {std::clamp(cell.row, fixed_rows_, rows_ - 1),
+          std::clamp(cell.col, fixed_cols_, cols_ - 1)};
 }
 
-void GridModel::SetCurrent(CellPos cell) { Select(cell, cell); }
+void GridModel::SetCurrent(CellPos cell) {
+  Select(cell, cell);
+}
 
 void GridModel::Select(CellPos current, CellPos opposite) {
   current = Clamp(current);
