@@ -334,9 +334,16 @@ EditOutcome MapPage::Commit() {
   return EditOutcome::kApplied;
 }
 
+bool MapPage::HasMap() const {
+  return env_.image.Map(map_).size() == static_cast<std::size_t>(map_shape::kCells);
+}
+
 EditOutcome MapPage::Step(Pulsante button, int delta) {
   if (!env_.session.SlotFree()) {
     return EditOutcome::kBusy;
+  }
+  if (!HasMap()) {
+    return EditOutcome::kNotReady;
   }
   BeforeEdit();
   BeginEdit(button);
@@ -351,7 +358,7 @@ EditOutcome MapPage::Enter() {
   if (!env_.session.SlotFree()) {
     return EditOutcome::kBusy;
   }
-  if (pronta_ != pronta::kSi) {
+  if (pronta_ != pronta::kSi || !HasMap()) {
     return EditOutcome::kNotReady;
   }
   const Risultato r = env_.window.AskValue(soglie::kMappa, ultima_opzione_);
@@ -375,6 +382,9 @@ EditOutcome MapPage::Enter() {
 EditOutcome MapPage::Paste(std::string_view text) {
   if (!env_.session.SlotFree()) {
     return EditOutcome::kBusy;
+  }
+  if (!HasMap()) {
+    return EditOutcome::kNotReady;
   }
   BeforeEdit();
   BeginEdit(Pulsante::kNessuno);

@@ -194,6 +194,9 @@ class MapPage {
   [[nodiscard]] const MatrixTexts& Texts() const { return texts_; }
   [[nodiscard]] const Bytes& MapBytes() const { return env_.image.Map(map_); }
   [[nodiscard]] bool Suppressed() const { return suppress_ > 0; }
+  // The map was read (or opened): before that there is nothing to edit,
+  // and an edit would send a map made up of the empty grid.
+  [[nodiscard]] bool HasMap() const;
   // The focus the view should give back, once.
   [[nodiscard]] Pulsante TakeFocusReturn();
 

@@ -147,6 +147,19 @@ TEST(FrmMatrix, AFailedWriteGivesTheButtonsBackAndKeepsTheEditedGrid) {
   EXPECT_EQ(s.page.Grid().Text(1, 1), "2");
 }
 
+TEST(FrmMatrix, NoEditBeforeTheMapWasRead) {
+  Shown s(1);
+  s.rig.image.adaptive_map.clear();
+  s.page.CambiaTipoGriglia(47);
+  s.rig.window.answers.push_back({operazione::kImposta, 7});
+  EXPECT_EQ(s.page.StepUp(), EditOutcome::kNotReady);
+  EXPECT_EQ(s.page.Enter(), EditOutcome::kNotReady);
+  EXPECT_EQ(s.page.Paste("1\t2"), EditOutcome::kNotReady);
+  EXPECT_TRUE(s.rig.session.posted.empty());
+  EXPECT_TRUE(s.rig.image.adaptive_map.empty());
+  EXPECT_TRUE(s.page.Controls().up_enabled);
+}
+
 TEST(FrmMatrix, EnterRunsTheDialogWithTheMapLimitsAndItsLastOption) {
   Shown s(0);
   auto& rig = s.rig;
