@@ -91,6 +91,11 @@ void RegisterBanks(CommandTable& table, EcuMemory& memory, const SimSetup& /*set
   for (std::size_t i = 0; i < kCompanionSize; ++i) {
     companion[i] = static_cast<std::uint8_t>(1 + 3 * i);
   }
+  // As the map pages leave it, and every map in its full grid view as a
+  // stock ECU has them.
+  companion[2] = 10;
+  companion[3] = 17;
+  companion[15] = 0;
   memory.Define(region::kCompanion, companion);
   table.Add(link::cmd::kReadCompanion, [](const EcuRequest& r, EcuMemory& m) {
     if (!r.data.empty()) {
