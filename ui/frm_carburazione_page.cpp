@@ -287,8 +287,9 @@ void FrmCarburazionePage::ShowControls() {
   title_->setText(Q(page_.CarbCaptions().title) + QStringLiteral(" - ") +
                   Q(t.map_names[static_cast<std::size_t>(page_.MapIndex())]));
   axis_label_->setText(Q(pressure ? page_.CarbCaptions().bar : page_.CarbCaptions().ms));
-  up_->setEnabled(c.up_enabled);
-  down_->setEnabled(c.dw_enabled);
+  // Nothing to step before the map was read.
+  up_->setEnabled(c.up_enabled && page_.HasMap());
+  down_->setEnabled(c.dw_enabled && page_.HasMap());
   undo_->setEnabled(c.undo_enabled);
   {
     const QSignalBlocker b0(sim_);

@@ -244,8 +244,9 @@ void FrmMatrixPage::Refresh() {
   heat_->SetMap(page_.MapBytes());
   heat_->SetWorkingPoint(c.working_point_shown, c.working_point.row - 1, c.working_point.col - 1);
   marker_->setText(c.working_point_shown ? QString::fromStdString(c.marker_text) : QString());
-  up_->setEnabled(c.up_enabled);
-  down_->setEnabled(c.dw_enabled);
+  // Nothing to step before the map was read.
+  up_->setEnabled(c.up_enabled && page_.HasMap());
+  down_->setEnabled(c.dw_enabled && page_.HasMap());
   undo_->setEnabled(c.undo_enabled);
   {
     const QSignalBlocker b(sim_);
