@@ -7,15 +7,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/session_flags.h"
+#include "bench/bench_link.h"
 #include "link/ecu_access.h"
 #include "link/ecu_frame.h"
-#include "link/link_startup.h"
-#include "link/pipe_channel.h"
 #include "platform/fake/fakes.h"
-#include "platform/posix/poll_event_pump.h"
 #include "platform/posix/posix_clock.h"
-#include "platform/posix/proc_process_list.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -26,7 +22,6 @@ constexpr int kExchanges = 1000;
 constexpr int kWarmUp = 10;
 constexpr int kBaud = 115200;
 constexpr double kBitsPerByte = 10.0;  // start bit, 8 data bits, stop bit
-constexpr std::int64_t kPipeTimeoutUs = 5'000'000;
 
 int Fail(const char* what) {
   std::fprintf(stderr, "link_bench: %s\n", what);
@@ -45,27 +40,12 @@ int main() {
     return Fail("the virtual ECU did not start");
   }
 
-  platform::FakeMessageBox box;
-  platform::PosixClock clock;
-  platform::PollEventPump pump;
-  platform::ProcProcessList processes;
-  core::SessionFlags flags;
-  const core::PathTable paths = core::FillPathTable(root.Root());
-  link::ModPipe pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
-                     link::LinkLocationFor(paths));
-  link::EcuAccess ecu(pipe, link::LinkTimes{kPipeTimeoutUs, 1'000'000, 1});
-  if (!link::StartLink(pipe) || link::SendLinkInit(pipe, kPipeTimeoutUs) != link::kOk) {
-    return Fail("the link server did not start");
+  bench::BenchLink bench_link(root.Root());
+  if (const char* failure = bench_link.Open(sim.Port())) {
+    return Fail(failure);
   }
-  const std::uint8_t port[1] = {static_cast<std::uint8_t>(sim.Port())};
-  const std::string profile = "//115200,8N1";
-  if (ecu.ImpostaAttesaEcu(false) != link::kOk ||
-      ecu.Messaggio(link::MsgType::kSetProfiles, Bytes(profile.begin(), profile.end())) !=
-          link::kOk ||
-      ecu.Messaggio(link::MsgType::kOpenPort, port) != link::kOk ||
-      pipe.Last().header.link_state != 1) {
-    return Fail("no ECU on the virtual port");
-  }
+  link::EcuAccess& ecu = bench_link.ecu;
+  platform::PosixClock& clock = bench_link.clock;
 
   // The live record (0x0C, 120 data bytes) when the virtual ECU knows it,
   // otherwise a tuning table of the same size.
@@ -88,7 +68,7 @@ int main() {
     }
     answer_size = answer.size();
   }
-  (void)link::ShutdownLink(pipe, kPipeTimeoutUs);
+  bench_link.Close();
 
   std::sort(times_us.begin(), times_us.end());
   const double median = times_us[times_us.size() / 2];

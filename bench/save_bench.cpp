@@ -8,23 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_link.h"
 #include "calib/calibration_env.h"
 #include "calib/calibration_file.h"
 #include "calib/calibration_image.h"
 #include "calib/calibration_save.h"
 #include "core/files.h"
 #include "core/hex.h"
-#include "core/session_flags.h"
 #include "core/set_com.h"
 #include "core/text.h"
 #include "link/ecu_access.h"
-#include "link/link_startup.h"
 #include "link/message_table.h"
-#include "link/pipe_channel.h"
 #include "platform/fake/fakes.h"
-#include "platform/posix/poll_event_pump.h"
 #include "platform/posix/posix_clock.h"
-#include "platform/posix/proc_process_list.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -35,7 +31,6 @@ constexpr int kSaves = 8;
 constexpr int kBaud = 115200;
 constexpr int kNewestGeneration = 3;
 constexpr double kBitsPerByte = 10.0;  // start bit, 8 data bits, stop bit
-constexpr std::int64_t kPipeTimeoutUs = 5'000'000;
 
 int Fail(const char* what) {
   std::fprintf(stderr, "save_bench: %s\n", what);
@@ -93,35 +88,20 @@ int main() {
     return Fail("the virtual ECU did not start");
   }
 
-  platform::FakeMessageBox box;
-  platform::PosixClock clock;
-  platform::PollEventPump pump;
-  platform::ProcProcessList processes;
-  core::SessionFlags flags;
-  const core::PathTable paths = core::FillPathTable(root.Root());
-  link::ModPipe pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
-                     link::LinkLocationFor(paths));
-  link::EcuAccess ecu(pipe, link::LinkTimes{kPipeTimeoutUs, 1'000'000, 1});
-  if (!link::StartLink(pipe) || link::SendLinkInit(pipe, kPipeTimeoutUs) != link::kOk) {
-    return Fail("the link server did not start");
+  bench::BenchLink bench_link(root.Root());
+  if (const char* failure = bench_link.Open(sim.Port())) {
+    return Fail(failure);
   }
-  const std::uint8_t port[1] = {static_cast<std::uint8_t>(sim.Port())};
-  const std::string profile = "//115200,8N1";
-  if (ecu.ImpostaAttesaEcu(false) != link::kOk ||
-      ecu.Messaggio(link::MsgType::kSetProfiles, Bytes(profile.begin(), profile.end())) !=
-          link::kOk ||
-      ecu.Messaggio(link::MsgType::kOpenPort, port) != link::kOk ||
-      pipe.Last().header.link_state != 1) {
-    return Fail("no ECU on the virtual port");
-  }
+  link::EcuAccess& ecu = bench_link.ecu;
+  platform::PosixClock& clock = bench_link.clock;
 
   std::vector<std::string> set_com;
-  (void)core::LeggiRighe(paths.set_com, set_com);
+  (void)core::LeggiRighe(bench_link.paths.set_com, set_com);
   link::MessageTable table(core::LeggiSetCom(set_com).messages);
   calib::CalibrationImage image;
   image.SetGeneration(kNewestGeneration);
   calib::SystemDateProvider dates;
-  calib::CalibrationEnv env{table, image, box, dates, calib::CalibrationTexts{}};
+  calib::CalibrationEnv env{table, image, bench_link.box, dates, calib::CalibrationTexts{}};
   const std::string path = root.Root() + "/bench.xsi";
 
   std::vector<double> times_us;
@@ -146,7 +126,7 @@ int main() {
     times_us.push_back(took);
     ratios.push_back(took / wire_us);
   }
-  (void)link::ShutdownLink(pipe, kPipeTimeoutUs);
+  bench_link.Close();
 
   std::sort(times_us.begin(), times_us.end());
   std::sort(ratios.begin(), ratios.end());

@@ -59,30 +59,19 @@ void BarWidget::SetCompact(bool compact) {
 }
 
 void BarWidget::SetValue(double value) {
-  if (std::isnan(value)) {
-    ClearValue();
-    return;
+  if (reading_.Set(value)) {
+    update();
   }
-  if (has_value_ && value == value_) {
-    return;
-  }
-  value_ = value;
-  has_value_ = true;
-  update();
 }
 
 void BarWidget::ClearValue() {
-  if (has_value_) {
-    has_value_ = false;
+  if (reading_.Clear()) {
     update();
   }
 }
 
 QString BarWidget::ValueText() const {
-  if (!has_value_) {
-    return QStringLiteral("-");
-  }
-  return QString::fromStdString(core::FormatFixed(value_, decimals_));
+  return reading_.Text(decimals_);
 }
 
 QSize BarWidget::sizeHint() const {
@@ -121,7 +110,7 @@ void BarWidget::paintEvent(QPaintEvent*) {
   p.setPen(Colour(palette::kTextMuted));
   p.drawText(head, Qt::AlignRight | Qt::AlignVCenter, unit);
   p.setFont(value_font);
-  p.setPen(Colour(has_value_ ? palette::kText : palette::kTextMuted));
+  p.setPen(Colour(reading_.Has() ? palette::kText : palette::kTextMuted));
   const QRectF value_rect = head.adjusted(0, 0, -unit_w, 0);
   p.drawText(value_rect, Qt::AlignRight | Qt::AlignVCenter, ValueText());
   const double value_w = vm.horizontalAdvance(ValueText()) + unit_w + kGap;
@@ -147,9 +136,9 @@ void BarWidget::paintEvent(QPaintEvent*) {
     const double b = x_of(std::max(z.from, z.to));
     p.drawRect(QRectF(a, bar.top(), b - a, bar.height()));
   }
-  if (has_value_) {
-    const double x = x_of(value_);
-    p.setBrush(Colour(ZoneColour(zones_, value_, palette::kAccent)));
+  if (reading_.Has()) {
+    const double x = x_of(reading_.Value());
+    p.setBrush(Colour(ZoneColour(zones_, reading_.Value(), palette::kAccent)));
     p.save();
     QPainterPath clip;
     clip.addRoundedRect(bar, radius, radius);

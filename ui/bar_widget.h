@@ -6,6 +6,7 @@
 
 #include "core/gauge_geometry.h"
 #include "ui/gauge_widget.h"
+#include "ui/shown_reading.h"
 
 namespace velmora::ui {
 
@@ -31,8 +32,8 @@ class BarWidget : public QWidget {
 
   void SetValue(double value);  // not a number clears
   void ClearValue();
-  [[nodiscard]] bool HasValue() const { return has_value_; }
-  [[nodiscard]] double Value() const { return value_; }
+  [[nodiscard]] bool HasValue() const { return reading_.Has(); }
+  [[nodiscard]] double Value() const { return reading_.Value(); }
   [[nodiscard]] QString ValueText() const;
   [[nodiscard]] const QString& Title() const { return title_; }
 
@@ -51,8 +52,7 @@ class BarWidget : public QWidget {
   std::optional<double> marker_;
   int segments_ = 0;
   bool compact_ = false;
-  double value_ = 0;
-  bool has_value_ = false;
+  ShownReading reading_;
 };
 
 }  // namespace velmora::ui

@@ -92,30 +92,19 @@ void GaugeWidget::SetZones(std::vector<GaugeZone> zones) {
 }
 
 void GaugeWidget::SetValue(double value) {
-  if (std::isnan(value)) {
-    ClearValue();
-    return;
+  if (reading_.Set(value)) {
+    update();
   }
-  if (has_value_ && value == value_) {
-    return;
-  }
-  value_ = value;
-  has_value_ = true;
-  update();
 }
 
 void GaugeWidget::ClearValue() {
-  if (has_value_) {
-    has_value_ = false;
+  if (reading_.Clear()) {
     update();
   }
 }
 
 QString GaugeWidget::ValueText() const {
-  if (!has_value_) {
-    return QStringLiteral("-");
-  }
-  return QString::fromStdString(core::FormatFixed(value_, decimals_));
+  return reading_.Text(decimals_);
 }
 
 void GaugeWidget::paintEvent(QPaintEvent*) {
@@ -144,11 +133,11 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
     p.setPen(pen);
     Arc(p, c, ring, span.start_deg, span.span_deg);
   }
-  const QRgb reading = ZoneColour(zones_, value_, palette::kAccent);
-  if (has_value_) {
+  const QRgb reading = ZoneColour(zones_, reading_.Value(), palette::kAccent);
+  if (reading_.Has()) {
     pen.setColor(Colour(reading));
     p.setPen(pen);
-    const double angle = core::NeedleAngle(value_, scale_);
+    const double angle = core::NeedleAngle(reading_.Value(), scale_);
     Arc(p, c, ring, scale_.start_deg, angle - scale_.start_deg);
   }
 
@@ -171,7 +160,7 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
   }
 
   // Figures and unit in the open bottom of the dial.
-  p.setPen(Colour(has_value_ ? palette::kText : palette::kTextMuted));
+  p.setPen(Colour(reading_.Has() ? palette::kText : palette::kTextMuted));
   p.setFont(PixelFont(*this, r * dial::kValuePixels, true));
   p.drawText(QRectF(c.x() - r, c.y() + r * (dial::kValueY - 0.16), 2 * r, r * 0.32),
              Qt::AlignCenter, ValueText());
@@ -188,7 +177,7 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
   // Needle, drawn along +x and turned into place.
   p.save();
   p.translate(c);
-  p.rotate(-core::NeedleAngle(has_value_ ? value_ : scale_.min, scale_));
+  p.rotate(-core::NeedleAngle(reading_.Has() ? reading_.Value() : scale_.min, scale_));
   QPainterPath needle;
   const double base = r * dial::kNeedleBase;
   needle.moveTo(-r * dial::kNeedleTail, -base * 0.6);
@@ -197,7 +186,7 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
   needle.lineTo(-r * dial::kNeedleTail, base * 0.6);
   needle.closeSubpath();
   p.setPen(Qt::NoPen);
-  p.setBrush(Colour(has_value_ ? palette::kNeedle : palette::kIdle));
+  p.setBrush(Colour(reading_.Has() ? palette::kNeedle : palette::kIdle));
   p.drawPath(needle);
   p.setBrush(Colour(palette::kHub));
   p.drawEllipse(QPointF(0, 0), r * dial::kHub, r * dial::kHub);

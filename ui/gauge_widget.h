@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/gauge_geometry.h"
+#include "ui/shown_reading.h"
 
 namespace velmora::ui {
 
@@ -38,8 +39,8 @@ class GaugeWidget : public QWidget {
   void SetValue(double value);
   void ClearValue();
 
-  [[nodiscard]] bool HasValue() const { return has_value_; }
-  [[nodiscard]] double Value() const { return value_; }
+  [[nodiscard]] bool HasValue() const { return reading_.Has(); }
+  [[nodiscard]] double Value() const { return reading_.Value(); }
   // The figures as shown: "-" without a value.
   [[nodiscard]] QString ValueText() const;
   [[nodiscard]] const QString& Title() const { return title_; }
@@ -60,8 +61,7 @@ class GaugeWidget : public QWidget {
   double label_divisor_ = 1;
   std::vector<core::GaugeTick> ticks_;
   std::vector<GaugeZone> zones_;
-  double value_ = 0;
-  bool has_value_ = false;
+  ShownReading reading_;
 };
 
 }  // namespace velmora::ui

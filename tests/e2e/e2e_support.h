@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -149,7 +150,9 @@ inline Spawned SpawnWithOutput(const std::string& exe, const std::vector<std::st
   return sp;
 }
 
-// A started process whose standard output and error come back on pipes.
+// A started process whose standard output and error come back on pipes,
+// read while it runs: a test waits (bounded, on the pipes) for a text to
+// appear, acts, and waits for the next one or for the exit.
 class Process {
  public:
   Process(const std::string& exe, const std::vector<std::string>& args) {
@@ -176,68 +179,93 @@ class Process {
 
   [[nodiscard]] bool Started() const { return pid_ > 0 && pidfd_ >= 0; }
 
-  // The first line of standard output, waiting at most `ms`.
-  [[nodiscard]] std::optional<std::string> FirstLine(int ms) {
+  // Waits at most `ms` for `text` to appear in standard output (or, with
+  // `in_errors`, standard error) after `from`; the position just past it.
+  [[nodiscard]] std::optional<std::size_t> WaitFor(std::string_view text, int ms,
+                                                   bool in_errors = false, std::size_t from = 0) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
-      if (const auto nl = out_text.find('\n'); nl != std::string::npos) {
-        return out_text.substr(0, nl);
+      const std::string& where = in_errors ? err_text : out_text;
+      if (const auto at = where.find(text, from); at != std::string::npos) {
+        return at + text.size();
       }
-      pollfd p{out_, POLLIN, 0};
-      if (::poll(&p, 1, MsLeft(deadline)) <= 0 || !Drain(out_, out_text)) {
-        if (out_text.find('\n') == std::string::npos) {
-          return std::nullopt;
-        }
+      if (exited_ || (!Collect(MsLeft(deadline)) && MsLeft(deadline) == 0)) {
+        return std::nullopt;
       }
     }
   }
 
+  // The first line of standard output, waiting at most `ms`.
+  [[nodiscard]] std::optional<std::string> FirstLine(int ms) {
+    const auto end = WaitFor("\n", ms);
+    if (!end) {
+      return std::nullopt;
+    }
+    return out_text.substr(0, *end - 1);
+  }
+
+  void Signal(int sig) {
+    if (pid_ > 0 && !exited_) {
+      ::kill(pid_, sig);
+    }
+  }
+
   // Waits at most `ms` for the exit, collecting the output; the exit code,
-  // or nullopt when the process had to be killed.
+  // or nullopt when it did not end in time (the destructor kills it).
   [[nodiscard]] std::optional<int> Wait(int ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    bool out_open = true;
-    bool err_open = true;
-    for (;;) {
-      pollfd p[3] = {{pidfd_, POLLIN, 0},
-                     {out_open ? out_ : -1, POLLIN, 0},
-                     {err_open ? err_ : -1, POLLIN, 0}};
-      const int r = ::poll(p, 3, MsLeft(deadline));
-      if (r < 0 && errno == EINTR) {
-        continue;
-      }
-      if (p[1].revents != 0) {
-        out_open = Drain(out_, out_text);
-      }
-      if (p[2].revents != 0) {
-        err_open = Drain(err_, err_text);
-      }
-      if (p[0].revents != 0) {
-        break;
-      }
-      if (r == 0) {
-        return std::nullopt;  // the destructor kills it
+    while (!exited_) {
+      if (!Collect(MsLeft(deadline)) && MsLeft(deadline) == 0) {
+        return std::nullopt;
       }
     }
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    exited_ = true;
-    // Whatever the process wrote before it ended; a child of it may still
-    // hold the pipes, so read what is there instead of waiting for the end.
-    (void)Drain(out_, out_text);
-    (void)Drain(err_, err_text);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return status_;
   }
 
   std::string out_text;
   std::string err_text;
 
  private:
+  // One poll of the pipes and the process; false when nothing happened.
+  bool Collect(int ms) {
+    if (exited_) {
+      return false;
+    }
+    // A pipe at its end is polled no more.
+    pollfd p[3] = {{pidfd_, POLLIN, 0},
+                   {out_open_ ? out_ : -1, POLLIN, 0},
+                   {err_open_ ? err_ : -1, POLLIN, 0}};
+    const int r = ::poll(p, 3, ms);
+    if (r <= 0) {
+      return false;
+    }
+    if (p[1].revents != 0) {
+      out_open_ = Drain(out_, out_text);
+    }
+    if (p[2].revents != 0) {
+      err_open_ = Drain(err_, err_text);
+    }
+    if (p[0].revents != 0) {
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+      exited_ = true;
+      // Whatever the process wrote before it ended; a child of it may still
+      // hold the pipes, so read what is there instead of waiting for the end.
+      (void)Drain(out_, out_text);
+      (void)Drain(err_, err_text);
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    return true;
+  }
+
   pid_t pid_ = -1;
   int pidfd_ = -1;
   int out_ = -1;
   int err_ = -1;
+  bool out_open_ = true;
+  bool err_open_ = true;
   bool exited_ = false;
+  int status_ = -1;
 };
 
 // The virtual ECU serving a root; its first output line names its device

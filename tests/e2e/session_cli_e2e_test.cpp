@@ -18,7 +18,6 @@
 #include "link/port_registry.h"
 #include "platform/posix/proc_process_list.h"
 #include "tests/e2e/e2e_support.h"
-#include "tests/e2e/watched_process.h"
 
 namespace velmora::e2e {
 namespace {
@@ -219,7 +218,7 @@ TEST(SessionCliE2e, PullingTheEcuAwayDuringWatchSearchesAgainAndFindsTheNextOne)
   std::optional<Sim> sim;
   sim.emplace(root, std::vector<std::string>{"--seed", "7"});
   ASSERT_TRUE(sim->Ready());
-  WatchedProcess watch(root.Bin() + "/velmora-cli", WithPort(*sim, {"watch", "--seconds", "600"}));
+  Process watch(root.Bin() + "/velmora-cli", WithPort(*sim, {"watch", "--seconds", "600"}));
   ASSERT_TRUE(watch.Started());
   const auto connected = watch.WaitFor(" state 0 -> 2 connected\n", kCommandMs);
   ASSERT_TRUE(connected) << watch.out_text << watch.err_text;
@@ -281,8 +280,8 @@ TEST(SessionCliE2e, ALinkServerThatStopsAnsweringEndsTheCommand) {
   TempRoot root(SetComValues{{"[AttesaPipe_usec]", "1500000"}, {"[AttesaGlobale_usec]", "300000"}});
   Sim sim(root, {});
   ASSERT_TRUE(sim.Ready());
-  WatchedProcess live(root.Bin() + "/velmora-cli",
-                      WithPort(sim, {"live", "--count", "100000", "--fields", "32"}));
+  Process live(root.Bin() + "/velmora-cli",
+               WithPort(sim, {"live", "--count", "100000", "--fields", "32"}));
   ASSERT_TRUE(live.Started());
   const auto header = live.WaitFor("32\n", kCommandMs);
   ASSERT_TRUE(header) << live.err_text;
