@@ -319,6 +319,17 @@ inline CliRun RunCli(const TempRoot& root, const std::vector<std::string>& args,
 }
 
 // The tool's arguments with the virtual ECU's port in front.
+// A program's output as its lines, blank ones left out.
+inline std::vector<std::string> NonEmptyLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (const std::string& line : core::Split(text, '\n')) {
+    if (!line.empty()) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
 inline std::vector<std::string> WithPort(const Sim& sim, std::vector<std::string> args) {
   args.insert(args.begin(), {"--port", std::to_string(sim.Port())});
   return args;

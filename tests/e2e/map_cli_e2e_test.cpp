@@ -19,16 +19,6 @@ const SetComValues kShortWaits{{"[AttesaGlobale_usec]", "300000"}};
 constexpr int kCommandMs = 60'000;
 constexpr std::size_t kRows = 23;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (const std::string& line : core::Split(text, '\n')) {
-    if (!line.empty()) {
-      lines.push_back(line);
-    }
-  }
-  return lines;
-}
-
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
   for (const std::string& w : core::Split(line, ' ')) {
@@ -42,7 +32,7 @@ std::vector<std::string> Words(const std::string& line) {
 Bytes Bank1(const TempRoot& root, const Sim& sim) {
   const CliRun run = RunCli(root, WithPort(sim, {"bank", "read", "1"}), kCommandMs);
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  const auto lines = Lines(run.out);
+  const auto lines = NonEmptyLines(run.out);
   return lines.empty() ? Bytes{} : core::HexToBin(lines.back()).value_or(Bytes{});
 }
 
@@ -56,7 +46,7 @@ std::string Joined(const std::vector<int>& values) {
 
 // The line of `text` that starts with `key`, without the key.
 std::string After(const std::string& text, const std::string& key) {
-  for (const std::string& line : Lines(text)) {
+  for (const std::string& line : NonEmptyLines(text)) {
     if (line.rfind(key, 0) == 0) {
       return line.substr(key.size());
     }
@@ -75,7 +65,7 @@ TEST(MapCliE2e, MapCellsAndAxesThroughTheCommandLine) {
   CliRun run = RunCli(root, WithPort(sim, {"map", "set", "0", "4", "8", "200", "--to", "2", "6"}),
                       kCommandMs);
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  const auto grid = Lines(run.out);
+  const auto grid = NonEmptyLines(run.out);
   ASSERT_EQ(grid.size(), kRows + 1);
   EXPECT_EQ(Words(grid[0]).front(), "ms\\rpm");
   EXPECT_EQ(Words(grid[0]).size(), 25u);
@@ -98,7 +88,7 @@ TEST(MapCliE2e, MapCellsAndAxesThroughTheCommandLine) {
   // The shown grid is the bank, cell by cell.
   run = RunCli(root, WithPort(sim, {"map", "show", "0"}), kCommandMs);
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  const auto shown = Lines(run.out);
+  const auto shown = NonEmptyLines(run.out);
   ASSERT_EQ(shown.size(), kRows + 1);
   EXPECT_EQ(Words(shown[1]).front(), "0.000");
   EXPECT_EQ(Words(shown[0])[1], "0");

@@ -27,16 +27,6 @@ namespace {
 const SetComValues kShortWaits{{"[AttesaGlobale_usec]", "300000"}};
 constexpr int kCommandMs = 60'000;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (const std::string& line : core::Split(text, '\n')) {
-    if (!line.empty()) {
-      lines.push_back(line);
-    }
-  }
-  return lines;
-}
-
 // A field of a calibration file as "show" prints it.
 std::optional<std::int32_t> ShownValue(const TempRoot& root, const std::string& file,
                                        const std::string& key) {
@@ -44,7 +34,7 @@ std::optional<std::int32_t> ShownValue(const TempRoot& root, const std::string& 
   if (run.exit_code != 0) {
     return std::nullopt;
   }
-  for (const std::string& line : Lines(run.out)) {
+  for (const std::string& line : NonEmptyLines(run.out)) {
     if (line.rfind(key + "=", 0) == 0) {
       return core::ParseInt32(line.substr(key.size() + 1));
     }
@@ -55,7 +45,7 @@ std::optional<std::int32_t> ShownValue(const TempRoot& root, const std::string& 
 // The entry-3 lines of "show", which a round trip must keep.
 std::vector<std::string> Entry3(const TempRoot& root, const std::string& file) {
   std::vector<std::string> lines;
-  for (const std::string& line : Lines(RunCli(root, {"show", file}).out)) {
+  for (const std::string& line : NonEmptyLines(RunCli(root, {"show", file}).out)) {
     if (line.rfind("3.", 0) == 0) {
       lines.push_back(line);
     }
@@ -101,7 +91,7 @@ TEST(SessionCliE2e, WatchConnectsReadsAndPrintsThePollRate) {
   EXPECT_EQ(*run.exit_code, 0) << run.err;
   std::printf("%s", run.out.c_str());
 
-  const auto lines = Lines(run.out);
+  const auto lines = NonEmptyLines(run.out);
   ASSERT_GE(lines.size(), 5u) << run.out;
   EXPECT_NE(lines[0].find(" state 0 searching"), std::string::npos) << lines[0];
   EXPECT_NE(lines[1].find(" state 0 -> 2 connected"), std::string::npos) << lines[1];
@@ -251,7 +241,7 @@ TEST(SessionCliE2e, PullingTheEcuAwayDuringWatchSearchesAgainAndFindsTheNextOne)
   ASSERT_TRUE(code.has_value()) << "velmora-cli hung\n" << watch.out_text;
   EXPECT_EQ(*code, 0) << watch.err_text;
   std::printf("%s", watch.out_text.c_str());
-  const auto lines = Lines(watch.out_text);
+  const auto lines = NonEmptyLines(watch.out_text);
   ASSERT_GE(lines.size(), 3u);
   EXPECT_NE(lines[lines.size() - 3].find(" -> 5 closing"), std::string::npos)
       << lines[lines.size() - 3];
