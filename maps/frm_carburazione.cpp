@@ -119,7 +119,7 @@ void FrmCarburazione::SpianaClick(bool checked) {
 }
 
 void FrmCarburazione::SendSpiana() {
-  PageSession& session = Env().session;
+  pages::PageSession& session = Env().session;
   if (!carb_.spiana_tag || !session.SlotFree()) {
     return;
   }

@@ -223,7 +223,7 @@ FrmChangeAxis::FrmChangeAxis(AxisEditorEnv env, AxisTexts texts)
   sel_tnj_.fill(-1);
 }
 
-void FrmChangeAxis::Carica() {
+void FrmChangeAxis::Load() {
   chiuso_ = false;
   PredisponiPuntatori();
   RiempiLeCombo();

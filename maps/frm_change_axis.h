@@ -11,7 +11,7 @@
 #include "calib/calibration_image.h"
 #include "core/dictionary.h"
 #include "maps/grid_model.h"
-#include "maps/page_services.h"
+#include "maps/map_page_env.h"
 #include "platform/message_box.h"
 
 namespace velmora::maps {
@@ -119,7 +119,7 @@ struct AxisTexts {
 // What the editor works on. Nothing here is owned.
 struct AxisEditorEnv {
   calib::CalibrationImage& image;
-  PageSession& session;
+  pages::PageSession& session;
   platform::MessageBox& box;
   std::string lng_dir;     // holds "00 Direct Inj Custom.xsi"
   std::string main_title;  // caption of the editor's message boxes
@@ -162,7 +162,7 @@ class FrmChangeAxis {
   // Window load: principal indices, box lists, grid from the image's
   // breakpoints (or its tables when the breakpoints are not known; zeros
   // when neither is), box selections, texts.
-  void Carica();
+  void Load();
 
   void PredisponiPuntatori();
   void RiempiLeCombo();

@@ -361,8 +361,9 @@ EditOutcome MapPage::Enter() {
   if (pronta_ != pronta::kSi || !HasMap()) {
     return EditOutcome::kNotReady;
   }
-  const Risultato r = env_.window.AskValue(soglie::kMappa, ultima_opzione_);
-  if (r.operazione == operazione::kAnnullata || r.operazione < 0 || r.operazione > modo::kImposta) {
+  const pages::EnteredValue r = env_.window.AskValue(pages::grid_limits::kMap, last_option_);
+  if (r.operation == pages::value_op::kCancelled || r.operation < 0 ||
+      r.operation > modo::kImposta) {
     env_.window.Beep(600, 100);
     return EditOutcome::kCancelled;
   }
@@ -371,11 +372,11 @@ EditOutcome MapPage::Enter() {
     env_.window.Beep(600, 100);
     return EditOutcome::kBusy;
   }
-  ultima_opzione_ = std::clamp(r.operazione - 1, 0, 2);
+  last_option_ = std::clamp(r.operation - 1, 0, 2);
   BeforeEdit();
   BeginEdit(Pulsante::kNessuno);
   AggiornaUndo();
-  ModificaValoriGrigliaLibera(grid_, r.operazione, r.valore, 1);
+  ModificaValoriGrigliaLibera(grid_, r.operation, r.value, 1);
   return Commit();
 }
 

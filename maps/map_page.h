@@ -11,7 +11,7 @@
 #include "core/dictionary.h"
 #include "maps/grid_model.h"
 #include "maps/map_grid_ops.h"
-#include "maps/page_services.h"
+#include "maps/map_page_env.h"
 
 namespace velmora::maps {
 
@@ -187,7 +187,7 @@ class MapPage {
   void SetMapIndex(int map);
   [[nodiscard]] const MapInfo& Info() const { return InfoOfMap(map_); }
   [[nodiscard]] int EditingReady() const { return pronta_; }
-  [[nodiscard]] int LastOption() const { return ultima_opzione_; }
+  [[nodiscard]] int LastOption() const { return last_option_; }
   [[nodiscard]] GridModel& Grid() { return grid_; }
   [[nodiscard]] const GridModel& Grid() const { return grid_; }
   [[nodiscard]] const PageControls& Controls() const { return controls_; }
@@ -281,7 +281,7 @@ class MapPage {
   MapPageEnv& env_;
   int map_;
   int pronta_ = pronta::kNo;
-  int ultima_opzione_ = 0;
+  int last_option_ = 0;
   int suppress_ = 0;
   std::array<std::int32_t, parametro::kCount> ultimi_valori_;
   GridModel grid_;

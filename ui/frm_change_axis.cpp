@@ -180,7 +180,7 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
   layout->addLayout(closing);
 
   // Window load.
-  model_.Carica();
+  model_.Load();
   for (int i = 0; i < maps::assi::kPrincipalCount; ++i) {
     const std::size_t at = static_cast<std::size_t>(i);
     for (double v : model_.ComboTnj())

@@ -6,7 +6,7 @@
 
 #include "core/dictionary.h"
 #include "maps/frm_change_axis.h"
-#include "maps/page_services.h"
+#include "pages/page_services.h"
 #include "ui/window_registry.h"
 
 class QComboBox;

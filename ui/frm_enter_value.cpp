@@ -49,7 +49,7 @@ FrmEnterValue::FrmEnterValue(platform::MessageBox& box, const core::ClsLingue* l
   setModal(true);
 
   auto* option_row = new QHBoxLayout(operation_box_);
-  for (int i = 0; i < maps::opzione::kCount; ++i) {
+  for (int i = 0; i < pages::value_option::kCount; ++i) {
     auto* b = new QRadioButton;
     b->setObjectName(QStringLiteral("OptTipoOper%1").arg(i));
     b->installEventFilter(this);
@@ -92,21 +92,21 @@ FrmEnterValue::FrmEnterValue(platform::MessageBox& box, const core::ClsLingue* l
   layout->addWidget(buttons);
 
   connect(options_, &QButtonGroup::idClicked, this, [this](int id) {
-    model_.SelezionaOpzione(id);
+    model_.SelectOption(id);
     ShowLimits();
   });
-  connect(ok_, &QPushButton::clicked, this, [this] { (void)Conferma(); });
+  connect(ok_, &QPushButton::clicked, this, [this] { (void)Confirm(); });
   connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
 
   // Window load: the starting text, "set" as the result, the first option.
-  model_.Carica();
-  value_->setText(Q(model_.TestoIniziale()));
-  SelezionaOpzione(model_.Opzione());
+  model_.Load();
+  value_->setText(Q(model_.InitialText()));
+  SelectOption(model_.Option());
   CaricaLingua();
 }
 
 QRadioButton* FrmEnterValue::Option(int option) const {
-  if (option < 0 || option >= maps::opzione::kCount) {
+  if (option < 0 || option >= pages::value_option::kCount) {
     return nullptr;
   }
   return option_buttons_[static_cast<std::size_t>(option)];
@@ -114,9 +114,9 @@ QRadioButton* FrmEnterValue::Option(int option) const {
 
 void FrmEnterValue::CaricaLingua() {
   if (lingue_ != nullptr) {
-    model_.SetTexts(maps::LoadEnterValueTexts(*lingue_, version_text_));
+    model_.SetTexts(pages::LoadEnterValueTexts(*lingue_, version_text_));
   } else {
-    maps::EnterValueTexts texts;
+    pages::EnterValueTexts texts;
     texts.caption += version_text_;
     model_.SetTexts(std::move(texts));
   }
@@ -134,26 +134,26 @@ void FrmEnterValue::CaricaLingua() {
   }
 }
 
-void FrmEnterValue::SistemaSoglie(const maps::Soglie& limits) {
+void FrmEnterValue::SistemaSoglie(const pages::Limits& limits) {
   model_.SistemaSoglie(limits);
-  SelezionaOpzione(model_.Opzione());
+  SelectOption(model_.Option());
 }
 
 void FrmEnterValue::SistemaSoglie(double max_add, double min_add, double max_percent,
                                   double min_percent, double max_set, double min_set) {
-  SistemaSoglie(maps::Soglie{{max_add, min_add}, {max_percent, min_percent}, {max_set, min_set}});
+  SistemaSoglie(pages::Limits{{max_add, min_add}, {max_percent, min_percent}, {max_set, min_set}});
 }
 
-void FrmEnterValue::SelezionaOpzione(int option) {
-  model_.SelezionaOpzione(option);
-  option_buttons_[static_cast<std::size_t>(model_.Opzione())]->setChecked(true);
+void FrmEnterValue::SelectOption(int option) {
+  model_.SelectOption(option);
+  option_buttons_[static_cast<std::size_t>(model_.Option())]->setChecked(true);
   ShowLimits();
 }
 
 void FrmEnterValue::ShowLimits() {
-  const maps::Limite l = model_.LimiteDi(model_.Opzione());
-  limits_->setText(Q(maps::FormatLimit(l.min)) + QStringLiteral(" \u2026 ") +
-                   Q(maps::FormatLimit(l.max)));
+  const pages::Limit l = model_.LimitOf(model_.Option());
+  limits_->setText(Q(pages::FormatLimit(l.min)) + QStringLiteral(" \u2026 ") +
+                   Q(pages::FormatLimit(l.max)));
 }
 
 void FrmEnterValue::SelectText() {
@@ -161,26 +161,26 @@ void FrmEnterValue::SelectText() {
   value_->selectAll();
 }
 
-void FrmEnterValue::Prepara() {
-  model_.Riarma();
-  value_->setText(Q(model_.TestoIniziale()));
+void FrmEnterValue::Prepare() {
+  model_.Rearm();
+  value_->setText(Q(model_.InitialText()));
   SelectText();
 }
 
-maps::Risultato FrmEnterValue::Chiedi() {
-  Prepara();
+pages::EnteredValue FrmEnterValue::Ask() {
+  Prepare();
   exec();
-  if (!model_.Fatto()) {
-    model_.Annulla();
+  if (!model_.Done()) {
+    model_.Cancel();
   }
   return model_.Result();
 }
 
-bool FrmEnterValue::Conferma() {
-  model_.SelezionaOpzione(options_->checkedId());
-  const maps::Esito e = model_.Conferma(value_->text().toStdString());
-  if (!e.accettato) {
-    box_.Show(e.messaggio, model_.Texts().caption, platform::BoxKind::Exclamation);
+bool FrmEnterValue::Confirm() {
+  model_.SelectOption(options_->checkedId());
+  const pages::Verdict e = model_.Confirm(value_->text().toStdString());
+  if (!e.accepted) {
+    box_.Show(e.message, model_.Texts().caption, platform::BoxKind::Exclamation);
     SelectText();
     return false;
   }
@@ -192,7 +192,7 @@ bool FrmEnterValue::Conferma() {
 }
 
 void FrmEnterValue::reject() {
-  model_.Annulla();
+  model_.Cancel();
   QDialog::reject();
   if (on_done_) {
     on_done_(model_.Result());
@@ -208,7 +208,7 @@ bool FrmEnterValue::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && watched == value_) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (IsEnter(key->key())) {
-      (void)Conferma();
+      (void)Confirm();
       return true;
     }
     // Typed characters other than the number's are dropped; editing and
@@ -216,7 +216,7 @@ bool FrmEnterValue::eventFilter(QObject* watched, QEvent* event) {
     const QString text = key->text();
     if (!text.isEmpty() && !(key->modifiers() & Qt::ControlModifier)) {
       const char32_t c = text.toUcs4().value(0);
-      if (c >= kFirstPrintable && !maps::FrmEnterValue::TastoAmmesso(c)) {
+      if (c >= kFirstPrintable && !pages::FrmEnterValue::KeyAllowed(c)) {
         return true;
       }
     }
@@ -225,7 +225,7 @@ bool FrmEnterValue::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyRelease && watched != value_) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (IsEnter(key->key()) && !key->isAutoRepeat()) {
-      (void)Conferma();
+      (void)Confirm();
       return true;
     }
   }

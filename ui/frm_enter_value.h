@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/dictionary.h"
-#include "maps/value_entry.h"
+#include "pages/value_entry.h"
 #include "platform/message_box.h"
 #include "ui/window_registry.h"
 
@@ -20,7 +20,7 @@ class QRadioButton;
 namespace velmora::ui {
 
 // The value entry dialog of the editable grids: the operation, the value,
-// and the limits the calling grid set. A thin view over maps::FrmEnterValue;
+// and the limits the calling grid set. A thin view over pages::FrmEnterValue;
 // refusals go through the message box. Created once and reused.
 //
 // Without Q_OBJECT on purpose: it has no signals or slots, and a meta-object
@@ -34,31 +34,31 @@ class FrmEnterValue : public QDialog, public Captioned {
   void CaricaLingua() override;
 
   // Stores the six limits and selects "add".
-  void SistemaSoglie(const maps::Soglie& limits);
+  void SistemaSoglie(const pages::Limits& limits);
   void SistemaSoglie(double max_add, double min_add, double max_percent, double min_percent,
                      double max_set, double min_set);
   // Selects an option (OptTipoOper): the caller preselects the last one used.
-  void SelezionaOpzione(int option);
+  void SelectOption(int option);
 
   // Before showing: clears the done flag, puts the starting text back and
   // selects it.
-  void Prepara();
+  void Prepare();
   // Shows the dialog modally and returns what it hands back (operation 0
   // when cancelled).
-  [[nodiscard]] maps::Risultato Chiedi();
+  [[nodiscard]] pages::EnteredValue Ask();
   // Called when the dialog is done, accepted or cancelled, for callers that
   // show it without blocking.
-  void SetOnDone(std::function<void(const maps::Risultato&)> on_done) {
+  void SetOnDone(std::function<void(const pages::EnteredValue&)> on_done) {
     on_done_ = std::move(on_done);
   }
 
   // Enter: validates the text; a refusal shows its message and keeps the
   // dialog open. True when the value was accepted.
-  bool Conferma();
+  bool Confirm();
 
-  [[nodiscard]] bool Fatto() const { return model_.Fatto(); }
-  [[nodiscard]] const maps::Risultato& Result() const { return model_.Result(); }
-  [[nodiscard]] const maps::FrmEnterValue& Model() const { return model_; }
+  [[nodiscard]] bool Done() const { return model_.Done(); }
+  [[nodiscard]] const pages::EnteredValue& Result() const { return model_.Result(); }
+  [[nodiscard]] const pages::FrmEnterValue& Model() const { return model_; }
   [[nodiscard]] QLineEdit* ValueBox() const { return value_; }
   [[nodiscard]] QRadioButton* Option(int option) const;
   [[nodiscard]] QPushButton* OkButton() const { return ok_; }
@@ -76,17 +76,17 @@ class FrmEnterValue : public QDialog, public Captioned {
   platform::MessageBox& box_;
   const core::ClsLingue* lingue_;
   std::string version_text_;
-  maps::FrmEnterValue model_;
+  pages::FrmEnterValue model_;
   QGroupBox* operation_box_;
   QButtonGroup* options_;
-  std::array<QRadioButton*, maps::opzione::kCount> option_buttons_{};
+  std::array<QRadioButton*, pages::value_option::kCount> option_buttons_{};
   QLabel* value_label_;
   QLineEdit* value_;
   QLabel* limits_;
   QLabel* hint_;
   QPushButton* ok_;
   QPushButton* cancel_;
-  std::function<void(const maps::Risultato&)> on_done_;
+  std::function<void(const pages::EnteredValue&)> on_done_;
 };
 
 }  // namespace velmora::ui

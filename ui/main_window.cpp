@@ -260,7 +260,7 @@ void MainWindow::AttachSession(const SessionLinks& links) {
   session_captions_ = CurrentCaptionTexts();
   enter_value_ =
       std::make_unique<FrmEnterValue>(links.box, &state_.lingue, state_.version_text, this);
-  enter_value_->SetOnDone([this](const maps::Risultato& r) {
+  enter_value_->SetOnDone([this](const pages::EnteredValue& r) {
     // The dialog is shared with the grids: only its own opening is ours.
     if (std::exchange(switch_over_dialog_, false)) {
       ApplySwitchOver(r);
@@ -610,15 +610,15 @@ void MainWindow::OpenSwitchOverDialog() {
   const std::int32_t current =
       links_->table.Value(switch_over_setting::kEntry, switch_over_setting::kField);
   enter_value_->SistemaSoglie(SwitchOverLimits());
-  enter_value_->SelezionaOpzione(maps::opzione::kImposta);
-  enter_value_->Prepara();
+  enter_value_->SelectOption(pages::value_option::kSet);
+  enter_value_->Prepare();
   enter_value_->ValueBox()->setText(QString::number(current));
   enter_value_->ValueBox()->selectAll();
   switch_over_dialog_ = true;
   enter_value_->open();
 }
 
-void MainWindow::ApplySwitchOver(const maps::Risultato& result) {
+void MainWindow::ApplySwitchOver(const pages::EnteredValue& result) {
   if (!links_) {
     return;
   }

@@ -8,14 +8,14 @@
 
 #include "calib/calibration_image.h"
 #include "calib/coefficient_file.h"
-#include "core/session/session.h"
 #include "core/session_flags.h"
 #include "core/startup.h"
 #include "link/message_table.h"
 #include "link/port_discovery.h"
-#include "maps/value_entry.h"
+#include "pages/value_entry.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "session/session.h"
 #include "ui/page_codes.h"
 #include "ui/poll_rate.h"
 #include "ui/session_caption.h"
@@ -93,7 +93,7 @@ class MainWindow : public QMainWindow, public Captioned, public session::Session
 
   // The switch-over temperature dialog's answer: the new value goes to the
   // ECU through the session.
-  void ApplySwitchOver(const maps::Risultato& result);
+  void ApplySwitchOver(const pages::EnteredValue& result);
 
   // SessionHost
   void ShowTitle(std::string_view text) override;

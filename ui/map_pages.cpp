@@ -141,11 +141,11 @@ void MapPages::CaricaLingua() {
   }
 }
 
-maps::Risultato MapPages::AskValue(const maps::Soglie& limits, int option) {
+pages::EnteredValue MapPages::AskValue(const pages::Limits& limits, int option) {
   enter_value_.SistemaSoglie(limits);
-  enter_value_.SelezionaOpzione(option);
-  enter_value_.Prepara();
-  return enter_value_.Chiedi();
+  enter_value_.SelectOption(option);
+  enter_value_.Prepare();
+  return enter_value_.Ask();
 }
 
 void MapPages::Beep(int /*hertz*/, int /*milliseconds*/) {

@@ -7,7 +7,7 @@
 
 #include "maps/frm_carburazione.h"
 #include "maps/frm_matrix.h"
-#include "maps/page_services.h"
+#include "pages/page_services.h"
 
 namespace velmora::ui {
 
@@ -43,7 +43,7 @@ struct MapPagesLinks {
 // The six map pages with their models, and the window services those
 // models ask for: the value entry dialog, the beep, the page switch and the
 // axis editor. The main window routes the session's calls here.
-class MapPages final : public maps::PageWindow {
+class MapPages final : public maps::MapPageWindow {
  public:
   // `enter_value` is the dialog the grids share; `select_page` is the main
   // window's page switch; `parent` owns the page widgets and the dialogs.
@@ -76,8 +76,8 @@ class MapPages final : public maps::PageWindow {
   // The axis editor over the pages' environment, not yet shown.
   [[nodiscard]] std::unique_ptr<FrmChangeAxisDialog> NewAxisEditor() const;
 
-  // maps::PageWindow
-  [[nodiscard]] maps::Risultato AskValue(const maps::Soglie& limits, int option) override;
+  // maps::MapPageWindow
+  [[nodiscard]] pages::EnteredValue AskValue(const pages::Limits& limits, int option) override;
   void Beep(int hertz, int milliseconds) override;
   void SelezioneScheda(int page_code) override;
   void OpenAxisEditor() override;
@@ -89,7 +89,7 @@ class MapPages final : public maps::PageWindow {
   FrmEnterValue& enter_value_;
   std::function<void(int)> select_page_;
   QWidget* parent_;
-  maps::SessionPageSession page_session_;
+  pages::SessionPageSession page_session_;
   maps::MapPageEnv env_;
   std::array<std::unique_ptr<maps::FrmMatrix>, kMapCount> grids_;
   std::array<std::unique_ptr<maps::FrmCarburazione>, kMapCount> carbs_;

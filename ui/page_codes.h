@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/session/request_codes.h"
+#include "session/request_codes.h"
 
 namespace velmora::ui {
 

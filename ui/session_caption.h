@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/session/session_texts.h"
+#include "session/session_texts.h"
 
 namespace velmora::ui {
 

@@ -9,23 +9,24 @@ namespace velmora::ui {
 
 namespace sw = switch_over_setting;
 
-maps::Soglie SwitchOverLimits() {
-  return maps::Soglie{{sw::kMaxStepC, -sw::kMaxStepC},
-                      {sw::kMaxPercent, -sw::kMaxPercent},
-                      {static_cast<double>(sw::kMaxC), static_cast<double>(sw::kMinC)}};
+pages::Limits SwitchOverLimits() {
+  return pages::Limits{{sw::kMaxStepC, -sw::kMaxStepC},
+                       {sw::kMaxPercent, -sw::kMaxPercent},
+                       {static_cast<double>(sw::kMaxC), static_cast<double>(sw::kMinC)}};
 }
 
-std::optional<std::int32_t> SwitchOverTarget(std::int32_t current, const maps::Risultato& result) {
-  const double value = result.valore;
+std::optional<std::int32_t> SwitchOverTarget(std::int32_t current,
+                                             const pages::EnteredValue& result) {
+  const double value = result.value;
   double wanted = 0;
-  switch (result.operazione) {
-    case maps::operazione::kSomma:
+  switch (result.operation) {
+    case pages::value_op::kAdd:
       wanted = current + value;
       break;
-    case maps::operazione::kPercentuale:
+    case pages::value_op::kPercent:
       wanted = current * (1.0 + value / 100.0);
       break;
-    case maps::operazione::kImposta:
+    case pages::value_op::kSet:
       wanted = value;
       break;
     default:

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/session/session.h"
-#include "maps/value_entry.h"
+#include "pages/value_entry.h"
+#include "session/session.h"
 
 namespace velmora::ui {
 
@@ -23,12 +23,12 @@ inline constexpr double kMaxPercent = 100;
 }  // namespace switch_over_setting
 
 // The value entry dialog's limits for this setting.
-[[nodiscard]] maps::Soglie SwitchOverLimits();
+[[nodiscard]] pages::Limits SwitchOverLimits();
 
 // The temperature the dialog's result asks for, starting from `current`
 // and kept within the range; nullopt when the dialog was cancelled.
 [[nodiscard]] std::optional<std::int32_t> SwitchOverTarget(std::int32_t current,
-                                                           const maps::Risultato& result);
+                                                           const pages::EnteredValue& result);
 
 enum class PostOutcome {
   kPosted,

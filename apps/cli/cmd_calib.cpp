@@ -17,8 +17,8 @@
 #include "calib/calibration_load.h"
 #include "core/dictionary.h"
 #include "core/files.h"
-#include "core/session/request_codes.h"
 #include "link/message_table.h"
+#include "session/request_codes.h"
 
 namespace velmora::cli {
 namespace {

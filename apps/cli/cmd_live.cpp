@@ -9,9 +9,9 @@
 
 #include "apps/cli/command_words.h"
 #include "apps/cli/session_command.h"
-#include "core/session/session.h"
 #include "core/text.h"
 #include "link/message_table.h"
+#include "session/session.h"
 
 namespace velmora::cli {
 namespace {

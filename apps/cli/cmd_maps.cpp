@@ -9,8 +9,8 @@
 #include "apps/cli/command_words.h"
 #include "apps/cli/map_text.h"
 #include "apps/cli/session_command.h"
-#include "core/session/request_codes.h"
 #include "core/text.h"
+#include "session/request_codes.h"
 
 namespace velmora::cli {
 

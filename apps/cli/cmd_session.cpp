@@ -8,11 +8,11 @@
 #include "apps/cli/command_words.h"
 #include "apps/cli/session_command.h"
 #include "core/hex.h"
-#include "core/session/request_codes.h"
-#include "core/session/write_list.h"
 #include "core/text.h"
 #include "link/ecu_identity.h"
 #include "link/message_table.h"
+#include "session/request_codes.h"
+#include "session/write_list.h"
 
 namespace velmora::cli {
 

@@ -9,8 +9,8 @@
 
 #include "apps/cli/command_words.h"
 #include "apps/cli/session_command.h"
-#include "core/session/session.h"
 #include "core/text.h"
+#include "session/session.h"
 
 namespace velmora::cli {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/session/session_host.h"
-#include "core/session/session_texts.h"
+#include "session/session_host.h"
+#include "session/session_texts.h"
 
 namespace velmora::cli {
 

@@ -13,8 +13,6 @@
 #include "calib/calibration_file.h"
 #include "calib/calibration_image.h"
 #include "core/paths.h"
-#include "core/session/calib_calibration_service.h"
-#include "core/session/session.h"
 #include "core/session_flags.h"
 #include "core/startup.h"
 #include "link/ecu_access.h"
@@ -23,6 +21,8 @@
 #include "platform/posix/libserialport_enumerator.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/proc_process_list.h"
+#include "session/calib_calibration_service.h"
+#include "session/session.h"
 
 namespace velmora::cli {
 

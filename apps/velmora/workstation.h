@@ -9,8 +9,6 @@
 #include "calib/calibration_image.h"
 #include "calib/coefficient_file.h"
 #include "calib/sensor_tables.h"
-#include "core/session/calib_calibration_service.h"
-#include "core/session/session.h"
 #include "core/session_flags.h"
 #include "core/startup.h"
 #include "link/ecu_access.h"
@@ -20,6 +18,8 @@
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
 #include "platform/serial_enumerator.h"
+#include "session/calib_calibration_service.h"
+#include "session/session.h"
 #include "ui/main_window.h"
 
 namespace velmora::app {

@@ -310,11 +310,11 @@ TEST(FrmCarburazione, EachEditStartsFromTheMapAndAFailedWriteKeepsTheGrid) {
 TEST(FrmCarburazione, EnterSetsTheSelectionAndCancelBeeps) {
   CarbRig r(1, 50);
   r.page.Grid().Select({3, 4}, {4, 5});
-  r.rig.window.answers.push_back({operazione::kImposta, 100});
+  r.rig.window.answers.push_back({pages::value_op::kSet, 100});
   ASSERT_EQ(r.page.Enter(), EditOutcome::kApplied);
   ASSERT_EQ(r.rig.window.asked_limits.size(), 1U);
-  EXPECT_EQ(r.rig.window.asked_limits[0].imposta.max, 255);
-  EXPECT_EQ(r.rig.window.asked_limits[0].percentuale.min, -50);
+  EXPECT_EQ(r.rig.window.asked_limits[0].set.max, 255);
+  EXPECT_EQ(r.rig.window.asked_limits[0].percent.min, -50);
   for (int row = 1; row <= carb::kSide; ++row) {
     for (int col = 1; col <= carb::kSide; ++col) {
       const bool in = row >= 3 && row <= 4 && col >= 4 && col <= 5;
@@ -334,7 +334,7 @@ TEST(FrmCarburazione, EnterSetsTheSelectionAndCancelBeeps) {
   // Set was remembered; a cancel beeps and changes nothing.
   const Bytes before = m;
   EXPECT_EQ(r.page.Enter(), EditOutcome::kCancelled);
-  EXPECT_EQ(r.rig.window.asked_options.back(), opzione::kImposta);
+  EXPECT_EQ(r.rig.window.asked_options.back(), pages::value_option::kSet);
   ASSERT_EQ(r.rig.window.beeps.size(), 1U);
   EXPECT_EQ(r.rig.window.beeps[0].hertz, 600);
   EXPECT_EQ(r.rig.window.beeps[0].ms, 100);
@@ -348,7 +348,7 @@ TEST(FrmCarburazione, SteppedFlagDecidesTheExpansionAndClicksGoThroughEntry15) {
   r.page.Tick();
   EXPECT_TRUE(r.page.Carb().spiana_checked);
   r.page.Grid().SetCurrent({2, 1});
-  r.rig.window.answers.push_back({operazione::kImposta, 120});
+  r.rig.window.answers.push_back({pages::value_op::kSet, 120});
   ASSERT_EQ(r.page.Enter(), EditOutcome::kApplied);
   EXPECT_EQ(r.MapBytes()[MapOffset(1, 0)], 100);  // stepped: the lower neighbour
   EXPECT_EQ(r.MapBytes()[MapOffset(3, 0)], 120);

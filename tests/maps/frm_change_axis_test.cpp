@@ -45,7 +45,7 @@ class AxisEditorTest : public ::testing::Test {
 
   FrmChangeAxis& Open() {
     dlg.emplace(AxisEditorEnv{image, session, box, lng_dir, "Velmora"});
-    dlg->Carica();
+    dlg->Load();
     return *dlg;
   }
   // Clears the cell and types `text` into it, without Enter.

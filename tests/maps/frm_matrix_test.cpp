@@ -151,7 +151,7 @@ TEST(FrmMatrix, NoEditBeforeTheMapWasRead) {
   Shown s(1);
   s.rig.image.adaptive_map.clear();
   s.page.CambiaTipoGriglia(47);
-  s.rig.window.answers.push_back({operazione::kImposta, 7});
+  s.rig.window.answers.push_back({pages::value_op::kSet, 7});
   EXPECT_EQ(s.page.StepUp(), EditOutcome::kNotReady);
   EXPECT_EQ(s.page.Enter(), EditOutcome::kNotReady);
   EXPECT_EQ(s.page.Paste("1\t2"), EditOutcome::kNotReady);
@@ -175,23 +175,23 @@ TEST(FrmMatrix, EnterRunsTheDialogWithTheMapLimitsAndItsLastOption) {
   EXPECT_EQ(rig.image.base_map, before);
   EXPECT_EQ(rig.image.undo_available[0], 0);
   EXPECT_TRUE(rig.session.posted.empty());
-  EXPECT_EQ(rig.window.asked_limits[0].imposta.max, 255);
-  EXPECT_EQ(rig.window.asked_limits[0].percentuale.min, -50);
+  EXPECT_EQ(rig.window.asked_limits[0].set.max, 255);
+  EXPECT_EQ(rig.window.asked_limits[0].percent.min, -50);
   EXPECT_EQ(rig.window.asked_options[0], 0);
 
   // +1 % on 10 gives 11; the option is remembered.
   s.page.Grid().SetCurrent({1, 1});
-  rig.window.answers.push_back({operazione::kPercentuale, 1});
+  rig.window.answers.push_back({pages::value_op::kPercent, 1});
   EXPECT_EQ(s.page.Enter(), EditOutcome::kApplied);
   EXPECT_EQ(rig.image.base_map[0], 11);
-  EXPECT_EQ(s.page.LastOption(), opzione::kPercentuale);
+  EXPECT_EQ(s.page.LastOption(), pages::value_option::kPercent);
   rig.session.Done();
   s.page.MapWritten(true);
 
   s.page.Grid().Select({2, 1}, {2, 2});
-  rig.window.answers.push_back({operazione::kPercentuale, -1});
+  rig.window.answers.push_back({pages::value_op::kPercent, -1});
   EXPECT_EQ(s.page.Enter(), EditOutcome::kApplied);
-  EXPECT_EQ(rig.window.asked_options.back(), opzione::kPercentuale);
+  EXPECT_EQ(rig.window.asked_options.back(), pages::value_option::kPercent);
   EXPECT_EQ(rig.image.base_map[MapOffset(1, 0)], 9);
   EXPECT_EQ(rig.image.base_map[MapOffset(1, 1)], 9);
   EXPECT_EQ(rig.image.base_map[MapOffset(2, 0)], 10);

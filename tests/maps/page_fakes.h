@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "calib/calibration_image.h"
-#include "core/session/request_codes.h"
-#include "core/session/write_list.h"
 #include "link/message_table.h"
-#include "maps/page_services.h"
+#include "maps/map_page_env.h"
 #include "platform/fake/fakes.h"
+#include "session/request_codes.h"
+#include "session/write_list.h"
 
 namespace velmora::maps::test {
 
-class FakePageSession final : public PageSession {
+class FakePageSession final : public pages::PageSession {
  public:
   [[nodiscard]] int PendingRequest() const override { return pending; }
   [[nodiscard]] bool PostRequest(int code) override {
@@ -48,15 +48,15 @@ struct Beep {
   int ms;
 };
 
-class FakePageWindow final : public PageWindow {
+class FakePageWindow final : public MapPageWindow {
  public:
-  [[nodiscard]] Risultato AskValue(const Soglie& limits, int option) override {
+  [[nodiscard]] pages::EnteredValue AskValue(const pages::Limits& limits, int option) override {
     asked_limits.push_back(limits);
     asked_options.push_back(option);
     if (answers.empty()) {
-      return {operazione::kAnnullata, 0};
+      return {pages::value_op::kCancelled, 0};
     }
-    const Risultato r = answers.front();
+    const pages::EnteredValue r = answers.front();
     answers.pop_front();
     return r;
   }
@@ -64,8 +64,8 @@ class FakePageWindow final : public PageWindow {
   void SelezioneScheda(int page_code) override { pages.push_back(page_code); }
   void OpenAxisEditor() override { ++axis_editor; }
 
-  std::deque<Risultato> answers;
-  std::vector<Soglie> asked_limits;
+  std::deque<pages::EnteredValue> answers;
+  std::vector<pages::Limits> asked_limits;
   std::vector<int> asked_options;
   std::vector<struct Beep> beeps;
   std::vector<int> pages;

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "calib/calibration_env.h"
-#include "core/session/calib_calibration_service.h"
 #include "link/bank_transfer.h"
 #include "link/ecu_identity.h"
+#include "session/calib_calibration_service.h"
 #include "tests/session/session_rig.h"
 
 namespace velmora::session::testing {

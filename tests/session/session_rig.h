@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "core/files.h"
-#include "core/session/session.h"
 #include "core/set_com.h"
 #include "link/ecu_access.h"
 #include "link/ecu_frame.h"
 #include "link/message_table.h"
 #include "platform/fake/fake_serial_enumerator.h"
+#include "session/session.h"
 #include "sim/ecu_model.h"
 #include "tests/link/fake_link.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/files.h"
-#include "core/session/session_texts.h"
+#include "session/session_texts.h"
 #include "tests/session/session_rig.h"
 
 namespace velmora::session::testing {

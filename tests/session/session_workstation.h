@@ -16,8 +16,6 @@
 #include "calib/calibration_image.h"
 #include "core/files.h"
 #include "core/paths.h"
-#include "core/session/calib_calibration_service.h"
-#include "core/session/session.h"
 #include "core/set_com.h"
 #include "link/link_startup.h"
 #include "link/port_registry.h"
@@ -26,6 +24,8 @@
 #include "platform/posix/poll_event_pump.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/proc_process_list.h"
+#include "session/calib_calibration_service.h"
+#include "session/session.h"
 
 namespace velmora::session::testing {
 

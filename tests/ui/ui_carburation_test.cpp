@@ -71,11 +71,11 @@ class UiCarburationTest : public QObject {
     QCOMPARE(page_->Grid().Selection(), (maps::CellRect{3, 4, 4, 5}));
 
     const Bytes before = rig_->image.Map(1);
-    rig_->window.answers.push_back({maps::operazione::kImposta, 100});
+    rig_->window.answers.push_back({pages::value_op::kSet, 100});
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Return);
     QCOMPARE(rig_->window.asked_limits.size(), std::size_t{1});
-    QCOMPARE(rig_->window.asked_limits[0].imposta.max, 255.0);
+    QCOMPARE(rig_->window.asked_limits[0].set.max, 255.0);
     QCOMPARE(rig_->session.posted, std::vector<int>{session::request::kWriteBank2});
     QVERIFY(!view_->UpButton()->isEnabled());
 

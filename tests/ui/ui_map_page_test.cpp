@@ -52,7 +52,7 @@ class UiMapPageTest : public QObject {
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Return);
     QCOMPARE(rig_->window.asked_options.size(), std::size_t{1});
-    QCOMPARE(rig_->window.asked_limits[0].imposta.max, 255.0);
+    QCOMPARE(rig_->window.asked_limits[0].set.max, 255.0);
     // The fake cancels: a beep and nothing posted.
     QCOMPARE(rig_->window.beeps.size(), std::size_t{1});
     QVERIFY(rig_->session.posted.empty());
@@ -64,7 +64,7 @@ class UiMapPageTest : public QObject {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, CellCentre(grid, 4, 5));
     QCOMPARE(model_->Grid().Selection(), (maps::CellRect{2, 3, 4, 5}));
 
-    rig_->window.answers.push_back({maps::operazione::kImposta, 100});
+    rig_->window.answers.push_back({pages::value_op::kSet, 100});
     QTest::keyClick(grid, Qt::Key_Return);
     QCOMPARE(rig_->session.posted, (std::vector<int>{11}));
     for (int r = 0; r < 23; ++r) {

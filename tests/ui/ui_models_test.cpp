@@ -40,20 +40,20 @@ TEST(PollRateMeter, PollsPerSecondOverTheLastSecondAndRestartsWhenTheCounterGoes
 }
 
 TEST(SwitchOverSetting, DialogResultsBecomeTemperaturesWithinTheRange) {
-  namespace op = maps::operazione;
-  const maps::Soglie limits = SwitchOverLimits();
-  EXPECT_EQ(limits.imposta.min, 15);
-  EXPECT_EQ(limits.imposta.max, 60);
-  EXPECT_EQ(SwitchOverTarget(40, {op::kImposta, 45.f}), 45);
-  EXPECT_EQ(SwitchOverTarget(40, {op::kSomma, -5.f}), 35);
-  EXPECT_EQ(SwitchOverTarget(40, {op::kSomma, 45.f}), 60);  // kept within the range
-  EXPECT_EQ(SwitchOverTarget(40, {op::kPercentuale, -90.f}), 15);
-  EXPECT_EQ(SwitchOverTarget(40, {op::kPercentuale, 10.f}), 44);
-  EXPECT_EQ(SwitchOverTarget(40, {op::kImposta, 44.5f}), 44);  // half to even
-  EXPECT_EQ(SwitchOverTarget(40, {op::kAnnullata, 0.f}), std::nullopt);
+  namespace op = pages::value_op;
+  const pages::Limits limits = SwitchOverLimits();
+  EXPECT_EQ(limits.set.min, 15);
+  EXPECT_EQ(limits.set.max, 60);
+  EXPECT_EQ(SwitchOverTarget(40, {op::kSet, 45.f}), 45);
+  EXPECT_EQ(SwitchOverTarget(40, {op::kAdd, -5.f}), 35);
+  EXPECT_EQ(SwitchOverTarget(40, {op::kAdd, 45.f}), 60);  // kept within the range
+  EXPECT_EQ(SwitchOverTarget(40, {op::kPercent, -90.f}), 15);
+  EXPECT_EQ(SwitchOverTarget(40, {op::kPercent, 10.f}), 44);
+  EXPECT_EQ(SwitchOverTarget(40, {op::kSet, 44.5f}), 44);  // half to even
+  EXPECT_EQ(SwitchOverTarget(40, {op::kCancelled, 0.f}), std::nullopt);
   EXPECT_EQ(SwitchOverTarget(40, {7, 1.f}), std::nullopt);
   // A block 3 never read holds 0: the result still lands in the range.
-  EXPECT_EQ(SwitchOverTarget(0, {op::kSomma, 1.f}), 15);
+  EXPECT_EQ(SwitchOverTarget(0, {op::kAdd, 1.f}), 15);
 }
 
 TEST(SessionCaption, CaptionsAreShownAgainInTheNewLanguage) {

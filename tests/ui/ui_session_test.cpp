@@ -24,7 +24,7 @@
 #include "core/session_flags.h"
 #include "link/link_startup.h"
 #include "link/port_registry.h"
-#include "maps/value_entry.h"
+#include "pages/value_entry.h"
 #include "platform/fake/fake_serial_enumerator.h"
 #include "platform/fake/fakes.h"
 #include "platform/posix/posix_clock.h"
@@ -142,7 +142,7 @@ class DialogAnswer {
         answered_ = true;
         dialog.Option(option)->click();
         dialog.ValueBox()->setText(text);
-        accepted_ = dialog.Conferma();
+        accepted_ = dialog.Confirm();
       }
     });
     timer_.start();
@@ -230,21 +230,21 @@ class UiSessionTest : public QObject {
     // The value entry dialog with a map grid's limits: 256 cannot be set.
     ui::FrmEnterValue* dialog = w.EnterValue();
     QVERIFY(dialog != nullptr);
-    dialog->SistemaSoglie(maps::soglie::kMappa);
-    dialog->Prepara();
+    dialog->SistemaSoglie(pages::grid_limits::kMap);
+    dialog->Prepare();
     dialog->open();
-    dialog->Option(maps::opzione::kImposta)->click();
+    dialog->Option(pages::value_option::kSet)->click();
     dialog->ValueBox()->setText("256");
-    QVERIFY(!dialog->Conferma());
+    QVERIFY(!dialog->Confirm());
     QVERIFY(!app.box.shown.empty());
-    const int offset = app.state.lingue.MarkerOffset(std::string(maps::enter_value_text::kMarker));
-    const std::string above = app.state.lingue.Testo(offset, maps::enter_value_text::kAboveMax);
+    const int offset = app.state.lingue.MarkerOffset(std::string(pages::enter_value_text::kMarker));
+    const std::string above = app.state.lingue.Testo(offset, pages::enter_value_text::kAboveMax);
     QVERIFY(!above.empty());
     QCOMPARE(app.box.shown.back().text, above + " 255");
     QVERIFY(dialog->isVisible());
     QTest::keyClick(dialog, Qt::Key_Escape);
     QVERIFY(!dialog->isVisible());
-    QCOMPARE(dialog->Result().operazione, maps::operazione::kAnnullata);
+    QCOMPARE(dialog->Result().operation, pages::value_op::kCancelled);
     QCOMPARE(app.Session().PendingRequest(), 0);  // a grid's dialog writes nothing
     const std::size_t boxes = app.box.shown.size();
 
@@ -262,10 +262,10 @@ class UiSessionTest : public QObject {
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->ValueBox()->text(), QString::number(before));
     dialog->ValueBox()->setText("61");
-    QVERIFY(!dialog->Conferma());
+    QVERIFY(!dialog->Confirm());
     QCOMPARE(app.box.shown.back().text, above + " 60");
     dialog->ValueBox()->setText(QString::number(wanted));
-    QVERIFY(dialog->Conferma());
+    QVERIFY(dialog->Confirm());
     QCOMPARE(app.Session().PendingRequest(), session::request::kEntry3List);
     QVERIFY(WaitUntil(
         [&] {
@@ -377,7 +377,7 @@ class UiSessionTest : public QObject {
     grid.Grid().Select({3, 5}, {4, 7});
     grid_page->Refresh();
     {
-      DialogAnswer answer(*w.EnterValue(), maps::opzione::kImposta, "100");
+      DialogAnswer answer(*w.EnterValue(), pages::value_option::kSet, "100");
       QTest::keyClick(grid_page->Grid(), Qt::Key_Return);
       QVERIFY(answer.Accepted());
     }

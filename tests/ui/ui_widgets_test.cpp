@@ -132,9 +132,9 @@ class UiWidgetsTest : public QObject {
     QVERIFY(marker > 0);
     QCOMPARE(dialog.windowTitle().toStdString(), lingue_->Testo(marker, 1) + " 1.0.0");
 
-    dialog.SistemaSoglie(maps::soglie::kMappa);
+    dialog.SistemaSoglie(pages::grid_limits::kMap);
     QVERIFY(dialog.Option(0)->isChecked());
-    dialog.Prepara();
+    dialog.Prepare();
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     dialog.Option(2)->click();
@@ -149,7 +149,7 @@ class UiWidgetsTest : public QObject {
     QCOMPARE(box.shown[0].text, lingue_->Testo(marker, 3) + " 255");
     QCOMPARE(box.shown[0].text, std::string("The value is above the maximum: 255"));
     QVERIFY(dialog.isVisible());
-    QVERIFY(!dialog.Fatto());
+    QVERIFY(!dialog.Done());
 
     // Below the minimum of "percent", then an empty text.
     dialog.Option(1)->click();
@@ -163,9 +163,9 @@ class UiWidgetsTest : public QObject {
     QVERIFY(dialog.isVisible());
 
     // A valid value, with a comma, closes the dialog with the result.
-    maps::Risultato handed{};
+    pages::EnteredValue handed{};
     int done = 0;
-    dialog.SetOnDone([&](const maps::Risultato& r) {
+    dialog.SetOnDone([&](const pages::EnteredValue& r) {
       handed = r;
       ++done;
     });
@@ -174,22 +174,22 @@ class UiWidgetsTest : public QObject {
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(done, 1);
-    QCOMPARE(handed.operazione, maps::operazione::kPercentuale);
-    QCOMPARE(handed.valore, 12.5f);
+    QCOMPARE(handed.operation, pages::value_op::kPercent);
+    QCOMPARE(handed.value, 12.5f);
     QCOMPARE(box.shown.size(), std::size_t{3});
 
     // Reused: Esc hands back operation 0 and value 0.
-    dialog.SistemaSoglie(maps::soglie::kMappa);
-    dialog.SelezionaOpzione(*maps::OpzioneDiOperazione(handed.operazione));
+    dialog.SistemaSoglie(pages::grid_limits::kMap);
+    dialog.SelectOption(*pages::OptionOfOperation(handed.operation));
     QVERIFY(dialog.Option(1)->isChecked());
-    dialog.Prepara();
+    dialog.Prepare();
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QTest::keyClick(value, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(done, 2);
-    QCOMPARE(handed.operazione, maps::operazione::kAnnullata);
-    QCOMPARE(handed.valore, 0.0f);
+    QCOMPARE(handed.operation, pages::value_op::kCancelled);
+    QCOMPARE(handed.value, 0.0f);
     Shot(dialog, "value_entry.png");
   }
 

@@ -1,11 +1,11 @@
-#include "maps/value_entry.h"
+#include "pages/value_entry.h"
 
 #include <cmath>
 #include <cstdio>
 
 #include "core/text.h"
 
-namespace velmora::maps {
+namespace velmora::pages {
 
 namespace {
 
@@ -33,9 +33,9 @@ EnterValueTexts LoadEnterValueTexts(const core::ClsLingue& lingue, std::string_v
     Take(lingue, offset, t::kNotANumber, texts.not_a_number);
     Take(lingue, offset, t::kAboveMax, texts.above_max);
     Take(lingue, offset, t::kBelowMin, texts.below_min);
-    Take(lingue, offset, t::kAdd, texts.options[opzione::kSomma]);
-    Take(lingue, offset, t::kPercent, texts.options[opzione::kPercentuale]);
-    Take(lingue, offset, t::kSet, texts.options[opzione::kImposta]);
+    Take(lingue, offset, t::kAdd, texts.options[value_option::kAdd]);
+    Take(lingue, offset, t::kPercent, texts.options[value_option::kPercent]);
+    Take(lingue, offset, t::kSet, texts.options[value_option::kSet]);
     Take(lingue, offset, t::kValue, texts.value);
     Take(lingue, offset, t::kOperation, texts.operation);
     Take(lingue, offset, t::kHint, texts.hint);
@@ -56,81 +56,80 @@ std::string FormatLimit(double limit) {
   return buf;
 }
 
-std::optional<int> OpzioneDiOperazione(int code) {
+std::optional<int> OptionOfOperation(int code) {
   switch (code) {
-    case operazione::kSomma:
-      return opzione::kSomma;
-    case operazione::kPercentuale:
-      return opzione::kPercentuale;
-    case operazione::kImposta:
-      return opzione::kImposta;
+    case value_op::kAdd:
+      return value_option::kAdd;
+    case value_op::kPercent:
+      return value_option::kPercent;
+    case value_op::kSet:
+      return value_option::kSet;
     default:
       return std::nullopt;
   }
 }
 
-void FrmEnterValue::Carica() {
-  risultato_ = Risultato{operazione::kImposta, 0};
+void FrmEnterValue::Load() {
+  result_ = EnteredValue{value_op::kSet, 0};
   tag_ = "0";
-  opzione_ = opzione::kSomma;
+  option_ = value_option::kAdd;
 }
 
-void FrmEnterValue::SistemaSoglie(double max_somma, double min_somma, double max_percentuale,
-                                  double min_percentuale, double max_imposta, double min_imposta) {
-  SistemaSoglie(Soglie{
-      {max_somma, min_somma}, {max_percentuale, min_percentuale}, {max_imposta, min_imposta}});
+void FrmEnterValue::SistemaSoglie(double max_add, double min_add, double max_percent,
+                                  double min_percent, double max_set, double min_set) {
+  SistemaSoglie(Limits{{max_add, min_add}, {max_percent, min_percent}, {max_set, min_set}});
 }
 
-void FrmEnterValue::SistemaSoglie(const Soglie& s) {
-  soglie_ = s;
-  opzione_ = opzione::kSomma;
+void FrmEnterValue::SistemaSoglie(const Limits& s) {
+  limits_ = s;
+  option_ = value_option::kAdd;
 }
 
-Limite FrmEnterValue::LimiteDi(int option) const {
+Limit FrmEnterValue::LimitOf(int option) const {
   switch (option) {
-    case opzione::kPercentuale:
-      return soglie_.percentuale;
-    case opzione::kImposta:
-      return soglie_.imposta;
+    case value_option::kPercent:
+      return limits_.percent;
+    case value_option::kSet:
+      return limits_.set;
     default:
-      return soglie_.somma;
+      return limits_.add;
   }
 }
 
-void FrmEnterValue::SelezionaOpzione(int option) {
-  if (option >= 0 && option < opzione::kCount) {
-    opzione_ = option;
+void FrmEnterValue::SelectOption(int option) {
+  if (option >= 0 && option < value_option::kCount) {
+    option_ = option;
   }
 }
 
-bool FrmEnterValue::TastoAmmesso(char32_t key) {
+bool FrmEnterValue::KeyAllowed(char32_t key) {
   return (key >= U'0' && key <= U'9') || key == U',' || key == U'-' || key == U'.' ||
          key == kBackspace;
 }
 
-Esito FrmEnterValue::Conferma(std::string_view text) {
+Verdict FrmEnterValue::Confirm(std::string_view text) {
   const std::optional<double> parsed = core::ParseDecimal(text, kDecimalComma);
   if (!parsed || !std::isfinite(*parsed)) {
     return {false, texts_.not_a_number};
   }
   const double value = *parsed;
-  const Limite limit = LimiteDi(opzione_);
+  const Limit limit = LimitOf(option_);
   if (value > limit.max) {
     return {false, texts_.above_max + " " + FormatLimit(limit.max)};
   }
   if (value < limit.min) {
     return {false, texts_.below_min + " " + FormatLimit(limit.min)};
   }
-  static constexpr int kCodeOf[opzione::kCount] = {operazione::kSomma, operazione::kPercentuale,
-                                                   operazione::kImposta};
-  risultato_ = Risultato{kCodeOf[opzione_], static_cast<float>(value)};
-  fatto_ = true;
+  static constexpr int kCodeOf[value_option::kCount] = {value_op::kAdd, value_op::kPercent,
+                                                        value_op::kSet};
+  result_ = EnteredValue{kCodeOf[option_], static_cast<float>(value)};
+  done_ = true;
   return {true, {}};
 }
 
-void FrmEnterValue::Annulla() {
-  risultato_ = Risultato{operazione::kAnnullata, 0};
-  fatto_ = true;
+void FrmEnterValue::Cancel() {
+  result_ = EnteredValue{value_op::kCancelled, 0};
+  done_ = true;
 }
 
-}  // namespace velmora::maps
+}  // namespace velmora::pages

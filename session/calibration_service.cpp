@@ -1,4 +1,4 @@
-#include "core/session/calibration_service.h"
+#include "session/calibration_service.h"
 
 #include "calib/calibration_image.h"
 

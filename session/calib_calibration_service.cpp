@@ -1,4 +1,4 @@
-#include "core/session/calib_calibration_service.h"
+#include "session/calib_calibration_service.h"
 
 #include <utility>
 

@@ -1,11 +1,11 @@
-#include "maps/value_entry.h"
+#include "pages/value_entry.h"
 
 #include <gtest/gtest.h>
 
 #include "core/files.h"
 #include "tests/core/temp_dir.h"
 
-namespace velmora::maps {
+namespace velmora::pages {
 namespace {
 
 // A two-language dictionary whose value-entry block sits after another
@@ -23,95 +23,95 @@ std::string Dictionary() {
 
 TEST(ValueEntry, MapGridLimitsGiveTheMessagesWithTheLimit) {
   FrmEnterValue dlg;
-  dlg.SistemaSoglie(soglie::kMappa);
-  EXPECT_EQ(dlg.Opzione(), opzione::kSomma);
+  dlg.SistemaSoglie(grid_limits::kMap);
+  EXPECT_EQ(dlg.Option(), value_option::kAdd);
 
-  dlg.SelezionaOpzione(opzione::kImposta);
-  Esito e = dlg.Conferma("256");
-  EXPECT_FALSE(e.accettato);
-  EXPECT_EQ(e.messaggio, dlg.Texts().above_max + " 255");
-  EXPECT_FALSE(dlg.Fatto());
+  dlg.SelectOption(value_option::kSet);
+  Verdict e = dlg.Confirm("256");
+  EXPECT_FALSE(e.accepted);
+  EXPECT_EQ(e.message, dlg.Texts().above_max + " 255");
+  EXPECT_FALSE(dlg.Done());
 
-  dlg.SelezionaOpzione(opzione::kPercentuale);
-  e = dlg.Conferma("-51");
-  EXPECT_EQ(e.messaggio, dlg.Texts().below_min + " -50");
+  dlg.SelectOption(value_option::kPercent);
+  e = dlg.Confirm("-51");
+  EXPECT_EQ(e.message, dlg.Texts().below_min + " -50");
   // The limits are inclusive.
-  e = dlg.Conferma("-50");
-  EXPECT_TRUE(e.accettato);
-  EXPECT_TRUE(dlg.Fatto());
-  EXPECT_EQ(dlg.Result().operazione, operazione::kPercentuale);
-  EXPECT_FLOAT_EQ(dlg.Result().valore, -50.0f);
+  e = dlg.Confirm("-50");
+  EXPECT_TRUE(e.accepted);
+  EXPECT_TRUE(dlg.Done());
+  EXPECT_EQ(dlg.Result().operation, value_op::kPercent);
+  EXPECT_FLOAT_EQ(dlg.Result().value, -50.0f);
 
   // Each option is checked against its own pair of limits.
-  dlg.Riarma();
-  dlg.SelezionaOpzione(opzione::kSomma);
-  EXPECT_EQ(dlg.Conferma("100.5").messaggio, dlg.Texts().above_max + " 100");
-  dlg.SelezionaOpzione(opzione::kImposta);
-  EXPECT_EQ(dlg.Conferma("-1").messaggio, dlg.Texts().below_min + " 0");
-  EXPECT_FALSE(dlg.Fatto());
+  dlg.Rearm();
+  dlg.SelectOption(value_option::kAdd);
+  EXPECT_EQ(dlg.Confirm("100.5").message, dlg.Texts().above_max + " 100");
+  dlg.SelectOption(value_option::kSet);
+  EXPECT_EQ(dlg.Confirm("-1").message, dlg.Texts().below_min + " 0");
+  EXPECT_FALSE(dlg.Done());
 }
 
 TEST(ValueEntry, NumbersTakeEitherSeparatorAndAnythingElseIsRefused) {
   FrmEnterValue dlg;
   dlg.SistemaSoglie(10, -10, 5, -5, 255, 0);
   for (const char* bad : {"", "   ", "-", ",", "1,2,3", "1.2.3", "2-3", "12a", "--1", "1e3"}) {
-    const Esito e = dlg.Conferma(bad);
-    EXPECT_FALSE(e.accettato) << bad;
-    EXPECT_EQ(e.messaggio, dlg.Texts().not_a_number) << bad;
+    const Verdict e = dlg.Confirm(bad);
+    EXPECT_FALSE(e.accepted) << bad;
+    EXPECT_EQ(e.message, dlg.Texts().not_a_number) << bad;
   }
-  EXPECT_FALSE(dlg.Fatto());
+  EXPECT_FALSE(dlg.Done());
   // A refused entry leaves the load-time result alone.
-  EXPECT_EQ(dlg.Result().operazione, operazione::kImposta);
-  EXPECT_FLOAT_EQ(dlg.Result().valore, 0.0f);
+  EXPECT_EQ(dlg.Result().operation, value_op::kSet);
+  EXPECT_FLOAT_EQ(dlg.Result().value, 0.0f);
 
-  ASSERT_TRUE(dlg.Conferma("2,5").accettato);
-  EXPECT_EQ(dlg.Result().operazione, operazione::kSomma);
-  EXPECT_FLOAT_EQ(dlg.Result().valore, 2.5f);
-  dlg.Riarma();
-  ASSERT_TRUE(dlg.Conferma("-2.25").accettato);
-  EXPECT_FLOAT_EQ(dlg.Result().valore, -2.25f);
-  dlg.Riarma();
-  ASSERT_TRUE(dlg.Conferma(".5").accettato);
-  EXPECT_FLOAT_EQ(dlg.Result().valore, 0.5f);
+  ASSERT_TRUE(dlg.Confirm("2,5").accepted);
+  EXPECT_EQ(dlg.Result().operation, value_op::kAdd);
+  EXPECT_FLOAT_EQ(dlg.Result().value, 2.5f);
+  dlg.Rearm();
+  ASSERT_TRUE(dlg.Confirm("-2.25").accepted);
+  EXPECT_FLOAT_EQ(dlg.Result().value, -2.25f);
+  dlg.Rearm();
+  ASSERT_TRUE(dlg.Confirm(".5").accepted);
+  EXPECT_FLOAT_EQ(dlg.Result().value, 0.5f);
   // Far beyond any limit is a limit message, not an overflow.
-  EXPECT_EQ(dlg.Conferma("99999999999999999999999999999999999999999").messaggio,
+  EXPECT_EQ(dlg.Confirm("99999999999999999999999999999999999999999").message,
             dlg.Texts().above_max + " 10");
 }
 
 TEST(ValueEntry, CancelLoadAndOptionRules) {
   FrmEnterValue dlg;
   // Load: "set" with value 0, text "0", first option selected.
-  EXPECT_EQ(dlg.Result().operazione, operazione::kImposta);
-  EXPECT_EQ(dlg.TestoIniziale(), "0");
-  EXPECT_EQ(dlg.Opzione(), opzione::kSomma);
+  EXPECT_EQ(dlg.Result().operation, value_op::kSet);
+  EXPECT_EQ(dlg.InitialText(), "0");
+  EXPECT_EQ(dlg.Option(), value_option::kAdd);
 
-  dlg.SistemaSoglie(soglie::kLambda);
-  dlg.SelezionaOpzione(opzione::kImposta);
-  ASSERT_TRUE(dlg.Conferma("-127").accettato);
+  dlg.SistemaSoglie(grid_limits::kLambda);
+  dlg.SelectOption(value_option::kSet);
+  ASSERT_TRUE(dlg.Confirm("-127").accepted);
   // The grid preselects the option that gave its last operation.
-  EXPECT_EQ(OpzioneDiOperazione(dlg.Result().operazione), opzione::kImposta);
+  EXPECT_EQ(OptionOfOperation(dlg.Result().operation), value_option::kSet);
 
-  dlg.Riarma();
-  dlg.Annulla();
-  EXPECT_TRUE(dlg.Fatto());
-  EXPECT_EQ(dlg.Result().operazione, operazione::kAnnullata);
-  EXPECT_FLOAT_EQ(dlg.Result().valore, 0.0f);
-  EXPECT_EQ(OpzioneDiOperazione(operazione::kAnnullata), std::nullopt);
+  dlg.Rearm();
+  dlg.Cancel();
+  EXPECT_TRUE(dlg.Done());
+  EXPECT_EQ(dlg.Result().operation, value_op::kCancelled);
+  EXPECT_FLOAT_EQ(dlg.Result().value, 0.0f);
+  EXPECT_EQ(OptionOfOperation(value_op::kCancelled), std::nullopt);
 
   // Out-of-range option indexes change nothing; new limits reselect "add".
-  dlg.SelezionaOpzione(opzione::kPercentuale);
-  dlg.SelezionaOpzione(3);
-  dlg.SelezionaOpzione(-1);
-  EXPECT_EQ(dlg.Opzione(), opzione::kPercentuale);
-  dlg.SistemaSoglie(soglie::kIniezioneDiretta);
-  EXPECT_EQ(dlg.Opzione(), opzione::kSomma);
-  EXPECT_EQ(dlg.LimiteDi(opzione::kImposta).max, 150);
+  dlg.SelectOption(value_option::kPercent);
+  dlg.SelectOption(3);
+  dlg.SelectOption(-1);
+  EXPECT_EQ(dlg.Option(), value_option::kPercent);
+  dlg.SistemaSoglie(grid_limits::kDirectInjection);
+  EXPECT_EQ(dlg.Option(), value_option::kAdd);
+  EXPECT_EQ(dlg.LimitOf(value_option::kSet).max, 150);
 
   for (char32_t ok : {U'0', U'9', U',', U'.', U'-', char32_t{8}}) {
-    EXPECT_TRUE(FrmEnterValue::TastoAmmesso(ok));
+    EXPECT_TRUE(FrmEnterValue::KeyAllowed(ok));
   }
   for (char32_t no : {U'a', U'+', U'e', U' ', U'/', char32_t{13}, char32_t{0x00e8}}) {
-    EXPECT_FALSE(FrmEnterValue::TastoAmmesso(no));
+    EXPECT_FALSE(FrmEnterValue::KeyAllowed(no));
   }
   EXPECT_EQ(FormatLimit(255), "255");
   EXPECT_EQ(FormatLimit(-50), "-50");
@@ -133,15 +133,15 @@ TEST(ValueEntry, TextsComeFromTheChosenLanguageAfterTheMarker) {
   EXPECT_EQ(t.not_a_number, "it2");
   EXPECT_EQ(t.above_max, "it3");
   EXPECT_EQ(t.below_min, "it4");
-  EXPECT_EQ(t.options[opzione::kSomma], "it5");
-  EXPECT_EQ(t.options[opzione::kImposta], "it7");
+  EXPECT_EQ(t.options[value_option::kAdd], "it5");
+  EXPECT_EQ(t.options[value_option::kSet], "it7");
   EXPECT_EQ(t.hint, "it10");
 
   FrmEnterValue dlg;
   dlg.SetTexts(t);
-  dlg.SistemaSoglie(soglie::kMappa);
-  dlg.SelezionaOpzione(opzione::kImposta);
-  EXPECT_EQ(dlg.Conferma("256").messaggio, "it3 255");
+  dlg.SistemaSoglie(grid_limits::kMap);
+  dlg.SelectOption(value_option::kSet);
+  EXPECT_EQ(dlg.Confirm("256").message, "it3 255");
 
   // Without the block the built-in texts stay.
   ASSERT_TRUE(core::WriteFileAtomic(dir.File("diz.diz"), "###\r\n#English&0\r\nTitle\r\n"));
@@ -155,4 +155,4 @@ TEST(ValueEntry, TextsComeFromTheChosenLanguageAfterTheMarker) {
 }
 
 }  // namespace
-}  // namespace velmora::maps
+}  // namespace velmora::pages

@@ -1,4 +1,4 @@
-#include "core/session/write_list.h"
+#include "session/write_list.h"
 
 namespace velmora::session {
 

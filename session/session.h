@@ -9,12 +9,6 @@
 #include <vector>
 
 #include "core/bytes.h"
-#include "core/session/calibration_service.h"
-#include "core/session/request_codes.h"
-#include "core/session/request_table.h"
-#include "core/session/session_host.h"
-#include "core/session/session_texts.h"
-#include "core/session/write_list.h"
 #include "core/session_flags.h"
 #include "core/set_com.h"
 #include "link/ecu_access.h"
@@ -22,6 +16,12 @@
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
 #include "platform/serial_enumerator.h"
+#include "session/calibration_service.h"
+#include "session/request_codes.h"
+#include "session/request_table.h"
+#include "session/session_host.h"
+#include "session/session_texts.h"
+#include "session/write_list.h"
 
 namespace velmora::session {
 

@@ -1,11 +1,11 @@
-#include "core/session/session.h"
+#include "session/session.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "core/session/connect_sequence.h"
 #include "link/link_startup.h"
 #include "link/port_com.h"
+#include "session/connect_sequence.h"
 
 namespace velmora::session {
 

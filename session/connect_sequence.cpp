@@ -1,4 +1,4 @@
-#include "core/session/connect_sequence.h"
+#include "session/connect_sequence.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,4 @@
-#include "core/session/session_texts.h"
+#include "session/session_texts.h"
 
 namespace velmora::session {
 

@@ -7,23 +7,23 @@
 
 #include "core/dictionary.h"
 
-namespace velmora::maps {
+namespace velmora::pages {
 
 // The operation code handed back to the calling grid.
-namespace operazione {
-inline constexpr int kAnnullata = 0;  // the grid beeps and changes nothing
-inline constexpr int kSomma = 1;      // cell + value
-inline constexpr int kPercentuale = 2;
-inline constexpr int kImposta = 3;  // cell = value
-}  // namespace operazione
+namespace value_op {
+inline constexpr int kCancelled = 0;  // the grid beeps and changes nothing
+inline constexpr int kAdd = 1;        // cell + value
+inline constexpr int kPercent = 2;
+inline constexpr int kSet = 3;  // cell = value
+}  // namespace value_op
 
 // The option buttons (OptTipoOper) in the order they are shown.
-namespace opzione {
-inline constexpr int kSomma = 0;
-inline constexpr int kPercentuale = 1;
-inline constexpr int kImposta = 2;
+namespace value_option {
+inline constexpr int kAdd = 0;
+inline constexpr int kPercent = 1;
+inline constexpr int kSet = 2;
 inline constexpr int kCount = 3;
-}  // namespace opzione
+}  // namespace value_option
 
 // Texts of the dialog, relative to its marker.
 namespace enter_value_text {
@@ -40,31 +40,31 @@ inline constexpr int kOperation = 9;
 inline constexpr int kHint = 10;
 }  // namespace enter_value_text
 
-struct Limite {
+struct Limit {
   double max = 0;
   double min = 0;
 };
 
 // The limits of the three operations, as a grid passes them.
-struct Soglie {
-  Limite somma;
-  Limite percentuale;
-  Limite imposta;
+struct Limits {
+  Limit add;
+  Limit percent;
+  Limit set;
 };
 
 // The limits each kind of grid opens the dialog with.
-namespace soglie {
+namespace grid_limits {
 // Injection map grid and carburation grid.
-inline constexpr Soglie kMappa{{100, -100}, {50, -50}, {255, 0}};
+inline constexpr Limits kMap{{100, -100}, {50, -50}, {255, 0}};
 // Lambda-emulation grid and switch-over temperature grid.
-inline constexpr Soglie kLambda{{255, -255}, {100, -100}, {127, -127}};
-inline constexpr Soglie kIniezioneDiretta{{255, -255}, {200, -200}, {150, 0}};
-}  // namespace soglie
+inline constexpr Limits kLambda{{255, -255}, {100, -100}, {127, -127}};
+inline constexpr Limits kDirectInjection{{255, -255}, {200, -200}, {150, 0}};
+}  // namespace grid_limits
 
 // What the dialog hands back: the operation code and the value.
-struct Risultato {
-  int operazione = operazione::kImposta;
-  float valore = 0;
+struct EnteredValue {
+  int operation = value_op::kSet;
+  float value = 0;
 };
 
 // The dialog's texts in the chosen language.
@@ -73,7 +73,7 @@ struct EnterValueTexts {
   std::string not_a_number = "Enter a valid number";
   std::string above_max = "The value is above the maximum:";
   std::string below_min = "The value is below the minimum:";
-  std::array<std::string, opzione::kCount> options = {"Add", "Percent", "Set"};
+  std::array<std::string, value_option::kCount> options = {"Add", "Percent", "Set"};
   std::string value = "Value";
   std::string operation = "Operation";
   std::string hint = "Press Enter to apply, Esc to cancel";
@@ -89,12 +89,12 @@ struct EnterValueTexts {
 [[nodiscard]] std::string FormatLimit(double limit);
 
 // The option that produces an operation code; none for a cancel.
-[[nodiscard]] std::optional<int> OpzioneDiOperazione(int code);
+[[nodiscard]] std::optional<int> OptionOfOperation(int code);
 
 // Outcome of pressing Enter: accepted, or refused with the text to show.
-struct Esito {
-  bool accettato = false;
-  std::string messaggio;
+struct Verdict {
+  bool accepted = false;
+  std::string message;
 };
 
 // The value entry dialog without its window: the limits, the selected
@@ -102,51 +102,51 @@ struct Esito {
 // reused; the limits stay until the next SistemaSoglie.
 class FrmEnterValue {
  public:
-  FrmEnterValue() { Carica(); }
+  FrmEnterValue() { Load(); }
 
   void SetTexts(EnterValueTexts texts) { texts_ = std::move(texts); }
   [[nodiscard]] const EnterValueTexts& Texts() const { return texts_; }
 
   // Window load: value 0, text "0", operation "set", first option.
-  void Carica();
+  void Load();
 
   // Stores the six limits and selects the first option (add).
-  void SistemaSoglie(double max_somma, double min_somma, double max_percentuale,
-                     double min_percentuale, double max_imposta, double min_imposta);
-  void SistemaSoglie(const Soglie& s);
-  [[nodiscard]] const Soglie& Limiti() const { return soglie_; }
-  [[nodiscard]] Limite LimiteDi(int option) const;
+  void SistemaSoglie(double max_add, double min_add, double max_percent, double min_percent,
+                     double max_set, double min_set);
+  void SistemaSoglie(const Limits& s);
+  [[nodiscard]] const Limits& CurrentLimits() const { return limits_; }
+  [[nodiscard]] Limit LimitOf(int option) const;
 
   // An index outside the options is ignored.
-  void SelezionaOpzione(int option);
-  [[nodiscard]] int Opzione() const { return opzione_; }
+  void SelectOption(int option);
+  [[nodiscard]] int Option() const { return option_; }
 
   // The dialog's starting text ("0"), the tag of TxtValue.
-  [[nodiscard]] const std::string& TestoIniziale() const { return tag_; }
+  [[nodiscard]] const std::string& InitialText() const { return tag_; }
 
   // Whether a typed character reaches the text box: digits, ",", "-", "."
   // and Backspace.
-  [[nodiscard]] static bool TastoAmmesso(char32_t key);
+  [[nodiscard]] static bool KeyAllowed(char32_t key);
 
   // Enter: checks `text` against the selected option's limits. Accepted
   // values set the result and the done flag; refused ones leave both alone.
-  [[nodiscard]] Esito Conferma(std::string_view text);
+  [[nodiscard]] Verdict Confirm(std::string_view text);
 
   // Esc or the close box: operation 0, value 0, done.
-  void Annulla();
+  void Cancel();
 
   // The caller clears the done flag before it shows the dialog again.
-  void Riarma() { fatto_ = false; }
-  [[nodiscard]] bool Fatto() const { return fatto_; }
-  [[nodiscard]] const Risultato& Result() const { return risultato_; }
+  void Rearm() { done_ = false; }
+  [[nodiscard]] bool Done() const { return done_; }
+  [[nodiscard]] const EnteredValue& Result() const { return result_; }
 
  private:
   EnterValueTexts texts_;
-  Soglie soglie_{};
-  int opzione_ = opzione::kSomma;
+  Limits limits_{};
+  int option_ = value_option::kAdd;
   std::string tag_ = "0";
-  Risultato risultato_;
-  bool fatto_ = false;
+  EnteredValue result_;
+  bool done_ = false;
 };
 
-}  // namespace velmora::maps
+}  // namespace velmora::pages

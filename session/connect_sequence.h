@@ -5,8 +5,6 @@
 #include <string>
 
 #include "core/bytes.h"
-#include "core/session/session_host.h"
-#include "core/session/session_texts.h"
 #include "core/session_flags.h"
 #include "core/set_com.h"
 #include "link/ecu_access.h"
@@ -14,6 +12,8 @@
 #include "link/message_table.h"
 #include "platform/message_box.h"
 #include "platform/serial_enumerator.h"
+#include "session/session_host.h"
+#include "session/session_texts.h"
 
 namespace velmora::session {
 

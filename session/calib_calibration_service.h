@@ -6,9 +6,9 @@
 
 #include "calib/axis_vectors.h"
 #include "calib/calibration_env.h"
-#include "core/session/calibration_service.h"
 #include "link/bank_transfer.h"
 #include "link/ecu_access.h"
+#include "session/calibration_service.h"
 
 namespace velmora::session {
 

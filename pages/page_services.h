@@ -2,16 +2,12 @@
 
 #include <string>
 
-#include "calib/calibration_image.h"
-#include "calib/coefficient_file.h"
-#include "core/dictionary.h"
-#include "core/session/session.h"
-#include "core/session/write_list.h"
-#include "link/message_table.h"
-#include "maps/value_entry.h"
-#include "platform/message_box.h"
+#include "pages/value_entry.h"
+#include "session/request_codes.h"
+#include "session/session.h"
+#include "session/write_list.h"
 
-namespace velmora::maps {
+namespace velmora::pages {
 
 // What a page asks of the session: the single pending request code and the
 // write lists. Pages never talk to the link.
@@ -41,33 +37,18 @@ class SessionPageSession final : public PageSession {
   session::Session& session_;
 };
 
-// What a page asks of its window: the value entry dialog, the beep, the
-// page switch and the modal windows it opens. Tests fake it.
+// What a page asks of its window: the value entry dialog, the beep and the
+// page switch. Tests fake it.
 class PageWindow {
  public:
   virtual ~PageWindow() = default;
   // Runs the value entry dialog with these limits and the option chosen
   // last preselected, while window events keep flowing; operation 0 when
   // it was cancelled.
-  [[nodiscard]] virtual Risultato AskValue(const Soglie& limits, int option) = 0;
+  [[nodiscard]] virtual EnteredValue AskValue(const Limits& limits, int option) = 0;
   virtual void Beep(int hertz, int milliseconds) = 0;
   // The main window's page switch.
   virtual void SelezioneScheda(int page_code) = 0;
-  // The axis editor, modally.
-  virtual void OpenAxisEditor() = 0;
 };
 
-// What every map page works on. Nothing here is owned; `coefficients` may
-// be null (no pressure line then: raw pressure bytes are shown).
-struct MapPageEnv {
-  calib::CalibrationImage& image;
-  link::MessageTable& table;
-  PageSession& session;
-  PageWindow& window;
-  platform::MessageBox& box;
-  const calib::CoefficientList* coefficients = nullptr;
-  std::string lng_dir;     // the reference calibrations
-  std::string main_title;  // caption of the critical boxes
-};
-
-}  // namespace velmora::maps
+}  // namespace velmora::pages

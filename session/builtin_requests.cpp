@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "core/session/session.h"
 #include "link/ecu_frame.h"
 #include "link/slow_command.h"
+#include "session/session.h"
 
 namespace velmora::session {
 

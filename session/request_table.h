@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "core/session/session_texts.h"
+#include "session/session_texts.h"
 
 namespace velmora::session {
 
