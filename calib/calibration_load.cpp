@@ -81,14 +81,6 @@ inline constexpr std::int32_t kBlock8Bit4 = 0x10;
 // Finishing waits.
 inline constexpr std::int64_t kFinishPauseUs = 250'000;
 
-bool Fail(CalibrationOutcome* outcome, CalibrationError error, std::optional<Section> section,
-          int code = 0) {
-  if (outcome != nullptr) {
-    *outcome = CalibrationOutcome{error, section, code};
-  }
-  return false;
-}
-
 void SetByte(Bytes& data, std::size_t index, std::uint8_t value) {
   if (index < data.size()) {
     data[index] = value;
@@ -499,10 +491,7 @@ bool LoadCalibrationToEcu(CalibrationEnv& env, link::EcuAccess& ecu, const std::
       return Fail(outcome, CalibrationError::kLink, Section::kBlk2, code);
     }
   }
-  if (outcome != nullptr) {
-    *outcome = CalibrationOutcome{};
-  }
-  return true;
+  return Succeed(outcome);
 }
 
 }  // namespace velmora::calib

@@ -199,7 +199,7 @@ TEST(MapE2e, MapAndAxisWritesReachTheEcuAndReadBackAsWritten) {
   EXPECT_TRUE(std::equal(axis_work.begin(), axis_work.end(), commands.begin()));
   EXPECT_GE(Count(frames, link::cmd::kIdentify), 1u);  // the new connection
   calib::AxisTables held;
-  ASSERT_EQ(calib::LeggiTabelleAssi(ws.ecu, &held), link::kOk);
+  ASSERT_EQ(calib::ReadAxisTables(ws.ecu, &held), link::kOk);
   EXPECT_EQ(held.rpm, tables.rpm);
   EXPECT_EQ(held.time, tables.time);
   EXPECT_EQ(ws.image.rpm_vector, Bytes(points.rpm.begin(), points.rpm.end()));
