@@ -9,7 +9,7 @@
 #include "calib/calibration_save.h"
 #include "core/hex.h"
 #include "core/version.h"
-#include "tests/calib/calibration_test_ecu.h"
+#include "tests/calib/calibration_rig.h"
 
 namespace velmora::calib {
 namespace {
@@ -157,7 +157,7 @@ TEST(CalibrationFileText, FirmwareYearAndFileKind) {
 }
 
 TEST(CalibrationFileText, FramesFromMemory) {
-  link::MessageTable table(testing::ShippedSetCom().messages);
+  link::MessageTable table(test::ShippedSetCom().messages);
   CalibrationImage image;
   image.companion.assign(16, 0x05);
   image.base_map.resize(552);
