@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -23,8 +24,10 @@
 #include <vector>
 
 #include "core/files.h"
+#include "core/hex.h"
 #include "core/text.h"
 #include "platform/posix/proc_process_list.h"
+#include "tests/core/temp_dir.h"
 
 extern char** environ;
 
@@ -69,13 +72,10 @@ using SetComValues = std::vector<std::pair<std::string, std::string>>;
 class TempRoot {
  public:
   explicit TempRoot(const SetComValues& setcom_values = {}) {
-    char pattern[] = "/tmp/velmora-e2e-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    root_ = made != nullptr ? made : "";
     std::error_code ec;
-    fs::create_directories(fs::path(root_) / "bin", ec);
+    fs::create_directories(fs::path(Root()) / "bin", ec);
     for (const char* name : {"LinkSrv", "velmora-cli"}) {
-      fs::copy_file(StageBin() + "/" + name, fs::path(root_) / "bin" / name, ec);
+      fs::copy_file(StageBin() + "/" + name, fs::path(Root()) / "bin" / name, ec);
     }
     std::vector<std::string> lines;
     (void)core::LeggiRighe(StageBin() + "/SetCom.ini", lines);
@@ -88,17 +88,11 @@ class TempRoot {
     }
     (void)core::WriteFileAtomic(Bin() + "/SetCom.ini", core::JoinCrLf(lines));
   }
-  TempRoot(const TempRoot&) = delete;
-  TempRoot& operator=(const TempRoot&) = delete;
-  ~TempRoot() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-  [[nodiscard]] const std::string& Root() const { return root_; }
-  [[nodiscard]] std::string Bin() const { return root_ + "/bin"; }
+  [[nodiscard]] const std::string& Root() const { return dir_.Path(); }
+  [[nodiscard]] std::string Bin() const { return Root() + "/bin"; }
 
  private:
-  std::string root_;
+  test::TempDir dir_;
 };
 
 // A started process: its pid, a descriptor readable when it ends, and the
@@ -318,7 +312,32 @@ inline CliRun RunCli(const TempRoot& root, const std::vector<std::string>& args,
   return run;
 }
 
-// The tool's arguments with the virtual ECU's port in front.
+// The command bytes of the requests a virtual ECU started with `--record
+// Path()` received.
+class RequestRecord {
+ public:
+  explicit RequestRecord(std::string path) : path_(std::move(path)) {}
+  [[nodiscard]] const std::string& Path() const { return path_; }
+  // The commands received since the last call.
+  std::vector<std::uint8_t> Commands() {
+    std::string text;
+    (void)core::ReadWholeFile(path_, text);
+    std::vector<std::uint8_t> out;
+    for (const std::string& line : core::Split(text.substr(std::min(seen_, text.size())), '\n')) {
+      const auto frame = core::HexToBin(line.substr(0, line.find(' ')));
+      if (frame && frame->size() > 3) {
+        out.push_back((*frame)[3]);
+      }
+    }
+    seen_ = text.size();
+    return out;
+  }
+
+ private:
+  std::string path_;
+  std::size_t seen_ = 0;
+};
+
 // A program's output as its lines, blank ones left out.
 inline std::vector<std::string> NonEmptyLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -330,6 +349,7 @@ inline std::vector<std::string> NonEmptyLines(const std::string& text) {
   return lines;
 }
 
+// The tool's arguments with the virtual ECU's port in front.
 inline std::vector<std::string> WithPort(const Sim& sim, std::vector<std::string> args) {
   args.insert(args.begin(), {"--port", std::to_string(sim.Port())});
   return args;
