@@ -168,6 +168,12 @@ TEST(CalibrationSave, SaveOpenSaveGivesTheSameFile) {
   // Opening decodes the blocks into their entries.
   EXPECT_EQ(again.table.Value(3, 1), ecu_side.table.Value(3, 1));
   EXPECT_EQ(again.table.LastAnswer(15), offline.table.LastAnswer(15));
+
+  // An image that knows nothing gives empty sections, no made-up frames.
+  const CalibrationFrames none = FramesFromImage(CalibrationRig().table, CalibrationImage{});
+  for (const SectionInfo& s : kSections) {
+    EXPECT_TRUE(none[s.id].empty()) << s.key;
+  }
 }
 
 TEST(CalibrationOpen, DamagedSectionsAreLeftOutAndMissingFilesRefused) {

@@ -95,66 +95,47 @@ class TempRoot {
   test::TempDir dir_;
 };
 
-// A started process: its pid, a descriptor readable when it ends, and the
-// read ends of its standard output and error (non-blocking). pid -1 when it
-// could not start.
-struct Spawned {
-  pid_t pid = -1;
-  int pidfd = -1;
-  int out = -1;
-  int err = -1;
-};
-
-inline Spawned SpawnWithOutput(const std::string& exe, const std::vector<std::string>& args) {
-  Spawned sp;
-  int out[2];
-  int err[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) {
-    return sp;
-  }
-  if (::pipe2(err, O_CLOEXEC) != 0) {
-    ::close(out[0]);
-    ::close(out[1]);
-    return sp;
-  }
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-  posix_spawn_file_actions_adddup2(&fa, err[1], 2);
-  std::vector<std::string> all{exe};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) {
-    argv.push_back(a.data());
-  }
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
-    sp.pid = pid;
-    sp.pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-  }
-  posix_spawn_file_actions_destroy(&fa);
-  ::close(out[1]);
-  ::close(err[1]);
-  sp.out = out[0];
-  sp.err = err[0];
-  ::fcntl(sp.out, F_SETFL, O_NONBLOCK);
-  ::fcntl(sp.err, F_SETFL, O_NONBLOCK);
-  return sp;
-}
-
 // A started process whose standard output and error come back on pipes,
 // read while it runs: a test waits (bounded, on the pipes) for a text to
 // appear, acts, and waits for the next one or for the exit.
 class Process {
  public:
+  // pid -1 (Started() false) when it could not start.
   Process(const std::string& exe, const std::vector<std::string>& args) {
-    const Spawned sp = SpawnWithOutput(exe, args);
-    pid_ = sp.pid;
-    pidfd_ = sp.pidfd;
-    out_ = sp.out;
-    err_ = sp.err;
+    int out[2];
+    int err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+      return;
+    }
+    if (::pipe2(err, O_CLOEXEC) != 0) {
+      ::close(out[0]);
+      ::close(out[1]);
+      return;
+    }
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
+    std::vector<std::string> all{exe};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) {
+      argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, exe.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
+      pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+    } else {
+      pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&fa);
+    ::close(out[1]);
+    ::close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+    ::fcntl(out_, F_SETFL, O_NONBLOCK);
+    ::fcntl(err_, F_SETFL, O_NONBLOCK);
   }
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
