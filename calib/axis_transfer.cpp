@@ -51,14 +51,14 @@ int ReadHalves(link::EcuAccess& ecu, AxisTables* out) {
   return link::kOk;
 }
 
-int WriteHalves(link::EcuAccess& ecu, const AxisTables& nuove) {
+int WriteHalves(link::EcuAccess& ecu, const AxisTables& wanted) {
   for (const Section s : kHalves) {
     const auto address = PagedAddress(s);
     const auto size = FixedDataSize(s);
     if (!address || !size) {
       return link::kInvalidRequest;
     }
-    const auto half = std::span(TableOf(nuove, s)).subspan(Offset(s), *size);
+    const auto half = std::span(TableOf(wanted, s)).subspan(Offset(s), *size);
     Bytes data(address->begin(), address->end());
     data.insert(data.end(), half.begin(), half.end());
     if (const int code = ecu.Comando(InfoOf(s).write_command, data); code != link::kOk) {
@@ -84,13 +84,13 @@ int Wrapped(link::EcuAccess& ecu, Work work) {
 
 }  // namespace
 
-int ScriviTabelleAssi(link::EcuAccess& ecu, const AxisTables& nuove, AxisTables* read_back) {
-  if (nuove.rpm.size() != sizes::kRpmAxis || nuove.time.size() != sizes::kTimeAxis) {
+int WriteAxisTables(link::EcuAccess& ecu, const AxisTables& wanted, AxisTables* read_back) {
+  if (wanted.rpm.size() != sizes::kRpmAxis || wanted.time.size() != sizes::kTimeAxis) {
     return link::kInvalidRequest;
   }
   AxisTables tables;
   const int code = Wrapped(ecu, [&] {
-    const int written = WriteHalves(ecu, nuove);
+    const int written = WriteHalves(ecu, wanted);
     return written != link::kOk ? written : ReadHalves(ecu, &tables);
   });
   if (code == link::kOk && read_back != nullptr) {
@@ -99,7 +99,7 @@ int ScriviTabelleAssi(link::EcuAccess& ecu, const AxisTables& nuove, AxisTables*
   return code;
 }
 
-int LeggiTabelleAssi(link::EcuAccess& ecu, AxisTables* out) {
+int ReadAxisTables(link::EcuAccess& ecu, AxisTables* out) {
   AxisTables tables;
   const int code = Wrapped(ecu, [&] { return ReadHalves(ecu, &tables); });
   if (code == link::kOk && out != nullptr) {

@@ -13,11 +13,11 @@ namespace velmora::calib {
 // Tables of the wrong size are refused with kInvalidRequest before anything
 // is sent. `read_back` is set only when every exchange succeeded; the link
 // parameter is restored only then.
-[[nodiscard]] int ScriviTabelleAssi(link::EcuAccess& ecu, const AxisTables& nuove,
-                                    AxisTables* read_back);
+[[nodiscard]] int WriteAxisTables(link::EcuAccess& ecu, const AxisTables& wanted,
+                                  AxisTables* read_back);
 
 // Reads both lookup tables as above; `out` is left as it was on failure.
-[[nodiscard]] int LeggiTabelleAssi(link::EcuAccess& ecu, AxisTables* out);
+[[nodiscard]] int ReadAxisTables(link::EcuAccess& ecu, AxisTables* out);
 
 // The breakpoints of the image's lookup tables into its rpm and
 // injection-time vectors. Tables that do not convert (or are not known)

@@ -59,4 +59,22 @@ struct CalibrationOutcome {
   int link_code = 0;               // for kLink: the exchange's result code
 };
 
+// Records why a procedure failed, for a caller that asked (`outcome` not
+// null), and gives false, so that a failure path reads `return Fail(...)`.
+inline bool Fail(CalibrationOutcome* outcome, CalibrationError error,
+                 std::optional<Section> section = std::nullopt, int link_code = 0) {
+  if (outcome != nullptr) {
+    *outcome = CalibrationOutcome{error, section, link_code};
+  }
+  return false;
+}
+
+// Records that a procedure succeeded and gives true.
+inline bool Succeed(CalibrationOutcome* outcome) {
+  if (outcome != nullptr) {
+    *outcome = CalibrationOutcome{};
+  }
+  return true;
+}
+
 }  // namespace velmora::calib

@@ -12,14 +12,6 @@ namespace velmora::calib {
 
 namespace {
 
-bool Fail(CalibrationOutcome* outcome, CalibrationError error, std::optional<Section> section,
-          int code = 0) {
-  if (outcome != nullptr) {
-    *outcome = CalibrationOutcome{error, section, code};
-  }
-  return false;
-}
-
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
   if (!core::EsisteFile(path) || !core::LeggiRighe(path, lines)) {
@@ -65,10 +57,7 @@ bool ImportCompensation(CalibrationEnv& env, link::EcuAccess& ecu, const std::st
       code != link::kOk) {
     return Fail(outcome, CalibrationError::kLink, section, code);
   }
-  if (outcome != nullptr) {
-    *outcome = CalibrationOutcome{};
-  }
-  return true;
+  return Succeed(outcome);
 }
 
 }  // namespace
@@ -117,7 +106,7 @@ bool OpenCalibrationFile(CalibrationEnv& env, const std::string& path,
                          CalibrationOutcome* outcome) {
   const auto lines = ReadLines(path);
   if (!lines) {
-    return Fail(outcome, CalibrationError::kMissingFile, std::nullopt);
+    return Fail(outcome, CalibrationError::kMissingFile);
   }
   const ParsedCalibration file = ParseCalibration(*lines, Duplicates::kLaterWins);
   ApplyToImage(file, env.table, env.image);

@@ -37,6 +37,49 @@ constexpr std::array<GroupScopes, 10> kGroupScopes{{
     {load_group::kAxes, false, true, true, false},
 }};
 
+// What a load writes, in sending order, with the group each section is sent in.
+struct LoadStep {
+  Section section;
+  int group;
+};
+constexpr std::array<LoadStep, 35> kLoadSteps{{
+    {Section::kBlk2, load_group::kBlocks},
+    {Section::kBlk3, load_group::kBlocks},
+    {Section::kBlk6, load_group::kBlocks},
+    {Section::kBlk5, load_group::kBaseMap},
+    {Section::kMap0, load_group::kBaseMap},
+    {Section::kMap1, load_group::kBaseMap},
+    {Section::kMap2, load_group::kBaseMap},
+    {Section::kMap3, load_group::kBaseMap},
+    {Section::kMap4, load_group::kBaseMap},
+    {Section::kAdat0, load_group::kOtherMaps},
+    {Section::kAdat1, load_group::kOtherMaps},
+    {Section::kAdat2, load_group::kOtherMaps},
+    {Section::kAdat3, load_group::kOtherMaps},
+    {Section::kAdat4, load_group::kOtherMaps},
+    {Section::kMape0, load_group::kOtherMaps},
+    {Section::kMape1, load_group::kOtherMaps},
+    {Section::kMape2, load_group::kOtherMaps},
+    {Section::kMape3, load_group::kOtherMaps},
+    {Section::kMape4, load_group::kOtherMaps},
+    {Section::kRitCom, load_group::kRitCom},
+    {Section::kComTgasx, load_group::kSwitchOver},
+    {Section::kComTridx, load_group::kSwitchOver},
+    {Section::kComPgasx, load_group::kSwitchOver},
+    {Section::kComPbenx, load_group::kSwitchOver},
+    {Section::kComSmag, load_group::kSwitchOver},
+    {Section::kEmulaLambda, load_group::kLambda},
+    {Section::kObdErr, load_group::kObdErrors},
+    {Section::kObdData, load_group::kObd},
+    {Section::kObdData2, load_group::kObd},
+    {Section::kBlk8, load_group::kObd},
+    {Section::kBlkDinst, load_group::kDirectInjection},
+    {Section::kVetRpm0, load_group::kAxes},
+    {Section::kVetRpm1, load_group::kAxes},
+    {Section::kVetTinj0, load_group::kAxes},
+    {Section::kVetTinj1, load_group::kAxes},
+}};
+
 // The fix-ups, by block.
 namespace fix {
 // Entry 2: the running-time counters a foreign file takes from the ECU, and
@@ -80,14 +123,6 @@ inline constexpr std::int32_t kBlock8Bit4 = 0x10;
 
 // Finishing waits.
 inline constexpr std::int64_t kFinishPauseUs = 250'000;
-
-bool Fail(CalibrationOutcome* outcome, CalibrationError error, std::optional<Section> section,
-          int code = 0) {
-  if (outcome != nullptr) {
-    *outcome = CalibrationOutcome{error, section, code};
-  }
-  return false;
-}
 
 void SetByte(Bytes& data, std::size_t index, std::uint8_t value) {
   if (index < data.size()) {
@@ -170,6 +205,75 @@ Bytes FixBlock8(const Bytes& frame, const LoadPlan& plan, const LoadInputs& in) 
   return EncodeEntry(copy);
 }
 
+Bytes FixObdData(const Bytes& frame) {
+  Bytes data = FrameData(frame);
+  SetByte(data, fix::kObdDataCleared, 0);
+  return data;
+}
+
+// The data a section is written with: the file's, with the block's fix-ups.
+Bytes LoadData(Section s, const Bytes& frame, const LoadPlan& plan, const LoadInputs& in) {
+  switch (s) {
+    case Section::kBlk2:
+      return FixBlock2(frame, in);
+    case Section::kBlk3:
+      return FixBlock3(frame, plan);
+    case Section::kBlk6:
+      return FixBlock6(frame, plan, in);
+    case Section::kBlk8:
+      return FixBlock8(frame, plan, in);
+    case Section::kObdData:
+      return FixObdData(frame);
+    default:
+      return FrameData(frame);
+  }
+}
+
+// The write request of a section: the page's address bytes (map pages and
+// axis halves) in front of the data.
+std::optional<Bytes> WriteFrame(Section s, const Bytes& data) {
+  Bytes payload;
+  // Sized up front: also spares gcc 12 a false overflow warning on the insert.
+  payload.reserve(data.size() + 3);
+  if (const auto address = PagedAddress(s)) {
+    payload.assign(address->begin(), address->end());
+  }
+  payload.insert(payload.end(), data.begin(), data.end());
+  return link::RequestFrame(InfoOf(s).write_command, payload);
+}
+
+// Blocks only some ECUs carry are written only to those.
+bool CarriedBy(Section s, const CapabilityFlags& flags) {
+  const Holder h = InfoOf(s).holder;
+  if (h == Holder::kAdaptiveMap || h == Holder::kSecondMap) {
+    return flags.adaptive_maps;
+  }
+  if (s == Section::kObdErr) {
+    return flags.obd_errors;
+  }
+  if (s == Section::kBlkDinst) {
+    return flags.direct_injection;
+  }
+  return true;
+}
+
+std::optional<Section> FirstDamagedSection(const ParsedCalibration& file) {
+  for (const SectionInfo& info : kSections) {
+    if (LoadReads(info.id) && file.Damaged(info.id)) {
+      return info.id;
+    }
+  }
+  return std::nullopt;
+}
+
+bool OldFirmware(const ParsedCalibration& file) {
+  if (!file.Present(Section::kFw)) {
+    return false;
+  }
+  const auto year = FirmwareYear(file.frames[Section::kFw]);
+  return year.has_value() && *year < kFirstCurrentFirmwareYear;
+}
+
 }  // namespace
 
 std::optional<LoadScope> LoadScopeOfRequest(int code) {
@@ -237,94 +341,51 @@ std::optional<int> FirmwareYear(std::span<const std::uint8_t> fw_frame) {
   return std::stoi(digits);
 }
 
+bool CheckLoadable(const ParsedCalibration& file, const CapabilityFlags& flags, LoadScope scope,
+                   CalibrationOutcome* outcome) {
+  if (const auto damaged = FirstDamagedSection(file)) {
+    return Fail(outcome, CalibrationError::kDamagedSection, *damaged);
+  }
+  // A file with nothing for this scope (any file that is not a calibration
+  // at all) would otherwise "load" by sending only the finishing steps,
+  // which clear the ECU's tuning tables.
+  const bool writes = std::any_of(kLoadSteps.begin(), kLoadSteps.end(), [&](const LoadStep& step) {
+    return file.Present(step.section) && CarriedBy(step.section, flags) &&
+           GroupInScope(step.group, scope);
+  });
+  if (!writes) {
+    return Fail(outcome, CalibrationError::kDamagedSection);
+  }
+  if (!file.Present(Section::kFw)) {
+    return Fail(outcome, CalibrationError::kDamagedSection, Section::kFw);
+  }
+  return Succeed(outcome);
+}
+
 std::optional<LoadPlan> PrepareLoad(const ParsedCalibration& file, const LoadInputs& in,
                                     CalibrationOutcome* outcome) {
-  for (const SectionInfo& info : kSections) {
-    if (LoadReads(info.id) && file.Damaged(info.id)) {
-      Fail(outcome, CalibrationError::kDamagedSection, info.id);
-      return std::nullopt;
-    }
+  if (const auto damaged = FirstDamagedSection(file)) {
+    Fail(outcome, CalibrationError::kDamagedSection, *damaged);
+    return std::nullopt;
   }
   LoadPlan plan;
   plan.current_file = in.current_file;
-  if (file.Present(Section::kFw)) {
-    const auto year = FirmwareYear(file.frames[Section::kFw]);
-    plan.old_firmware = year.has_value() && *year < kFirstCurrentFirmwareYear;
-  }
-
-  bool framed = true;
-  std::optional<Section> unframed;
-  const auto add = [&](Section s, int group, Bytes data) {
-    Bytes payload;
-    // Sized up front: also spares gcc 12 a false overflow warning on the insert.
-    payload.reserve(data.size() + 3);
-    if (const auto address = PagedAddress(s)) {
-      payload.assign(address->begin(), address->end());
-    }
-    payload.insert(payload.end(), data.begin(), data.end());
-    auto frame = link::RequestFrame(InfoOf(s).write_command, payload);
-    if (!frame) {
-      framed = false;
-      unframed = unframed.value_or(s);
-      return;
-    }
-    plan.requests.push_back(LoadRequest{s, group, std::move(*frame), std::move(data)});
-  };
-  const auto add_raw = [&](Section s, int group) {
-    if (file.Present(s)) {
-      add(s, group, FrameData(file.frames[s]));
-    }
-  };
-  const auto add_range = [&](Section first, Section last, int group) {
-    for (std::size_t i = Index(first); i <= Index(last); ++i) {
-      add_raw(static_cast<Section>(i), group);
-    }
-  };
-
-  if (file.Present(Section::kBlk2)) {
-    add(Section::kBlk2, load_group::kBlocks, FixBlock2(file.frames[Section::kBlk2], in));
-  }
-  if (file.Present(Section::kBlk3)) {
-    add(Section::kBlk3, load_group::kBlocks, FixBlock3(file.frames[Section::kBlk3], plan));
-  }
-  if (file.Present(Section::kBlk6)) {
-    add(Section::kBlk6, load_group::kBlocks, FixBlock6(file.frames[Section::kBlk6], plan, in));
-  }
-  add_raw(Section::kBlk5, load_group::kBaseMap);
-  add_range(Section::kMap0, Section::kMap4, load_group::kBaseMap);
-  if (in.flags.adaptive_maps) {
-    add_range(Section::kAdat0, Section::kAdat4, load_group::kOtherMaps);
-    add_range(Section::kMape0, Section::kMape4, load_group::kOtherMaps);
-  }
-  add_raw(Section::kRitCom, load_group::kRitCom);
-  for (const Section s : {Section::kComTgasx, Section::kComTridx, Section::kComPgasx,
-                          Section::kComPbenx, Section::kComSmag}) {
-    add_raw(s, load_group::kSwitchOver);
-  }
-  add_raw(Section::kEmulaLambda, load_group::kLambda);
-  if (in.flags.obd_errors) {
-    add_raw(Section::kObdErr, load_group::kObdErrors);
-  }
-  if (file.Present(Section::kObdData)) {
-    Bytes data = FrameData(file.frames[Section::kObdData]);
-    SetByte(data, fix::kObdDataCleared, 0);
-    add(Section::kObdData, load_group::kObd, std::move(data));
-  }
-  add_raw(Section::kObdData2, load_group::kObd);
-  if (file.Present(Section::kBlk8)) {
-    add(Section::kBlk8, load_group::kObd, FixBlock8(file.frames[Section::kBlk8], plan, in));
-  }
+  plan.old_firmware = OldFirmware(file);
   if (file.Present(Section::kBlkDinst)) {
     plan.direct_injection = file.frames[Section::kBlkDinst];
-    if (in.flags.direct_injection) {
-      add_raw(Section::kBlkDinst, load_group::kDirectInjection);
-    }
   }
-  add_range(Section::kVetRpm0, Section::kVetTinj1, load_group::kAxes);
-
-  if (!framed) {
-    Fail(outcome, CalibrationError::kDamagedSection, unframed);
-    return std::nullopt;
+  for (const LoadStep& step : kLoadSteps) {
+    if (!file.Present(step.section) || !CarriedBy(step.section, in.flags)) {
+      continue;
+    }
+    Bytes data = LoadData(step.section, file.frames[step.section], plan, in);
+    auto frame = WriteFrame(step.section, data);
+    if (!frame) {
+      Fail(outcome, CalibrationError::kDamagedSection, step.section);
+      return std::nullopt;
+    }
+    plan.requests.push_back(
+        LoadRequest{step.section, step.group, std::move(*frame), std::move(data)});
   }
   return plan;
 }
@@ -454,55 +515,58 @@ bool Finish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
          step(ecu.ImpostaAttesaEcu(false)) && step(ecu.ImpostaParametro(saved));
 }
 
+bool Toggle(CalibrationEnv& env, link::EcuAccess& ecu, CalibrationOutcome* outcome) {
+  const int code = ToggleBlock2(env.table, ecu);
+  return code == link::kOk || Fail(outcome, CalibrationError::kLink, Section::kBlk2, code);
+}
+
+LoadInputs InputsFor(CalibrationEnv& env, const std::string& path, const LoadOptions& options) {
+  return LoadInputs{env.table, env.image.flags, env.image.generation, IsCurrentFile(path),
+                    [&env, &options](std::size_t field) {
+                      return ReadBlockVariableFromFile(
+                          env.table, static_cast<std::size_t>(entry::kBlock8),
+                          options.reference_path, InfoOf(Section::kBlk8).key, field);
+                    }};
+}
+
+// The plan's requests of the scope and the finishing steps, under link
+// parameter 2; the parameter is given back only when everything succeeded.
+bool SendAndFinish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
+                   const LoadOptions& options, CalibrationOutcome* outcome) {
+  const std::uint8_t saved = ecu.ParametroCorrente();
+  if (const int code = ecu.ImpostaParametro(link::kLongOperationParameter); code != link::kOk) {
+    return Fail(outcome, CalibrationError::kLink, std::nullopt, code);
+  }
+  return SendPlan(env, ecu, plan, options, outcome) &&
+         Finish(env, ecu, plan, options, saved, outcome);
+}
+
 }  // namespace
 
 bool LoadCalibrationToEcu(CalibrationEnv& env, link::EcuAccess& ecu, const std::string& path,
                           const LoadOptions& options, CalibrationOutcome* outcome) {
   std::vector<std::string> lines;
   if (!core::EsisteFile(path) || !core::LeggiRighe(path, lines)) {
-    return Fail(outcome, CalibrationError::kMissingFile, std::nullopt);
+    return Fail(outcome, CalibrationError::kMissingFile);
   }
   const ParsedCalibration file = ParseCalibration(lines, Duplicates::kLaterWins);
-  // A damaged file is refused before the toggle routine sends anything.
-  for (const SectionInfo& info : kSections) {
-    if (LoadReads(info.id) && file.Damaged(info.id)) {
-      return Fail(outcome, CalibrationError::kDamagedSection, info.id);
-    }
+  // Refused before the toggle routine sends anything.
+  if (!CheckLoadable(file, env.image.flags, options.scope, outcome)) {
+    return false;
   }
   const auto block2 = static_cast<std::size_t>(entry::kBlock2);
   const bool toggle = env.table.Value(block2, fix::kBlock2SubState) != 0;
-  if (toggle) {
-    if (const int code = ToggleBlock2(env.table, ecu); code != link::kOk) {
-      return Fail(outcome, CalibrationError::kLink, Section::kBlk2, code);
-    }
-  }
-  LoadInputs inputs{env.table, env.image.flags, env.image.generation, IsCurrentFile(path),
-                    [&env, &options](std::size_t field) {
-                      return ReadBlockVariableFromFile(
-                          env.table, static_cast<std::size_t>(entry::kBlock8),
-                          options.reference_path, InfoOf(Section::kBlk8).key, field);
-                    }};
-  const auto plan = PrepareLoad(file, inputs, outcome);
-  if (!plan) {
+  if (toggle && !Toggle(env, ecu, outcome)) {
     return false;
   }
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  if (const int code = ecu.ImpostaParametro(link::kLongOperationParameter); code != link::kOk) {
-    return Fail(outcome, CalibrationError::kLink, std::nullopt, code);
-  }
-  if (!SendPlan(env, ecu, *plan, options, outcome) ||
-      !Finish(env, ecu, *plan, options, saved, outcome)) {
+  const auto plan = PrepareLoad(file, InputsFor(env, path, options), outcome);
+  if (!plan || !SendAndFinish(env, ecu, *plan, options, outcome)) {
     return false;
   }
-  if (toggle) {
-    if (const int code = ToggleBlock2(env.table, ecu); code != link::kOk) {
-      return Fail(outcome, CalibrationError::kLink, Section::kBlk2, code);
-    }
+  if (toggle && !Toggle(env, ecu, outcome)) {
+    return false;
   }
-  if (outcome != nullptr) {
-    *outcome = CalibrationOutcome{};
-  }
-  return true;
+  return Succeed(outcome);
 }
 
 }  // namespace velmora::calib

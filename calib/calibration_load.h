@@ -80,6 +80,14 @@ struct LoadInputs {
   std::function<std::optional<std::int32_t>(std::size_t field)> reference_block8;
 };
 
+// Whether the file can be loaded under `scope` into an ECU with `flags`,
+// worked out before anything is sent. A file with a damaged section the load
+// reads, with no section the scope writes to this ECU, or without its
+// identification ("[FW]") is damaged (kDamagedSection, naming the damaged
+// section, "[FW]", or none when nothing would be written).
+[[nodiscard]] bool CheckLoadable(const ParsedCalibration& file, const CapabilityFlags& flags,
+                                 LoadScope scope, CalibrationOutcome* outcome = nullptr);
+
 // Applies every fix-up and builds the requests. No ECU traffic and no
 // messages. nullopt when a section the load reads is damaged (`outcome` names
 // it), so that a damaged file sends nothing.
@@ -97,10 +105,10 @@ struct LoadOptions {
   std::function<void()> default_direct_injection;
 };
 
-// Reads the file, checks it, runs the block-2 toggle routine when the ECU
-// asks for it, prepares the requests and sends those of the scope, reads the
-// maps back and compares them, then runs the finishing steps. A damaged file
-// is refused before anything is sent. The link parameter is restored only
+// Reads the file, checks it (CheckLoadable), runs the block-2 toggle routine
+// when the ECU asks for it, prepares the requests and sends those of the
+// scope, reads the maps back and compares them, then runs the finishing
+// steps. A file that is refused sends nothing. The link parameter is restored only
 // when everything succeeded.
 [[nodiscard]] bool LoadCalibrationToEcu(CalibrationEnv& env, link::EcuAccess& ecu,
                                         const std::string& path, const LoadOptions& options,

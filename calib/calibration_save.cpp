@@ -10,14 +10,6 @@ namespace velmora::calib {
 
 namespace {
 
-bool Fail(CalibrationOutcome* outcome, CalibrationError error, std::optional<Section> section,
-          int code = 0) {
-  if (outcome != nullptr) {
-    *outcome = CalibrationOutcome{error, section, code};
-  }
-  return false;
-}
-
 bool SkippedWithoutAdaptiveMaps(Section s, const CapabilityFlags& flags) {
   const Holder h = InfoOf(s).holder;
   return !flags.adaptive_maps && (h == Holder::kAdaptiveMap || h == Holder::kSecondMap);
@@ -187,12 +179,9 @@ bool WriteCalibrationFile(CalibrationEnv& env, const std::string& path,
   if (!core::WriteFileAtomic(path, CalibrationText(env, frames))) {
     env.box.Show(env.texts.file_write_failed + "\n" + path, env.texts.caption,
                  platform::BoxKind::Critical);
-    return Fail(outcome, CalibrationError::kWriteFile, std::nullopt);
+    return Fail(outcome, CalibrationError::kWriteFile);
   }
-  if (outcome != nullptr) {
-    *outcome = CalibrationOutcome{};
-  }
-  return true;
+  return Succeed(outcome);
 }
 
 }  // namespace

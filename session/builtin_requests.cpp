@@ -71,13 +71,10 @@ RequestWork Connected(std::function<bool()> run, std::string SessionTexts::*text
 }  // namespace
 
 bool Session::ApplyLists(const std::vector<std::size_t>& entries) {
+  // The first failure ends the request; the session empties every list the
+  // request owns, the ones after the failing list with it.
   for (const std::size_t entry : entries) {
     if (ApplicaListaScrittura(env_.ecu, env_.table, lists_, entry) != link::kOk) {
-      // The lists after the failing one are dropped with it: the page
-      // asked for all of them together.
-      for (const std::size_t e : entries) {
-        lists_.Clear(e);
-      }
       return false;
     }
   }
@@ -85,8 +82,9 @@ bool Session::ApplyLists(const std::vector<std::size_t>& entries) {
 }
 
 RequestWork Session::ListWork(std::vector<std::size_t> entries) {
-  RequestWork work = Connected([this, entries = std::move(entries)] { return ApplyLists(entries); },
-                               &SessionTexts::write_failed);
+  RequestWork work =
+      Connected([this, entries] { return ApplyLists(entries); }, &SessionTexts::write_failed);
+  work.lists = std::move(entries);
   work.refresh_page = true;
   return work;
 }
@@ -146,31 +144,42 @@ void Session::RegisterMapWrites() {
         },
         &SessionTexts::map_write_failed);
     work.dropped = [this, map = r.map] { env_.host.MapWritten(map, false); };
+    work.writes_image = true;
     requests_.Register(r.code, std::move(work));
   }
-  requests_.Register(request::kAxes, Connected([this] { return WriteAxesAndReconnect(); },
-                                               &SessionTexts::axes_write_failed));
+  RequestWork axes =
+      Connected([this] { return WriteAxesAndReconnect(); }, &SessionTexts::axes_write_failed);
+  axes.writes_image = true;
+  requests_.Register(request::kAxes, std::move(axes));
 }
 
-void Session::RegisterBuiltins() {
+void Session::RegisterListRequests() {
   for (const ListRequest& r : kListRequests) {
     requests_.Register(r.code, ListWork({r.entries.begin(), r.entries.begin() + r.count}));
   }
-  for (const int code : kRecordRequests) {
-    requests_.Register(
-        code, Connected([this] { return WriteParameterRecord(); }, &SessionTexts::write_failed));
-  }
-  RequestWork record_and_3 = Connected([this] { return ApplyLists({3}) && WriteParameterRecord(); },
-                                       &SessionTexts::write_failed);
-  record_and_3.refresh_page = true;
-  requests_.Register(request::kEntry3AndRecord, std::move(record_and_3));
-  RequestWork record_3_2 =
-      Connected([this] { return ApplyLists({3}) && WriteParameterRecord() && ApplyLists({2}); },
-                &SessionTexts::write_failed);
-  record_3_2.refresh_page = true;
-  requests_.Register(request::kEntry3RecordEntry2, std::move(record_3_2));
-  RegisterMapWrites();
+}
 
+void Session::RegisterRecordRequests() {
+  const auto record_work = [this](std::function<bool()> run, std::vector<std::size_t> lists) {
+    RequestWork work = Connected(std::move(run), &SessionTexts::write_failed);
+    work.writes_image = true;
+    work.refresh_page = !lists.empty();
+    work.lists = std::move(lists);
+    return work;
+  };
+  for (const int code : kRecordRequests) {
+    requests_.Register(code, record_work([this] { return WriteParameterRecord(); }, {}));
+  }
+  requests_.Register(
+      request::kEntry3AndRecord,
+      record_work([this] { return ApplyLists({3}) && WriteParameterRecord(); }, {3}));
+  requests_.Register(
+      request::kEntry3RecordEntry2,
+      record_work([this] { return ApplyLists({3}) && WriteParameterRecord() && ApplyLists({2}); },
+                  {3, 2}));
+}
+
+void Session::RegisterFileTransfers() {
   RequestWork save = Connected(
       [this] {
         if (!env_.calibration.SaveFromEcu(chosen_file_)) {
@@ -191,7 +200,9 @@ void Session::RegisterBuiltins() {
             return false;
           }
           // What the ECU now holds, not what the file said.
-          (void)env_.calibration.ReadAll();
+          if (!ReadImage()) {
+            env_.host.ShowCaption(settings_.texts.read_failed);
+          }
           env_.host.CalibrationRead();
           QueueNotice(settings_.texts.loaded);
           return true;
@@ -209,7 +220,9 @@ void Session::RegisterBuiltins() {
     load.file_based = true;
     requests_.Register(scope, load);
   }
+}
 
+void Session::RegisterSlowCommands() {
   requests_.Register(request::kSlowCommand,
                      Connected([this] { return SlowCommand(link::cmd::kSlow, {}); }));
   requests_.Register(request::kAcquisitionMode4, Connected([this] {
@@ -225,6 +238,14 @@ void Session::RegisterBuiltins() {
   requests_.Register(request::kMainWrite, Connected([this] {
                        return env_.ecu.Comando(link::cmd::kMainWrite, {}) == link::kOk;
                      }));
+}
+
+void Session::RegisterBuiltins() {
+  RegisterListRequests();
+  RegisterRecordRequests();
+  RegisterMapWrites();
+  RegisterFileTransfers();
+  RegisterSlowCommands();
 }
 
 }  // namespace velmora::session

@@ -26,12 +26,6 @@ constexpr std::array<MapBank, 3> kMapBanks{{
     {link::bank::kSecond, calib::Section::kMape0},
 }};
 
-bool Fail(calib::CalibrationOutcome& outcome, calib::CalibrationError error,
-          std::optional<calib::Section> section, int link_code = link::kOk) {
-  outcome = {error, section, link_code};
-  return false;
-}
-
 }  // namespace
 
 CalibCalibrationService::CalibCalibrationService(calib::CalibrationEnv& env, link::EcuAccess& ecu,
@@ -150,20 +144,21 @@ bool CalibCalibrationService::WriteMap(int map) {
   if (map < 0 || static_cast<std::size_t>(map) >= kMapBanks.size() ||
       (map != 0 && !env_.image.flags.adaptive_maps)) {
     // Not a bank this ECU carries: nothing is sent.
-    return Fail(outcome_, calib::CalibrationError::kLink, std::nullopt, link::kInvalidRequest);
+    return calib::Fail(&outcome_, calib::CalibrationError::kLink, std::nullopt,
+                       link::kInvalidRequest);
   }
   const auto index = static_cast<std::size_t>(map);
   const MapBank& bank = kMapBanks[index];
-  link::BankImage nuovo{env_.image.Map(map), map == 0 ? env_.image.companion : Bytes{}};
+  link::BankImage wanted{env_.image.Map(map), map == 0 ? env_.image.companion : Bytes{}};
   const std::optional<link::BankImage>& known = ecu_banks_[index];
   link::BankImage read_back;
-  const int code = link::ScriviBanco(ecu_, bank.commands.write, bank.commands.read, nuovo,
+  const int code = link::ScriviBanco(ecu_, bank.commands.write, bank.commands.read, wanted,
                                      known.value_or(link::BankImage{}), !known, &read_back);
   if (code != link::kOk) {
     if (code != link::kInvalidRequest) {
       ecu_banks_[index].reset();  // some chunks may have gone, some not
     }
-    return Fail(outcome_, calib::CalibrationError::kLink, bank.first, code);
+    return calib::Fail(&outcome_, calib::CalibrationError::kLink, bank.first, code);
   }
   // The image shows what the ECU holds, also when it took something else.
   env_.image.Map(map) = read_back.map;
@@ -171,25 +166,26 @@ bool CalibCalibrationService::WriteMap(int map) {
     env_.image.companion = read_back.companion;
   }
   ecu_banks_[index] = read_back;
-  if (read_back.map != nuovo.map || read_back.companion != nuovo.companion) {
-    return Fail(outcome_, calib::CalibrationError::kReadBackMismatch, bank.first);
+  if (read_back.map != wanted.map || read_back.companion != wanted.companion) {
+    return calib::Fail(&outcome_, calib::CalibrationError::kReadBackMismatch, bank.first);
   }
   return true;
 }
 
 bool CalibCalibrationService::WriteAxes() {
   outcome_ = {};
-  const calib::AxisTables nuove{env_.image.rpm_axis, env_.image.time_axis};
+  const calib::AxisTables wanted{env_.image.rpm_axis, env_.image.time_axis};
   calib::AxisTables read_back;
-  const int code = calib::ScriviTabelleAssi(ecu_, nuove, &read_back);
+  const int code = calib::WriteAxisTables(ecu_, wanted, &read_back);
   if (code != link::kOk) {
-    return Fail(outcome_, calib::CalibrationError::kLink, calib::Section::kVetRpm0, code);
+    return calib::Fail(&outcome_, calib::CalibrationError::kLink, calib::Section::kVetRpm0, code);
   }
   env_.image.rpm_axis = read_back.rpm;
   env_.image.time_axis = read_back.time;
   UpdateVectors();
-  if (read_back.rpm != nuove.rpm || read_back.time != nuove.time) {
-    return Fail(outcome_, calib::CalibrationError::kReadBackMismatch, calib::Section::kVetRpm0);
+  if (read_back.rpm != wanted.rpm || read_back.time != wanted.time) {
+    return calib::Fail(&outcome_, calib::CalibrationError::kReadBackMismatch,
+                       calib::Section::kVetRpm0);
   }
   return true;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "session/session_texts.h"
 
@@ -19,6 +21,14 @@ struct RequestWork {
   std::string failure_text;
   // A write-list request: the page shown is refreshed afterwards.
   bool refresh_page = false;
+  // The write lists (their entries) the work applies: emptied when it has
+  // run, whatever its outcome, and when it is refused or dropped, so that no
+  // later request applies records left over from this one.
+  std::vector<std::size_t> lists;
+  // It writes data of the calibration image (maps, axes, the parameter
+  // record) rather than values of an entry it reads first: refused while the
+  // image does not hold a complete read of the connected ECU.
+  bool writes_image = false;
   // Its work comes from a file, not from the image of the ECU that was
   // connected when it was posted, so it survives a change of ECU.
   bool file_based = false;

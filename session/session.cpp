@@ -75,11 +75,34 @@ void Session::AbilitaDisabilitaForm(bool enable) {
 }
 
 void Session::Fail(const RequestWork& work) {
-  const std::string& text =
-      work.session_text != nullptr ? settings_.texts.*work.session_text : work.failure_text;
+  ShowFailure(work.session_text != nullptr ? settings_.texts.*work.session_text
+                                           : work.failure_text);
+}
+
+void Session::ShowFailure(const std::string& text) {
   if (!text.empty()) {
     env_.box.Show(text, settings_.texts.caption, platform::BoxKind::Critical);
   }
+}
+
+void Session::Refuse(const RequestWork& work) {
+  pending_ = request::kNone;
+  ClearLists(work);
+  // Whoever posted it gets back what it waits for (a map page its buttons),
+  // then is told why.
+  Dropped(&work);
+  ShowFailure(settings_.texts.image_not_read);
+}
+
+void Session::ClearLists(const RequestWork& work) {
+  for (const std::size_t entry : work.lists) {
+    lists_.Clear(entry);
+  }
+}
+
+bool Session::ReadImage() {
+  image_read_ = env_.calibration.ReadAll();
+  return image_read_;
 }
 
 void Session::Timer1_Timer() {
@@ -179,7 +202,7 @@ void Session::FinishConnection(int port, int generation) {
   capabilities_ = CapabilitiesOf(generation);
   env_.calibration.SetEcu(generation, capabilities_);
   env_.host.ShowCaption(settings_.texts.reading);
-  const bool read = env_.calibration.ReadAll();
+  const bool read = ReadImage();
   if (!capabilities_.direct_injection || !capabilities_.obd_errors) {
     env_.calibration.ApplyDefaultBlockImages(capabilities_);
   }
@@ -265,9 +288,14 @@ void Session::RunRequest() {
     lists_.ClearAll();
     return;
   }
+  if (work->writes_image && !image_read_) {
+    Refuse(*work);
+    return;
+  }
   SetState(st::kOperation);
   env_.host.SetBusyPointer(true);
   const bool ok = work->run();
+  ClearLists(*work);
   if (pending_ == code) {
     pending_ = chained_;
   }

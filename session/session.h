@@ -159,8 +159,19 @@ class Session {
   // Tells whoever posted it that `work` will not run.
   static void Dropped(const RequestWork* work);
   void Fail(const RequestWork& work);
+  void ShowFailure(const std::string& text);
+  // A work that writes image data while the image is not a complete read.
+  void Refuse(const RequestWork& work);
+  void ClearLists(const RequestWork& work);
+  // The full read into the image; its outcome decides whether image data
+  // may be written.
+  bool ReadImage();
 
   void RegisterBuiltins();
+  void RegisterListRequests();
+  void RegisterRecordRequests();
+  void RegisterFileTransfers();
+  void RegisterSlowCommands();
   [[nodiscard]] RequestWork ListWork(std::vector<std::size_t> entries);
   [[nodiscard]] bool ApplyLists(const std::vector<std::size_t>& entries);
   [[nodiscard]] bool WriteParameterRecord();
@@ -192,6 +203,10 @@ class Session {
   int connected_port_ = -1;
   int generation_ = -1;
   EcuCapabilities capabilities_;
+  // The image holds a complete read of the connected ECU: after a read that
+  // failed part way it holds blocks of another ECU, of the offline file or
+  // from before a load, and writing its maps would put those into this ECU.
+  bool image_read_ = false;
   std::int64_t polls_ = 0;
 
   int divider_ = 0;

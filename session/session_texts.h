@@ -49,6 +49,11 @@ struct SessionTexts {
   std::string reading = "Reading the ECU data, please wait...";
   std::string saved = "Calibration saved";
   std::string loaded = "Calibration loaded into the ECU";
+  // Why a map, axis or record write was refused. The dictionary has no entry
+  // for it yet, so every language gets this text.
+  std::string image_not_read =
+      "Nothing was written to the ECU: its data could not be read completely. Connect again to "
+      "read them first.";
   std::string caption = "Velmora Workstation";  // message box caption: entry 0
 };
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "apps/cli/cli_link.h"
 #include "apps/cli/command_words.h"
@@ -47,8 +48,11 @@ std::string Describe(const calib::CalibrationOutcome& o) {
       what = "the file cannot be read";
       break;
     case calib::CalibrationError::kDamagedSection:
-      what = "damaged section";
-      break;
+      what = "the file is damaged";
+      if (o.section) {
+        what += " (" + std::string(calib::InfoOf(*o.section).key) + ")";
+      }
+      return what;
     case calib::CalibrationError::kMissingSection:
       what = "missing section";
       break;
@@ -96,6 +100,25 @@ struct CalibContext {
   calib::CalibrationImage image;
   calib::CalibrationEnv env;
 };
+
+// A file no ECU could load under `scope` is refused before anything starts;
+// the load checks it again against the ECU found.
+bool RefusedBeforeConnecting(const std::string& path, int scope) {
+  std::vector<std::string> lines;
+  calib::CalibrationOutcome outcome;
+  if (!core::EsisteFile(path) || !core::LeggiRighe(path, lines)) {
+    outcome.error = calib::CalibrationError::kMissingFile;
+  } else {
+    const auto file = calib::ParseCalibration(lines, calib::Duplicates::kLaterWins);
+    const calib::CapabilityFlags every_block{true, true, true};
+    const auto load_scope = calib::LoadScopeOfRequest(scope).value_or(calib::LoadScope::kAll);
+    if (calib::CheckLoadable(file, every_block, load_scope, &outcome)) {
+      return false;
+    }
+  }
+  Err("loading " + path + " failed: " + Describe(outcome));
+  return true;
+}
 
 // The file argument; prints the usage when there is none.
 std::optional<std::string> FileArgument(const CliOptions& options, std::size_t words) {
@@ -150,9 +173,8 @@ int RunCalibWrite(const CliOptions& options) {
     Err(UsageText());
     return exit_code::kUsage;
   }
-  // A missing file sends nothing, not even the connection.
-  if (!core::EsisteFile(*path)) {
-    Err("loading " + *path + " failed: the file cannot be read");
+  // A missing or damaged file sends nothing, not even the connection.
+  if (RefusedBeforeConnecting(*path, code)) {
     return exit_code::kFailed;
   }
   auto workstation = ConnectedWorkstation(options);

@@ -9,7 +9,7 @@
 #include "calib/calibration_save.h"
 #include "core/hex.h"
 #include "core/version.h"
-#include "tests/calib/calibration_test_ecu.h"
+#include "tests/calib/calibration_rig.h"
 
 namespace velmora::calib {
 namespace {
@@ -154,45 +154,6 @@ TEST(CalibrationFileText, FirmwareYearAndFileKind) {
   EXPECT_FALSE(IsCurrentFile("/a/b/car.qvd"));
   EXPECT_FALSE(IsCurrentFile("/a/b/car.tun"));
   EXPECT_FALSE(IsCurrentFile("xsi"));
-}
-
-TEST(CalibrationFileText, FramesFromMemory) {
-  link::MessageTable table(testing::ShippedSetCom().messages);
-  CalibrationImage image;
-  image.companion.assign(16, 0x05);
-  image.base_map.resize(552);
-  for (std::size_t i = 0; i < 552; ++i) {
-    image.base_map[i] = static_cast<std::uint8_t>(i);
-  }
-  image.rpm_axis.assign(128, 0x01);
-  image.time_axis.assign(180, 0x02);
-  // The identification answer as the ECU gives it: 62 data bytes.
-  table.SetLastAnswer(0, Frame(0x21, 62, 0x33));
-  table.SetLastAnswer(3, Frame(0x0E, 75, 0x44));
-
-  const CalibrationFrames frames = FramesFromImage(table, image);
-  const std::string blk5 = Hex(frames[Section::kBlk5]);
-  EXPECT_EQ(blk5.size(), 44u);
-  EXPECT_EQ(blk5.substr(0, 10), "4201143100");
-  EXPECT_EQ(Hex(frames[Section::kMap0]).size(), 232u);
-  EXPECT_EQ(Hex(frames[Section::kMap0]).substr(0, 10), "4201721200");
-  EXPECT_EQ(Hex(frames[Section::kMap4]).size(), 236u);
-  EXPECT_EQ(Hex(frames[Section::kMap4]).substr(0, 10), "4201741200");
-  EXPECT_EQ(FrameData(frames[Section::kMap1]).front(), 110);
-  EXPECT_EQ(Hex(frames[Section::kVetRpm1]).substr(0, 10), "4201444B00");
-  EXPECT_EQ(Hex(frames[Section::kVetTinj0]).substr(0, 10), "42015E4E00");
-  // "[FW]" from memory: the 44-byte frame of the 38 identification bytes.
-  EXPECT_EQ(frames[Section::kFw], Frame(0x21, 38, 0x33));
-  EXPECT_EQ(frames[Section::kBlk3], table.LastAnswer(3));
-  // Unknown parts stay empty lines.
-  EXPECT_TRUE(frames[Section::kAdat0].empty());
-  EXPECT_TRUE(frames[Section::kTBenz].empty());
-  for (const SectionInfo& s : kSections) {
-    const Bytes& f = frames[s.id];
-    if (!f.empty()) {
-      EXPECT_EQ(link::CheckXor(f), 0) << s.key;
-    }
-  }
 }
 
 TEST(CalibrationFileText, Block3NormalisedWithItsCheckByte) {

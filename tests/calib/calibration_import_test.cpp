@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "calib/calibration_frames.h"
 #include "calib/calibration_import.h"
 #include "calib/calibration_reference.h"
 #include "calib/calibration_save.h"
 #include "core/hex.h"
-#include "tests/calib/calibration_test_ecu.h"
+#include "tests/calib/calibration_rig.h"
 
 namespace velmora::calib {
 namespace {
@@ -23,27 +25,25 @@ using testing::WriteText;
 
 std::string SaveFrom(CalibrationRig& rig, const std::string& path) {
   EXPECT_TRUE(SaveCalibrationFromEcu(rig.env, rig.access, path));
-  rig.ecu.frames.clear();
-  rig.ecu.parameters.clear();
-  rig.channel.link.requests.clear();
+  rig.Forget();
   return path;
 }
 
 TEST(CalibrationImport, CompensationTablesAreWrittenAndReadBack) {
   TempDir dir;
-  CalibrationRig source(3);
-  source.ecu.Block(9).assign(source.ecu.Block(9).size(), 0x21);
-  source.ecu.Block(17).assign(source.ecu.Block(17).size(), 0x31);
+  CalibrationRig source;
+  std::ranges::fill(source.ecu.Region("COM_PGASX"), 0x21);
+  std::ranges::fill(source.ecu.Region("COM_PBENX"), 0x31);
   const std::string path = SaveFrom(source, dir.File("a.xsi"));
 
-  CalibrationRig rig(3);
+  CalibrationRig rig;
   ASSERT_TRUE(ImportComPGasX(rig.env, rig.access, path));
   ASSERT_TRUE(ImportComPBenX(rig.env, rig.access, path));
   EXPECT_EQ(rig.ecu.Commands(), (std::vector<std::uint8_t>{0x7F, 0x7E, 0x81, 0x80}));
-  EXPECT_EQ(rig.ecu.Block(9), source.ecu.Block(9));
-  EXPECT_EQ(FrameData(rig.table.LastAnswer(9)), source.ecu.Block(9));
+  EXPECT_EQ(rig.ecu.Held("COM_PGASX"), source.ecu.Held("COM_PGASX"));
+  EXPECT_EQ(FrameData(rig.table.LastAnswer(9)), source.ecu.Held("COM_PGASX"));
   EXPECT_EQ(rig.table.Value(9, 0) & 0xFF, 0x21);  // decoded
-  EXPECT_EQ(FrameData(rig.table.LastAnswer(17)), source.ecu.Block(17));
+  EXPECT_EQ(FrameData(rig.table.LastAnswer(17)), source.ecu.Held("COM_PBENX"));
 
   // A second, different section further down is not taken.
   auto lines = FileLines(path);
@@ -51,7 +51,7 @@ TEST(CalibrationImport, CompensationTablesAreWrittenAndReadBack) {
   lines.push_back(core::BinToHex(MakeStoredFrame(0x7E, Bytes(47, 0x99)).value()));
   WriteText(dir.File("twice.xsi"), core::JoinCrLf(lines));
   ASSERT_TRUE(ImportComPGasX(rig.env, rig.access, dir.File("twice.xsi")));
-  EXPECT_EQ(rig.ecu.Block(9), source.ecu.Block(9));
+  EXPECT_EQ(rig.ecu.Held("COM_PGASX"), source.ecu.Held("COM_PGASX"));
 
   rig.ecu.frames.clear();
   CalibrationOutcome outcome;
@@ -68,14 +68,14 @@ TEST(CalibrationImport, CompensationTablesAreWrittenAndReadBack) {
 
 TEST(CalibrationImport, TuningResultAsksBeforeTouchingTheLink) {
   TempDir dir;
-  CalibrationRig source(3);
-  Bytes& cells = source.ecu.blocks.at(0x20);
+  CalibrationRig source;
+  const auto cells = source.ecu.Region("TRISULT");
   for (std::size_t i = 0; i < cells.size(); ++i) {
     cells[i] = static_cast<std::uint8_t>(i);
   }
   const std::string path = SaveFrom(source, dir.File("a.xsi"));
 
-  CalibrationRig rig(3);
+  CalibrationRig rig;
   rig.channel.box.answers.push_back(false);
   const TuningImportResult refused = LeggiMappeVcmRpmDafileEScarica(rig.env, rig.access, path);
   EXPECT_EQ(refused.status, TuningImportStatus::kRefused);
@@ -93,9 +93,9 @@ TEST(CalibrationImport, TuningResultAsksBeforeTouchingTheLink) {
   EXPECT_EQ(rig.ecu.parameters, (std::vector<int>{2, 0}));
 
   // A link failure is a link code, never the refusal.
-  CalibrationRig failing(3);
+  CalibrationRig failing;
   failing.channel.box.answers.push_back(true);
-  failing.ecu.fail_at_frame = 2;
+  failing.ecu.silent_at_frame = 2;
   const TuningImportResult broken =
       LeggiMappeVcmRpmDafileEScarica(failing.env, failing.access, path);
   EXPECT_EQ(broken.status, TuningImportStatus::kLinkError);
@@ -105,7 +105,7 @@ TEST(CalibrationImport, TuningResultAsksBeforeTouchingTheLink) {
   WriteText(dir.File("short.xsi"),
             core::JoinCrLf(WithLine(FileLines(path), "[TRisult]",
                                     core::BinToHex(MakeStoredFrame(0x20, Bytes(120, 1)).value()))));
-  CalibrationRig quiet(3);
+  CalibrationRig quiet;
   EXPECT_EQ(LeggiMappeVcmRpmDafileEScarica(quiet.env, quiet.access, dir.File("short.xsi")).status,
             TuningImportStatus::kNoSection);
   EXPECT_TRUE(quiet.channel.box.shown.empty());
@@ -114,21 +114,21 @@ TEST(CalibrationImport, TuningResultAsksBeforeTouchingTheLink) {
 
 TEST(CalibrationImport, MapAxesAndBlockVariablesFromAFile) {
   TempDir dir;
-  CalibrationRig source(3);
+  CalibrationRig source;
   const std::string path = SaveFrom(source, dir.File("a.xsi"));
   const auto grid = ReadMapFromFile(path);
   ASSERT_TRUE(grid.has_value());
-  const Bytes& bank = source.ecu.paged.at(0x12);
+  const Bytes bank = source.ecu.Held("BANK1");
   EXPECT_EQ((*grid)[0][0], bank[0]);
   EXPECT_EQ((*grid)[1][0], bank[23]);
   EXPECT_EQ((*grid)[23][22], bank[551]);
 
   const auto axes = ReadAxisVectorsFromFile(path);
   ASSERT_TRUE(axes.has_value());
-  EXPECT_EQ(axes->rpm, source.ecu.paged.at(0x4B));
-  EXPECT_EQ(axes->time, source.ecu.paged.at(0x4E));
+  EXPECT_EQ(axes->rpm, source.ecu.Held("VET_RPM"));
+  EXPECT_EQ(axes->time, source.ecu.Held("VET_TINJ"));
 
-  source.ecu.Block(15).at(52) = 42;  // the system identifier
+  source.ecu.Region("BLK6")[52] = 42;  // the system identifier
   SaveFrom(source, dir.File("b.xsi"));
   EXPECT_EQ(ReadBlockVariableFromFile(source.table, 15, dir.File("b.xsi"), "[BLK_6]", 47), 42);
   EXPECT_EQ(ReadBlockVariableFromFile(source.table, 15, dir.File("b.xsi"), "[BLK_6]", 999),
@@ -136,7 +136,7 @@ TEST(CalibrationImport, MapAxesAndBlockVariablesFromAFile) {
   EXPECT_EQ(ReadBlockVariableFromFile(source.table, 15, dir.File("b.xsi"), "[NOPE]", 47),
             std::nullopt);
   // The entry itself is untouched by the lookup.
-  link::MessageTable fresh(testing::ShippedSetCom().messages);
+  link::MessageTable fresh(test::ShippedSetCom().messages);
   EXPECT_EQ(ReadBlockVariableFromFile(fresh, 15, dir.File("b.xsi"), "[BLK_6]", 47), 42);
   EXPECT_EQ(fresh.Value(15, 47), 0);
   EXPECT_TRUE(fresh.LastAnswer(15).empty());
@@ -152,13 +152,13 @@ TEST(CalibrationImport, MapAxesAndBlockVariablesFromAFile) {
 
 TEST(CalibrationReference, ListedByTheirSystemAndUsedForMissingBlocks) {
   TempDir dir;
-  const std::string lng = dir.path.string();
-  CalibrationRig source(3);
-  source.ecu.Block(15).at(52) = 7;
-  source.ecu.Block(18).assign(source.ecu.Block(18).size(), 0x18);
-  source.ecu.Block(19).assign(source.ecu.Block(19).size(), 0x19);
+  const std::string lng = dir.Path();
+  CalibrationRig source;
+  source.ecu.Region("BLK6")[52] = 7;
+  std::ranges::fill(source.ecu.Region("BLK_DINST"), 0x18);
+  std::ranges::fill(source.ecu.Region("OBD_ERR"), 0x19);
   SaveFrom(source, dir.File("B petrol.xsi"));
-  source.ecu.Block(15).at(52) = 9;
+  source.ecu.Region("BLK6")[52] = 9;
   SaveFrom(source, dir.File("A lpg.XSI"));
   WriteText(dir.File("notes.txt"), "[BLK_6]\r\n00\r\n");
   WriteText(dir.File("C broken.xsi"), "[BLK_6]\r\nzz\r\n");
@@ -175,13 +175,13 @@ TEST(CalibrationReference, ListedByTheirSystemAndUsedForMissingBlocks) {
   EXPECT_EQ(ChooseReferenceFile(list, 8, "/default.xsi"), "/default.xsi");
   EXPECT_TRUE(ListReferenceCalibrations(source.table, dir.File("nowhere")).empty());
 
-  link::MessageTable table(testing::ShippedSetCom().messages);
+  link::MessageTable table(test::ShippedSetCom().messages);
   EXPECT_EQ(FillDefaultBlockImages(table, dir.File("B petrol.xsi"), FlagsForGeneration(2)), 1);
-  EXPECT_EQ(FrameData(table.LastAnswer(18)), source.ecu.Block(18));
+  EXPECT_EQ(FrameData(table.LastAnswer(18)), source.ecu.Held("BLK_DINST"));
   EXPECT_EQ(table.Value(18, 0), 0x18);
   EXPECT_TRUE(table.LastAnswer(19).empty());
   EXPECT_EQ(FillDefaultBlockImages(table, dir.File("B petrol.xsi"), FlagsForGeneration(0)), 3);
-  EXPECT_EQ(FrameData(table.LastAnswer(19)), source.ecu.Block(19));
+  EXPECT_EQ(FrameData(table.LastAnswer(19)), source.ecu.Held("OBD_ERR"));
   EXPECT_EQ(FillDefaultBlockImages(table, dir.File("C broken.xsi"), FlagsForGeneration(0)), 0);
   EXPECT_EQ(FillDefaultBlockImages(table, dir.File("nothing.xsi"), FlagsForGeneration(0)), 0);
 

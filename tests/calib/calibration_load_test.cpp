@@ -1,14 +1,19 @@
 // Loading a calibration file into the ECU: the scopes, the fix-ups, the
-// sending order, damaged files and failures part way.
+// sending order, files that are damaged or hold nothing to load, and failures
+// part way.
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
 
 #include "calib/calibration_block_codec.h"
 #include "calib/calibration_frames.h"
 #include "calib/calibration_load.h"
 #include "calib/calibration_save.h"
 #include "core/hex.h"
-#include "tests/calib/calibration_test_ecu.h"
+#include "tests/calib/calibration_rig.h"
 
 namespace velmora::calib {
 namespace {
@@ -21,22 +26,28 @@ using testing::WithLine;
 using testing::WriteText;
 using Commands = std::vector<std::uint8_t>;
 
-// A file saved from an ECU whose blocks differ from the target's.
-std::string SavedFile(const TempDir& dir, const std::string& name, int generation = 3) {
-  CalibrationRig source(generation);
-  for (auto& [cmd, data] : source.ecu.paged) {
-    for (auto& b : data) {
+// A file saved from an ECU whose banks and cylinder count differ from the
+// target's, with the service restart bit already set in its service interval
+// (block 2 data bytes 13 and 14); `prepare` changes the source ECU first.
+std::string SavedFile(const TempDir& dir, const std::string& name,
+                      const std::function<void(CalibrationRig&)>& prepare = {}) {
+  CalibrationRig source;
+  for (const char* bank : {"BANK1", "BANK2", "BANK3"}) {
+    for (auto& b : source.ecu.Region(bank)) {
       b = static_cast<std::uint8_t>(b + 0x40);
     }
+  }
+  source.ecu.Region("BLK3")[1] = 6;
+  source.ecu.Region("BLK2")[14] |= 0x80;
+  source.ecu.Region("OBD_DATA")[24] = 0x5A;
+  if (prepare) {
+    prepare(source);
   }
   const std::string path = dir.File(name);
   EXPECT_TRUE(SaveCalibrationFromEcu(source.env, source.access, path));
   return path;
 }
 
-Commands Repeat(std::uint8_t c, int n) {
-  return Commands(static_cast<std::size_t>(n), c);
-}
 Commands Join(std::initializer_list<Commands> parts) {
   Commands out;
   for (const auto& p : parts) {
@@ -45,16 +56,25 @@ Commands Join(std::initializer_list<Commands> parts) {
   return out;
 }
 
+// The data of the first frame sent with `command` (address bytes included).
+Bytes SentData(const test::ModelEcu& ecu, std::uint8_t command) {
+  for (const Bytes& f : ecu.frames) {
+    if (f.size() > 4 && f[3] == command) {
+      return Bytes(f.begin() + 4, f.end() - 1);
+    }
+  }
+  return {};
+}
+
 TEST(CalibrationLoad, EachScopeSendsExactlyItsRequests) {
   TempDir dir;
   const std::string path = SavedFile(dir, "car.xsi");
-  const Commands maps = Join({{0x32},
-                              Repeat(0x13, 5),
-                              Repeat(0x12, 5),
-                              Repeat(0x17, 5),
-                              Repeat(0x79, 5),
-                              Repeat(0x16, 5),
-                              Repeat(0x78, 5)});
+  const Commands five_reads(5, 0x12);
+  const Commands maps = Join({{0x32, 0x13, 0x13, 0x13, 0x13, 0x13},
+                              five_reads,
+                              {0x17, 0x17, 0x17, 0x17, 0x17, 0x79, 0x79, 0x79, 0x79, 0x79},
+                              Commands(5, 0x16),
+                              Commands(5, 0x78)});
   const Commands axes{0x4C, 0x4C, 0x4F, 0x4F};
   const Commands blocks{0x10, 0x11, 0x6F};
   const Commands switch_over{0x7D, 0x7B, 0x7F, 0x81, 0x5E};
@@ -73,7 +93,7 @@ TEST(CalibrationLoad, EachScopeSendsExactlyItsRequests) {
   };
   for (const auto& [scope, expected] : cases) {
     SCOPED_TRACE(static_cast<int>(scope));
-    CalibrationRig rig(3);
+    CalibrationRig rig;
     CalibrationOutcome outcome;
     ASSERT_TRUE(LoadCalibrationToEcu(rig.env, rig.access, path, {scope, "", {}}, &outcome))
         << static_cast<int>(outcome.error);
@@ -99,9 +119,13 @@ TEST(CalibrationLoad, BlocksArriveInTheEcuWithTheirFixUps) {
   TempDir dir;
   const std::string path = SavedFile(dir, "car.xsi");
   const auto lines = FileLines(path);
-  CalibrationRig rig(3);
-  ASSERT_TRUE(rig.table.LeggiVoce(rig.access, 5) == link::kOk);  // the ECU's cylinder count
-  rig.ecu.frames.clear();
+  CalibrationRig rig;
+  // The target ECU counts six cylinders in its connection block.
+  const std::size_t cylinders =
+      static_cast<std::size_t>(rig.table.Entry(5)->fields[6].position) - 6;
+  rig.ecu.Region("COLL")[cylinders] = 6;
+  rig.ecu.Region("COLL")[cylinders + 1] = 0;
+  ASSERT_EQ(rig.table.LeggiVoce(rig.access, 5), link::kOk);
   ASSERT_TRUE(LoadCalibrationToEcu(rig.env, rig.access, path, {}));
 
   const auto file_data = [&](std::string_view key) {
@@ -112,15 +136,15 @@ TEST(CalibrationLoad, BlocksArriveInTheEcuWithTheirFixUps) {
     const Bytes d = file_data(k);
     map.insert(map.end(), d.begin(), d.end());
   }
-  EXPECT_EQ(rig.ecu.paged.at(0x12), map);
-  EXPECT_EQ(rig.ecu.blocks.at(0x31), file_data("[BLK_5]"));
-  EXPECT_EQ(rig.ecu.blocks.at(0x7E), file_data("[COM_PGASX]"));
+  EXPECT_EQ(rig.ecu.Held("BANK1"), map);
+  EXPECT_EQ(rig.ecu.Held("COMPANION"), file_data("[BLK_5]"));
+  EXPECT_EQ(rig.ecu.Held("COM_PGASX"), file_data("[COM_PGASX]"));
 
   // "[BLK_3]": cylinder flags from the file's own cylinder count (6).
-  const Bytes blk3 = rig.ecu.Block(3);
+  const Bytes blk3 = SentData(rig.ecu, 0x11);
   EXPECT_EQ(Bytes(blk3.begin() + 14, blk3.begin() + 22), (Bytes{0, 0, 1, 1, 1, 1, 1, 1}));
   // "[BLK_6]": error enables from the ECU's cylinder count, auxiliary bit 7.
-  const Bytes blk6 = rig.ecu.Block(15);
+  const Bytes blk6 = SentData(rig.ecu, 0x6F);
   EXPECT_EQ(Bytes(blk6.begin() + 20, blk6.begin() + 28), (Bytes{3, 3, 3, 3, 3, 3, 0, 0}));
   for (std::size_t i = 85; i <= 93; ++i) {
     EXPECT_EQ(blk6[i] & 0x80, 0x80) << i;
@@ -129,48 +153,48 @@ TEST(CalibrationLoad, BlocksArriveInTheEcuWithTheirFixUps) {
   EXPECT_EQ(Bytes(blk6.begin(), blk6.begin() + 20),
             Bytes(file_blk6.begin(), file_blk6.begin() + 20));
   // "[OBD_DATA]" data byte 24 cleared.
-  EXPECT_EQ(rig.ecu.Block(12).at(24), 0);
-  EXPECT_NE(file_data("[OBD_DATA]").at(24), 0);
-  // Entry 4 read again after 0x14.
-  EXPECT_EQ(rig.table.LastAnswer(4), testing::CalibrationEcu::Answer(0x0F, rig.ecu.Block(4)));
-}
-
-TEST(CalibrationLoad, ServiceRestartBitIsSetOnEveryLoad) {
-  TempDir dir;
-  const std::string path = SavedFile(dir, "car.xsi");
-  CalibrationRig rig(3);
-  const std::size_t service = testing::DataByteOf(*rig.table.Entry(2), 9) + 1;  // high byte
-  const std::uint8_t file_high = rig.ecu.Block(2).at(service);
-  for (int load = 0; load < 2; ++load) {
-    ASSERT_TRUE(LoadCalibrationToEcu(rig.env, rig.access, path, {}));
-    EXPECT_EQ(rig.ecu.Block(2).at(service), file_high | 0x80) << load;
-  }
+  EXPECT_EQ(SentData(rig.ecu, 0x45).at(24), 0);
+  EXPECT_EQ(file_data("[OBD_DATA]").at(24), 0x5A);
+  // Entry 4 read again after 0x14; the service restart bit of the interval
+  // (field 9) is set, never toggled: a file that has it keeps it.
+  EXPECT_EQ(FrameData(rig.table.LastAnswer(4)), rig.ecu.Held("ERROR_ECU"));
+  const auto written2 =
+      DecodeEntryCopy(*rig.table.Entry(2), MakeStoredFrame(0x0D, SentData(rig.ecu, 0x10)).value());
+  const auto file2 =
+      DecodeEntryCopy(*rig.table.Entry(2), core::HexToBin(LineAfter(lines, "[BLK_2]")).value());
+  ASSERT_NE(file2.values[9] & 0x8000, 0);
+  EXPECT_EQ(written2.values[9], file2.values[9]);
 }
 
 TEST(CalibrationLoad, ForeignFilesAndOldFirmware) {
   TempDir dir;
-  // The reference calibration: its "[BLK_8]" carries 0xA0 + field.
-  CalibrationRig ref_rig(3);
-  for (std::size_t f = 0; f < ref_rig.ecu.Block(16).size(); ++f) {
-    ref_rig.ecu.Block(16)[f] = static_cast<std::uint8_t>(0xA0 + f);
-  }
-  const std::string reference = dir.File("reference.xsi");
-  ASSERT_TRUE(SaveCalibrationFromEcu(ref_rig.env, ref_rig.access, reference));
-
+  // The reference calibration: its "[BLK_8]" carries 0xA0 + byte.
+  const std::string reference = SavedFile(dir, "reference.xsi", [](CalibrationRig& r) {
+    auto blk8 = r.ecu.Region("BLK8");
+    for (std::size_t f = 0; f < blk8.size(); ++f) {
+      blk8[f] = static_cast<std::uint8_t>(0xA0 + f);
+    }
+  });
+  const std::string saved = SavedFile(dir, "foreign.xsi", [](CalibrationRig& r) {
+    r.ecu.Region("BLK6")[44] = 0x01;
+    r.ecu.Region("BLK8")[12] = 0x3C;
+  });
   for (const std::uint8_t year : {0x17, 0x18}) {
     SCOPED_TRACE(year);
-    CalibrationRig source(3);
-    source.ecu.Block(0)[5] = year;
-    source.ecu.Block(15)[44] = 0x01;
+    // The firmware date of the file's identification.
+    auto lines = FileLines(saved);
+    Bytes fw = core::HexToBin(LineAfter(lines, "[FW]")).value();
+    fw[5 + 5] = year;
+    fw.back() = link::CheckXor(std::span(fw).first(fw.size() - 1));
     const std::string path = dir.File("foreign.tun");
-    ASSERT_TRUE(SaveCalibrationFromEcu(source.env, source.access, path));
-    const Bytes file_blk8 = source.ecu.Block(16);
-    const Bytes file_blk3 =
-        FrameData(core::HexToBin(LineAfter(FileLines(path), "[BLK_3]")).value());
+    WriteText(path, core::JoinCrLf(WithLine(lines, "[FW]", core::BinToHex(fw))));
+    const auto file_data = [&](std::string_view key) {
+      return FrameData(core::HexToBin(LineAfter(lines, key)).value());
+    };
 
-    CalibrationRig rig(3);
+    CalibrationRig rig;
     // The ECU's own counters and service interval differ from the file's.
-    Bytes& ecu_blk2 = rig.ecu.Block(2);
+    auto ecu_blk2 = rig.ecu.Region("BLK2");
     for (std::size_t i = 3; i < ecu_blk2.size(); ++i) {
       ecu_blk2[i] = static_cast<std::uint8_t>(0x90 + i);
     }
@@ -178,17 +202,17 @@ TEST(CalibrationLoad, ForeignFilesAndOldFirmware) {
     const auto ecu_values = rig.table.Entry(2)->values;
     ASSERT_TRUE(LoadCalibrationToEcu(rig.env, rig.access, path, {LoadScope::kAll, reference, {}}));
 
-    const Bytes blk6 = rig.ecu.Block(15);
-    EXPECT_EQ(blk6[44], year == 0x17 ? 3 : 1);
-    EXPECT_EQ(rig.ecu.Block(3), file_blk3);  // unchanged for foreign files
-    const Bytes blk8 = rig.ecu.Block(16);
+    EXPECT_EQ(SentData(rig.ecu, 0x6F)[44], year == 0x17 ? 3 : 1);
+    EXPECT_EQ(SentData(rig.ecu, 0x11), file_data("[BLK_3]"));  // unchanged for foreign files
+    const Bytes blk8 = SentData(rig.ecu, 0x75);
+    const Bytes file_blk8 = file_data("[BLK_8]");
     for (const std::size_t f : {47, 30, 2, 3, 46, 22, 23, 31, 32, 43}) {
       EXPECT_EQ(blk8[f], year == 0x17 ? 0xA0 + f : file_blk8[f]) << f;
     }
-    EXPECT_EQ(blk8[45], year == 0x17 ? file_blk8[12] : file_blk8[45]);
+    EXPECT_EQ(blk8[45], year == 0x17 ? 0x3C : file_blk8[45]);
     // "[BLK_2]" keeps the ECU's counters, with the service restart bit.
     const core::MessageEntry written = DecodeEntryCopy(
-        *rig.table.Entry(2), testing::CalibrationEcu::Answer(0x0D, rig.ecu.Block(2)));
+        *rig.table.Entry(2), MakeStoredFrame(0x0D, SentData(rig.ecu, 0x10)).value());
     for (const std::size_t f : {3, 4, 10, 11}) {
       EXPECT_EQ(written.values[f], ecu_values[f]) << f;
     }
@@ -216,10 +240,10 @@ TEST(CalibrationLoad, EditedFilesLoadWhatTheySay) {
   lines = WithLine(lines, "[BLK_1]", "garbage");
   WriteText(dir.File("edited.xsi"), core::JoinCrLf(lines));
 
-  CalibrationRig rig(3);
+  CalibrationRig rig;
   ASSERT_TRUE(LoadCalibrationToEcu(rig.env, rig.access, dir.File("edited.xsi"),
                                    {LoadScope::kMaps, "", {}}));
-  const Bytes& bank = rig.ecu.paged.at(0x12);
+  const Bytes bank = rig.ecu.Held("BANK1");
   EXPECT_EQ(Bytes(bank.begin() + 220, bank.begin() + 330), second_page);
   EXPECT_EQ(Bytes(bank.begin(), bank.begin() + 110), FrameData(core::HexToBin(map0).value()));
 }
@@ -241,11 +265,10 @@ TEST(CalibrationLoad, DamagedFilesSendNothing) {
     SCOPED_TRACE(key + " " + value.substr(0, 16));
     WriteText(dir.File("bad.xsi"), core::JoinCrLf(WithLine(lines, key, value)));
     for (const LoadScope scope : {LoadScope::kAll, LoadScope::kSwitchOver}) {
-      CalibrationRig rig(3);
-      rig.ecu.Block(2).at(1) = 1;  // even the toggle routine stays quiet
+      CalibrationRig rig;
+      rig.ecu.Region("BLK2")[1] = 1;  // even the toggle routine stays quiet
       ASSERT_EQ(rig.table.LeggiVoce(rig.access, 2), link::kOk);
-      rig.channel.link.requests.clear();
-      rig.ecu.frames.clear();
+      rig.Forget();
       CalibrationOutcome outcome;
       EXPECT_FALSE(LoadCalibrationToEcu(rig.env, rig.access, dir.File("bad.xsi"), {scope, "", {}},
                                         &outcome));
@@ -258,22 +281,82 @@ TEST(CalibrationLoad, DamagedFilesSendNothing) {
   const std::string text = testing::FileText(path);
   for (std::size_t cut = 0; cut < text.size(); cut += 97) {
     WriteText(dir.File("cut.xsi"), text.substr(0, cut));
-    CalibrationRig rig(3);
+    CalibrationRig rig;
     const bool ok = LoadCalibrationToEcu(rig.env, rig.access, dir.File("cut.xsi"), {});
     if (!ok) {
       EXPECT_TRUE(rig.ecu.frames.empty()) << cut;
     }
   }
-  CalibrationRig rig(3);
+  CalibrationRig rig;
   EXPECT_FALSE(LoadCalibrationToEcu(rig.env, rig.access, dir.File("none.xsi"), {}));
   EXPECT_TRUE(rig.channel.link.requests.empty());
+}
+
+TEST(CalibrationLoad, AFileWithNothingToLoadOrNoIdentificationSendsNothing) {
+  TempDir dir;
+  // 4 KB that hold no section at all, as a file picked by mistake.
+  std::string noise(4096, '\0');
+  std::uint32_t x = 12345;
+  for (char& c : noise) {
+    x = x * 1103515245u + 12345u;
+    c = static_cast<char>(x >> 24);
+  }
+  WriteText(dir.File("noise.xsi"), noise);
+  const auto lines = FileLines(SavedFile(dir, "car.xsi"));
+  std::vector<std::string> switch_over_only{"[FW]", LineAfter(lines, "[FW]")};
+  for (const char* key : {"[COM_TGASX]", "[COM_TRIDX]", "[COM_PGASX]", "[COM_PBENX]"}) {
+    switch_over_only.insert(switch_over_only.end(), {key, LineAfter(lines, key)});
+  }
+  WriteText(dir.File("tables.xsi"), core::JoinCrLf(switch_over_only));
+  WriteText(dir.File("nofw.xsi"), core::JoinCrLf(WithLine(lines, "[FW]", "")));
+  std::vector<std::string> adaptive_only{"[FW]", LineAfter(lines, "[FW]")};
+  adaptive_only.insert(adaptive_only.end(), {"[ADAT_0]", LineAfter(lines, "[ADAT_0]")});
+  WriteText(dir.File("adaptive.xsi"), core::JoinCrLf(adaptive_only));
+
+  struct Case {
+    std::string file;
+    LoadScope scope;
+    sim::Hardware hw;
+    std::optional<Section> blamed;
+  };
+  const std::vector<Case> refused{
+      {"noise.xsi", LoadScope::kAll, sim::Hardware::kNex, std::nullopt},
+      {"noise.xsi", LoadScope::kSettings, sim::Hardware::kNex, std::nullopt},
+      {"noise.xsi", LoadScope::kMaps, sim::Hardware::kNex, std::nullopt},
+      {"noise.xsi", LoadScope::kSwitchOver, sim::Hardware::kNex, std::nullopt},
+      {"tables.xsi", LoadScope::kMaps, sim::Hardware::kNex, std::nullopt},
+      {"adaptive.xsi", LoadScope::kMaps, sim::Hardware::kSecond, std::nullopt},
+      {"nofw.xsi", LoadScope::kAll, sim::Hardware::kNex, Section::kFw},
+  };
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.file + " " + std::to_string(static_cast<int>(c.scope)));
+    CalibrationRig rig(c.hw);
+    rig.ecu.Region("BLK2")[1] = 1;  // the toggle routine would write block 2
+    ASSERT_EQ(rig.table.LeggiVoce(rig.access, 2), link::kOk);
+    rig.Forget();
+    CalibrationOutcome outcome;
+    EXPECT_FALSE(
+        LoadCalibrationToEcu(rig.env, rig.access, dir.File(c.file), {c.scope, "", {}}, &outcome));
+    EXPECT_EQ(outcome.error, CalibrationError::kDamagedSection);
+    EXPECT_EQ(outcome.section, c.blamed);
+    EXPECT_TRUE(rig.channel.link.requests.empty());
+  }
+  // What the scope writes is there: the missing tables, the other sections
+  // and the adaptive maps of an ECU with them are no reason to refuse.
+  CalibrationRig tables;
+  ASSERT_TRUE(LoadCalibrationToEcu(tables.env, tables.access, dir.File("tables.xsi"),
+                                   {LoadScope::kSwitchOver, "", {}}));
+  EXPECT_EQ(tables.ecu.Commands(), (Commands{0x7D, 0x7B, 0x7F, 0x81, 0x15}));
+  CalibrationRig adaptive;
+  EXPECT_TRUE(LoadCalibrationToEcu(adaptive.env, adaptive.access, dir.File("adaptive.xsi"),
+                                   {LoadScope::kMaps, "", {}}));
 }
 
 TEST(CalibrationLoad, FailurePartWayStopsAndKeepsTheLinkMode) {
   TempDir dir;
   const std::string path = SavedFile(dir, "car.xsi");
-  CalibrationRig rig(3);
-  rig.ecu.fail_at_frame = 6;
+  CalibrationRig rig;
+  rig.ecu.silent_at_frame = 6;
   CalibrationOutcome outcome;
   EXPECT_FALSE(LoadCalibrationToEcu(rig.env, rig.access, path, {}, &outcome));
   EXPECT_EQ(outcome.error, CalibrationError::kLink);
@@ -282,8 +365,8 @@ TEST(CalibrationLoad, FailurePartWayStopsAndKeepsTheLinkMode) {
   EXPECT_EQ(rig.ecu.parameters.back(), 2);
 
   // A map that does not read back as written is a failure too.
-  CalibrationRig corrupt(3);
-  corrupt.ecu.corrupt_map_writes = true;
+  CalibrationRig corrupt;
+  corrupt.ecu.garbled_command = 0x13;
   EXPECT_FALSE(LoadCalibrationToEcu(corrupt.env, corrupt.access, path, {}, &outcome));
   EXPECT_EQ(outcome.error, CalibrationError::kReadBackMismatch);
   EXPECT_EQ(outcome.section, Section::kMap0);
@@ -297,24 +380,24 @@ TEST(CalibrationLoad, FailurePartWayStopsAndKeepsTheLinkMode) {
 TEST(CalibrationLoad, ToggleRoutineRunsAroundTheLoad) {
   TempDir dir;
   const std::string path = SavedFile(dir, "car.xsi");
-  CalibrationRig rig(3);
-  rig.ecu.Block(2).at(1) = 1;
-  rig.ecu.Block(2).at(2) = 0x04;
+  CalibrationRig rig;
+  rig.ecu.Region("BLK2")[1] = 1;
+  rig.ecu.Region("BLK2")[2] = 0x04;
   ASSERT_EQ(rig.table.LeggiVoce(rig.access, 2), link::kOk);
-  rig.ecu.frames.clear();
+  rig.Forget();
   const std::int64_t start = rig.channel.clock.now;
   ASSERT_TRUE(LoadCalibrationToEcu(rig.env, rig.access, path, {LoadScope::kSwitchOver, "", {}}));
   EXPECT_EQ(rig.ecu.Commands(),
             (Commands{0x0D, 0x0E, 0x10, 0x7D, 0x7B, 0x7F, 0x81, 0x5E, 0x15, 0x0D, 0x0E, 0x10}));
   EXPECT_EQ(rig.ecu.frames[2].at(4 + 2), 0x05);  // bit 0 of field 2 inverted
-  EXPECT_EQ(rig.ecu.Block(2).at(2), 0x04);       // and back
+  EXPECT_EQ(rig.ecu.Region("BLK2")[2], 0x04);    // and back
   EXPECT_GE(rig.channel.clock.now - start, 1'000'000);
 }
 
 TEST(CalibrationLoad, DirectInjectionBlockWithoutTheBlock) {
   TempDir dir;
   const std::string path = SavedFile(dir, "car.xsi");
-  CalibrationRig rig(2);  // adaptive maps and OBD errors, no direct injection
+  CalibrationRig rig(sim::Hardware::kThird);  // adaptive maps and OBD errors, no direct injection
   int defaults = 0;
   ASSERT_TRUE(LoadCalibrationToEcu(rig.env, rig.access, path,
                                    {LoadScope::kSettings, "", [&defaults] { ++defaults; }}));
@@ -324,7 +407,7 @@ TEST(CalibrationLoad, DirectInjectionBlockWithoutTheBlock) {
   EXPECT_EQ(defaults, 0);
 
   WriteText(dir.File("nodi.xsi"), core::JoinCrLf(WithLine(FileLines(path), "[BLK_DINST]", "")));
-  CalibrationRig other(3);
+  CalibrationRig other;
   ASSERT_TRUE(LoadCalibrationToEcu(other.env, other.access, dir.File("nodi.xsi"),
                                    {LoadScope::kAll, "", [&defaults] { ++defaults; }}));
   EXPECT_EQ(defaults, 1);
@@ -334,7 +417,7 @@ TEST(CalibrationLoad, DirectInjectionBlockWithoutTheBlock) {
 }
 
 TEST(CalibrationLoadPlan, FixUpsStayInsideTheirBlocks) {
-  link::MessageTable table(testing::ShippedSetCom().messages);
+  link::MessageTable table(test::ShippedSetCom().messages);
   ParsedCalibration file;
   const auto put = [&file](Section s, Bytes frame) {
     file.frames[s] = std::move(frame);

@@ -7,7 +7,7 @@
 #include "calib/calibration_import.h"
 #include "calib/calibration_save.h"
 #include "core/hex.h"
-#include "tests/calib/calibration_test_ecu.h"
+#include "tests/calib/calibration_rig.h"
 
 namespace velmora::calib {
 namespace {
@@ -20,7 +20,7 @@ using testing::TempDir;
 
 TEST(CalibrationSave, FromEcuWritesEveryBlockAsReceived) {
   TempDir dir;
-  CalibrationRig rig(3);
+  CalibrationRig rig;
   rig.image.note = "line one\r\nline two";
   const std::string path = dir.File("car.xsi");
   CalibrationOutcome outcome;
@@ -37,8 +37,9 @@ TEST(CalibrationSave, FromEcuWritesEveryBlockAsReceived) {
   EXPECT_EQ(lines[4], "line two");
   EXPECT_EQ(lines[5], "[FW]");
 
+  // What the ECU answers now, as it answered the save.
   const auto answer = [&](std::uint8_t command) {
-    return core::BinToHex(testing::CalibrationEcu::Answer(command, rig.ecu.blocks.at(command)));
+    return core::BinToHex(rig.ecu.Answer(link::RequestFrame(command).value()).value());
   };
   // "[FW]" keeps the 68-byte identification answer as received.
   EXPECT_EQ(LineAfter(lines, "[FW]").size(), 136u);
@@ -71,7 +72,7 @@ TEST(CalibrationSave, FromEcuWritesEveryBlockAsReceived) {
 
 TEST(CalibrationSave, BlocksTheEcuLacksComeFromMemory) {
   TempDir dir;
-  CalibrationRig rig(1);  // no adaptive maps, no direct injection, no OBD errors
+  CalibrationRig rig(sim::Hardware::kSecond);  // no adaptive maps, direct injection, OBD errors
   const Bytes default_dinst = MakeStoredFrame(0x51, Bytes(64, 0x77)).value();
   rig.table.SetLastAnswer(18, default_dinst);
   const std::string path = dir.File("old.xsi");
@@ -93,8 +94,8 @@ TEST(CalibrationSave, DroppedLinkOrBadAnswerLeavesTheOldFile) {
   const std::string path = dir.File("car.xsi");
   testing::WriteText(path, "old contents\r\n");
   for (const int drop_at : {1, 9, 40}) {
-    CalibrationRig rig(3);
-    rig.ecu.fail_at_frame = drop_at;
+    CalibrationRig rig;
+    rig.ecu.silent_at_frame = drop_at;
     CalibrationOutcome outcome;
     EXPECT_FALSE(SaveCalibrationFromEcu(rig.env, rig.access, path, &outcome)) << drop_at;
     EXPECT_EQ(outcome.error, CalibrationError::kLink);
@@ -103,21 +104,20 @@ TEST(CalibrationSave, DroppedLinkOrBadAnswerLeavesTheOldFile) {
     EXPECT_EQ(rig.ecu.parameters.back(), 2);                      // the link is not given back
   }
   // A map page answered with the wrong size is no page: nothing written.
-  CalibrationRig rig(3);
-  rig.ecu.paged.at(0x12).resize(500);
-  rig.ecu.paged.at(0x12).shrink_to_fit();
+  CalibrationRig rig;
+  rig.ecu.short_at_frame = 6;  // "[MAP_0]
   EXPECT_FALSE(SaveCalibrationFromEcu(rig.env, rig.access, dir.File("new.xsi")));
   EXPECT_FALSE(core::EsisteFile(dir.File("new.xsi")));
   EXPECT_EQ(FileText(path), "old contents\r\n");
   // Nothing but the file itself in the folder: no temporary left behind.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                           std::filesystem::directory_iterator()),
             1);
 }
 
 TEST(CalibrationSave, WriteErrorIsReportedAndNothingIsLeft) {
   TempDir dir;
-  CalibrationRig rig(3);
+  CalibrationRig rig;
   const std::string path = dir.File("missing-folder/car.xsi");
   CalibrationOutcome outcome;
   EXPECT_FALSE(SaveCalibrationFromImage(rig.env, path, &outcome));
@@ -128,24 +128,24 @@ TEST(CalibrationSave, WriteErrorIsReportedAndNothingIsLeft) {
   std::filesystem::create_directory(dir.File("taken.xsi"));
   EXPECT_FALSE(SaveCalibrationFromEcu(rig.env, rig.access, dir.File("taken.xsi")));
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.xsi")));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                           std::filesystem::directory_iterator()),
             1);
 }
 
 TEST(CalibrationSave, SaveOpenSaveGivesTheSameFile) {
   TempDir dir;
-  CalibrationRig ecu_side(3);
+  CalibrationRig ecu_side;
   ecu_side.image.note = "two\r\nlines";
   ASSERT_TRUE(SaveCalibrationFromEcu(ecu_side.env, ecu_side.access, dir.File("a.xsi")));
 
   // Offline: a fresh workstation opens the file and saves it from memory.
-  CalibrationRig offline(3);
+  CalibrationRig offline;
   ASSERT_TRUE(OpenCalibrationFile(offline.env, dir.File("a.xsi")));
   EXPECT_EQ(offline.image.note, "two\r\nlines");
-  EXPECT_EQ(offline.image.base_map, ecu_side.ecu.paged.at(0x12));
-  EXPECT_EQ(offline.image.rpm_axis, ecu_side.ecu.paged.at(0x4B));
-  EXPECT_EQ(offline.image.companion, ecu_side.ecu.blocks.at(0x31));
+  EXPECT_EQ(offline.image.base_map, ecu_side.ecu.Held("BANK1"));
+  EXPECT_EQ(offline.image.rpm_axis, ecu_side.ecu.Held("VET_RPM"));
+  EXPECT_EQ(offline.image.companion, ecu_side.ecu.Held("COMPANION"));
   ASSERT_TRUE(SaveCalibrationFromImage(offline.env, dir.File("b.xsi")));
   const auto a = FileLines(dir.File("a.xsi"));
   const auto b = FileLines(dir.File("b.xsi"));
@@ -161,18 +161,24 @@ TEST(CalibrationSave, SaveOpenSaveGivesTheSameFile) {
   }
 
   // From memory again: byte for byte the same file.
-  CalibrationRig again(3);
+  CalibrationRig again;
   ASSERT_TRUE(OpenCalibrationFile(again.env, dir.File("b.xsi")));
   ASSERT_TRUE(SaveCalibrationFromImage(again.env, dir.File("c.xsi")));
   EXPECT_EQ(FileText(dir.File("b.xsi")), FileText(dir.File("c.xsi")));
   // Opening decodes the blocks into their entries.
-  EXPECT_EQ(again.table.Value(3, 1), 6);
+  EXPECT_EQ(again.table.Value(3, 1), ecu_side.table.Value(3, 1));
   EXPECT_EQ(again.table.LastAnswer(15), offline.table.LastAnswer(15));
+
+  // An image that knows nothing gives empty sections, no made-up frames.
+  const CalibrationFrames none = FramesFromImage(CalibrationRig().table, CalibrationImage{});
+  for (const SectionInfo& s : kSections) {
+    EXPECT_TRUE(none[s.id].empty()) << s.key;
+  }
 }
 
 TEST(CalibrationOpen, DamagedSectionsAreLeftOutAndMissingFilesRefused) {
   TempDir dir;
-  CalibrationRig rig(3);
+  CalibrationRig rig;
   ASSERT_TRUE(SaveCalibrationFromEcu(rig.env, rig.access, dir.File("a.xsi")));
   auto lines = FileLines(dir.File("a.xsi"));
   const std::string blk6 = LineAfter(lines, "[BLK_6]");
@@ -181,7 +187,7 @@ TEST(CalibrationOpen, DamagedSectionsAreLeftOutAndMissingFilesRefused) {
   lines = testing::WithLine(lines, "[VET_RPM_0]", "");
   testing::WriteText(dir.File("b.xsi"), core::JoinCrLf(lines));
 
-  CalibrationRig offline(3);
+  CalibrationRig offline;
   offline.image.base_map.assign(552, 0xEE);
   offline.image.rpm_axis.assign(128, 0xDD);
   CalibrationOutcome outcome;
@@ -190,11 +196,11 @@ TEST(CalibrationOpen, DamagedSectionsAreLeftOutAndMissingFilesRefused) {
   EXPECT_EQ(outcome.section, Section::kBlk6);
   // Page 1 kept its old bytes, pages 0 and 2 came from the file.
   EXPECT_EQ(offline.image.base_map[110], 0xEE);
-  EXPECT_EQ(offline.image.base_map[0], rig.ecu.paged.at(0x12)[0]);
-  EXPECT_EQ(offline.image.base_map[220], rig.ecu.paged.at(0x12)[220]);
+  EXPECT_EQ(offline.image.base_map[0], rig.ecu.Region("BANK1")[0]);
+  EXPECT_EQ(offline.image.base_map[220], rig.ecu.Region("BANK1")[220]);
   EXPECT_TRUE(offline.table.LastAnswer(15).empty());
   EXPECT_EQ(offline.image.rpm_axis[0], 0xDD);  // absent: unchanged
-  EXPECT_EQ(offline.image.rpm_axis[64], rig.ecu.paged.at(0x4B)[64]);
+  EXPECT_EQ(offline.image.rpm_axis[64], rig.ecu.Region("VET_RPM")[64]);
 
   CalibrationOutcome missing;
   EXPECT_FALSE(OpenCalibrationFile(offline.env, dir.File("none.xsi"), &missing));

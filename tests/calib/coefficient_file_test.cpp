@@ -133,12 +133,14 @@ void WriteLines(const std::string& path, const std::vector<std::string>& lines) 
   ASSERT_TRUE(core::WriteFileAtomic(path, core::JoinCrLf(lines)));
 }
 
-TEST(ListCoefficientFiles, AnyCaseExtensionAcceptedFilesInNameOrder) {
+TEST(ListCoefficientFiles, AcceptedFilesInNameOrderAnyCaseExtensionNoneIsNotFound) {
   test::TempDir dir;
+  EXPECT_FALSE(ListCoefficientFiles(dir.File("no such folder")).found);
+  WriteLines(dir.File("refused.coe"), Without(CompleteLines(), "[note]", 1));
+  EXPECT_FALSE(ListCoefficientFiles(dir.Path()).found);  // nothing accepted
   WriteLines(dir.File("c_sensor.Coe"), CompleteLines("third", 3));
   WriteLines(dir.File("A_sensor.COE"), CompleteLines("first", 1));
   WriteLines(dir.File("b_sensor.coe"), CompleteLines("second", 2));
-  WriteLines(dir.File("refused.coe"), Without(CompleteLines(), "[note]", 1));
   WriteLines(dir.File("other.txt"), CompleteLines("not a coefficient file", 9));
   WriteLines(dir.File("x.coe.bak"), CompleteLines("backup", 9));
   // A file whose lines end in LF only is one line, hence refused.
@@ -158,16 +160,6 @@ TEST(ListCoefficientFiles, AnyCaseExtensionAcceptedFilesInNameOrder) {
   EXPECT_EQ(one->id, 2);
   EXPECT_FALSE(ReadCoefficientFile(dir.File("missing.coe")).has_value());
   EXPECT_FALSE(ReadCoefficientFile(dir.File("folder.coe")).has_value());
-}
-
-TEST(ListCoefficientFiles, NothingAcceptedIsNotFound) {
-  test::TempDir dir;
-  EXPECT_FALSE(ListCoefficientFiles(dir.Path()).found);
-  WriteLines(dir.File("refused.coe"), Without(CompleteLines(), "[id]", 1));
-  const auto list = ListCoefficientFiles(dir.Path());
-  EXPECT_FALSE(list.found);
-  EXPECT_TRUE(list.records.empty());
-  EXPECT_FALSE(ListCoefficientFiles(dir.File("no such folder")).found);
 }
 
 TEST(ListCoefficientFiles, ShippedFiles) {

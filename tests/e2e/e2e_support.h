@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -23,8 +24,10 @@
 #include <vector>
 
 #include "core/files.h"
+#include "core/hex.h"
 #include "core/text.h"
 #include "platform/posix/proc_process_list.h"
+#include "tests/core/temp_dir.h"
 
 extern char** environ;
 
@@ -69,13 +72,10 @@ using SetComValues = std::vector<std::pair<std::string, std::string>>;
 class TempRoot {
  public:
   explicit TempRoot(const SetComValues& setcom_values = {}) {
-    char pattern[] = "/tmp/velmora-e2e-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    root_ = made != nullptr ? made : "";
     std::error_code ec;
-    fs::create_directories(fs::path(root_) / "bin", ec);
+    fs::create_directories(fs::path(Root()) / "bin", ec);
     for (const char* name : {"LinkSrv", "velmora-cli"}) {
-      fs::copy_file(StageBin() + "/" + name, fs::path(root_) / "bin" / name, ec);
+      fs::copy_file(StageBin() + "/" + name, fs::path(Root()) / "bin" / name, ec);
     }
     std::vector<std::string> lines;
     (void)core::LeggiRighe(StageBin() + "/SetCom.ini", lines);
@@ -88,79 +88,54 @@ class TempRoot {
     }
     (void)core::WriteFileAtomic(Bin() + "/SetCom.ini", core::JoinCrLf(lines));
   }
-  TempRoot(const TempRoot&) = delete;
-  TempRoot& operator=(const TempRoot&) = delete;
-  ~TempRoot() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-  [[nodiscard]] const std::string& Root() const { return root_; }
-  [[nodiscard]] std::string Bin() const { return root_ + "/bin"; }
+  [[nodiscard]] const std::string& Root() const { return dir_.Path(); }
+  [[nodiscard]] std::string Bin() const { return Root() + "/bin"; }
 
  private:
-  std::string root_;
+  test::TempDir dir_;
 };
-
-// A started process: its pid, a descriptor readable when it ends, and the
-// read ends of its standard output and error (non-blocking). pid -1 when it
-// could not start.
-struct Spawned {
-  pid_t pid = -1;
-  int pidfd = -1;
-  int out = -1;
-  int err = -1;
-};
-
-inline Spawned SpawnWithOutput(const std::string& exe, const std::vector<std::string>& args) {
-  Spawned sp;
-  int out[2];
-  int err[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) {
-    return sp;
-  }
-  if (::pipe2(err, O_CLOEXEC) != 0) {
-    ::close(out[0]);
-    ::close(out[1]);
-    return sp;
-  }
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-  posix_spawn_file_actions_adddup2(&fa, err[1], 2);
-  std::vector<std::string> all{exe};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) {
-    argv.push_back(a.data());
-  }
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
-    sp.pid = pid;
-    sp.pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-  }
-  posix_spawn_file_actions_destroy(&fa);
-  ::close(out[1]);
-  ::close(err[1]);
-  sp.out = out[0];
-  sp.err = err[0];
-  ::fcntl(sp.out, F_SETFL, O_NONBLOCK);
-  ::fcntl(sp.err, F_SETFL, O_NONBLOCK);
-  return sp;
-}
 
 // A started process whose standard output and error come back on pipes,
 // read while it runs: a test waits (bounded, on the pipes) for a text to
 // appear, acts, and waits for the next one or for the exit.
 class Process {
  public:
+  // pid -1 (Started() false) when it could not start.
   Process(const std::string& exe, const std::vector<std::string>& args) {
-    const Spawned sp = SpawnWithOutput(exe, args);
-    pid_ = sp.pid;
-    pidfd_ = sp.pidfd;
-    out_ = sp.out;
-    err_ = sp.err;
+    int out[2];
+    int err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+      return;
+    }
+    if (::pipe2(err, O_CLOEXEC) != 0) {
+      ::close(out[0]);
+      ::close(out[1]);
+      return;
+    }
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
+    std::vector<std::string> all{exe};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) {
+      argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, exe.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
+      pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+    } else {
+      pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&fa);
+    ::close(out[1]);
+    ::close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+    ::fcntl(out_, F_SETFL, O_NONBLOCK);
+    ::fcntl(err_, F_SETFL, O_NONBLOCK);
   }
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
@@ -318,7 +293,32 @@ inline CliRun RunCli(const TempRoot& root, const std::vector<std::string>& args,
   return run;
 }
 
-// The tool's arguments with the virtual ECU's port in front.
+// The command bytes of the requests a virtual ECU started with `--record
+// Path()` received.
+class RequestRecord {
+ public:
+  explicit RequestRecord(std::string path) : path_(std::move(path)) {}
+  [[nodiscard]] const std::string& Path() const { return path_; }
+  // The commands received since the last call.
+  std::vector<std::uint8_t> Commands() {
+    std::string text;
+    (void)core::ReadWholeFile(path_, text);
+    std::vector<std::uint8_t> out;
+    for (const std::string& line : core::Split(text.substr(std::min(seen_, text.size())), '\n')) {
+      const auto frame = core::HexToBin(line.substr(0, line.find(' ')));
+      if (frame && frame->size() > 3) {
+        out.push_back((*frame)[3]);
+      }
+    }
+    seen_ = text.size();
+    return out;
+  }
+
+ private:
+  std::string path_;
+  std::size_t seen_ = 0;
+};
+
 // A program's output as its lines, blank ones left out.
 inline std::vector<std::string> NonEmptyLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -330,6 +330,7 @@ inline std::vector<std::string> NonEmptyLines(const std::string& text) {
   return lines;
 }
 
+// The tool's arguments with the virtual ECU's port in front.
 inline std::vector<std::string> WithPort(const Sim& sim, std::vector<std::string> args) {
   args.insert(args.begin(), {"--port", std::to_string(sim.Port())});
   return args;

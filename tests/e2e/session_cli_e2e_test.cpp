@@ -1,7 +1,7 @@
 // The connection session through velmora-cli, LinkSrv and the virtual ECU
 // as real processes: the session finds and reads the ECU, polls it, applies
-// a write list, saves and loads calibrations, and goes back to searching
-// when the ECU is pulled away. Each command ends through the exit sequence.
+// a write list, and goes back to searching when the ECU is pulled away. Each
+// command ends through the exit sequence.
 
 #include <gtest/gtest.h>
 
@@ -26,57 +26,6 @@ namespace {
 // machine's other serial ports moves on quickly.
 const SetComValues kShortWaits{{"[AttesaGlobale_usec]", "300000"}};
 constexpr int kCommandMs = 60'000;
-
-// A field of a calibration file as "show" prints it.
-std::optional<std::int32_t> ShownValue(const TempRoot& root, const std::string& file,
-                                       const std::string& key) {
-  const CliRun run = RunCli(root, {"show", file});
-  if (run.exit_code != 0) {
-    return std::nullopt;
-  }
-  for (const std::string& line : NonEmptyLines(run.out)) {
-    if (line.rfind(key + "=", 0) == 0) {
-      return core::ParseInt32(line.substr(key.size() + 1));
-    }
-  }
-  return std::nullopt;
-}
-
-// The entry-3 lines of "show", which a round trip must keep.
-std::vector<std::string> Entry3(const TempRoot& root, const std::string& file) {
-  std::vector<std::string> lines;
-  for (const std::string& line : NonEmptyLines(RunCli(root, {"show", file}).out)) {
-    if (line.rfind("3.", 0) == 0) {
-      lines.push_back(line);
-    }
-  }
-  return lines;
-}
-
-// The command bytes of the requests the virtual ECU received.
-class RequestRecord {
- public:
-  explicit RequestRecord(std::string path) : path_(std::move(path)) {}
-  [[nodiscard]] const std::string& Path() const { return path_; }
-  // The commands received since the last call.
-  std::vector<std::uint8_t> Commands() {
-    std::string text;
-    (void)core::ReadWholeFile(path_, text);
-    std::vector<std::uint8_t> out;
-    for (const std::string& line : core::Split(text.substr(std::min(seen_, text.size())), '\n')) {
-      const auto frame = core::HexToBin(line.substr(0, line.find(' ')));
-      if (frame && frame->size() > 3) {
-        out.push_back((*frame)[3]);
-      }
-    }
-    seen_ = text.size();
-    return out;
-  }
-
- private:
-  std::string path_;
-  std::size_t seen_ = 0;
-};
 
 std::size_t Count(const std::vector<std::uint8_t>& commands, std::uint8_t command) {
   return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), command));
@@ -126,25 +75,17 @@ TEST(SessionCliE2e, SetAppliesTheEntry3ListAndPrintsTheValueReadBack) {
   RequestRecord record(root.Root() + "/requests.txt");
   Sim sim(root, {"--record", record.Path()});
   ASSERT_TRUE(sim.Ready());
-  const std::string before = root.Root() + "/before.xsi";
-  ASSERT_EQ(RunCli(root, WithPort(sim, {"read", before}), kCommandMs).exit_code, 0);
-  const auto original = ShownValue(root, before, "3.2");
-  ASSERT_TRUE(original);
-  const std::int32_t wanted = *original == 45 ? 50 : 45;
-  (void)record.Commands();
-
-  CliRun run = RunCli(root, WithPort(sim, {"set", "3", "2", std::to_string(wanted)}), kCommandMs);
-  ASSERT_TRUE(run.exit_code.has_value()) << "velmora-cli hung";
-  EXPECT_EQ(*run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, "3.2=" + std::to_string(wanted) + "\n");
-  std::printf("entry 3 field 2: %d, set to %d, read back: %s", *original, wanted, run.out.c_str());
-  // Exactly one block-3 write reached the ECU.
-  EXPECT_EQ(Count(record.Commands(), link::cmd::kWriteBlock3), 1u);
-
-  // A second read of the ECU holds it.
-  const std::string after = root.Root() + "/after.xsi";
-  ASSERT_EQ(RunCli(root, WithPort(sim, {"read", after}), kCommandMs).exit_code, 0);
-  EXPECT_EQ(ShownValue(root, after, "3.2"), wanted);
+  // Two values: whatever the ECU held, one of them changes it.
+  for (const std::int32_t wanted : {45, 50}) {
+    (void)record.Commands();
+    const CliRun run =
+        RunCli(root, WithPort(sim, {"set", "3", "2", std::to_string(wanted)}), kCommandMs);
+    ASSERT_TRUE(run.exit_code.has_value()) << "velmora-cli hung";
+    EXPECT_EQ(*run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, "3.2=" + std::to_string(wanted) + "\n");
+    // Exactly one block-3 write reached the ECU.
+    EXPECT_EQ(Count(record.Commands(), link::cmd::kWriteBlock3), 1u);
+  }
 
   // Words that name nothing writable send nothing.
   (void)record.Commands();
@@ -162,45 +103,12 @@ TEST(SessionCliE2e, SetAppliesTheEntry3ListAndPrintsTheValueReadBack) {
   EXPECT_TRUE(record.Commands().empty());
 
   // A request nobody carries out is refused; the ECU keeps its value.
-  run = RunCli(root, WithPort(sim, {"set", "3", "2", "1", "--request", "99"}), kCommandMs);
+  const CliRun run =
+      RunCli(root, WithPort(sim, {"set", "3", "2", "1", "--request", "99"}), kCommandMs);
   ASSERT_TRUE(run.exit_code.has_value());
   EXPECT_EQ(*run.exit_code, 1);
   EXPECT_NE(run.err.find("request 99"), std::string::npos) << run.err;
   EXPECT_EQ(Count(record.Commands(), link::cmd::kWriteBlock3), 0u);
-}
-
-TEST(SessionCliE2e, ReadAndWriteThroughTheSessionRoundTripACalibration) {
-  TempRoot root(kShortWaits);
-  RequestRecord record(root.Root() + "/requests.txt");
-  Sim sim(root, {"--record", record.Path(), "--slow-ms", "50"});
-  ASSERT_TRUE(sim.Ready());
-  const std::string saved = root.Root() + "/saved.xsi";
-  CliRun run = RunCli(root, WithPort(sim, {"read", saved}), kCommandMs);
-  ASSERT_EQ(run.exit_code, 0) << run.err;
-  const auto original = ShownValue(root, saved, "3.2");
-  ASSERT_TRUE(original);
-  const std::int32_t changed = *original == 45 ? 50 : 45;
-  ASSERT_EQ(
-      RunCli(root, WithPort(sim, {"set", "3", "2", std::to_string(changed)}), kCommandMs).exit_code,
-      0);
-
-  // Loading the saved file puts the old value back.
-  (void)record.Commands();
-  run = RunCli(root, WithPort(sim, {"write", saved, "--scope", "settings"}), kCommandMs);
-  ASSERT_TRUE(run.exit_code.has_value()) << "velmora-cli hung";
-  EXPECT_EQ(*run.exit_code, 0) << run.err;
-  EXPECT_EQ(Count(record.Commands(), link::cmd::kWriteBlock3), 1u);
-  const std::string again = root.Root() + "/again.xsi";
-  ASSERT_EQ(RunCli(root, WithPort(sim, {"read", again}), kCommandMs).exit_code, 0);
-  EXPECT_EQ(ShownValue(root, again, "3.2"), original);
-  EXPECT_EQ(Entry3(root, again), Entry3(root, saved));
-
-  // A file that is not there is refused before anything starts.
-  (void)record.Commands();
-  run = RunCli(root, WithPort(sim, {"write", root.Root() + "/none.xsi"}));
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_TRUE(record.Commands().empty());
-  EXPECT_TRUE(LinkServerGone(root));
 }
 
 TEST(SessionCliE2e, PullingTheEcuAwayDuringWatchSearchesAgainAndFindsTheNextOne) {

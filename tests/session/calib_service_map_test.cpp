@@ -11,15 +11,11 @@
 #include "link/bank_transfer.h"
 #include "link/ecu_identity.h"
 #include "session/calib_calibration_service.h"
+#include "tests/calib/calibration_rig.h"
 #include "tests/session/session_rig.h"
 
 namespace velmora::session::testing {
 namespace {
-
-class FixedDate final : public calib::DateProvider {
- public:
-  calib::CalendarDate Today() override { return {2026, 12, 6}; }
-};
 
 // The rig's link, connected, with the production service on its own image.
 struct ServiceRig {
@@ -50,7 +46,7 @@ struct ServiceRig {
 
   SessionRig rig;
   calib::CalibrationImage image;
-  FixedDate dates;
+  calib::testing::FixedDate dates;
   calib::CalibrationEnv env{rig.table, image, rig.box, dates, {}};
   CalibCalibrationService service{env, rig.ecu, "/nonexistent", "/nonexistent/default.xsi"};
   bool connected = false;

@@ -23,16 +23,6 @@ bool Contains(const std::vector<std::string>& texts, const std::string& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-TEST(SessionConnect, ANewLanguageTakesEffectForLaterCaptions) {
-  SessionRig rig;
-  ASSERT_TRUE(core::WriteFileAtomic(rig.dir.File("PortCom.ini"), "7\r\n"));
-  SessionTexts texts;
-  texts.connected = "Centralina collegata";
-  rig.session->SetTexts(texts);
-  ASSERT_TRUE(rig.Connect(7));
-  EXPECT_EQ(rig.host.captions.back(), "Centralina collegata");
-}
-
 TEST(SessionConnect, RememberedPortIsUsedFirstAndKept) {
   SessionRig rig;
   ASSERT_TRUE(core::WriteFileAtomic(rig.dir.File("PortCom.ini"), " 7 \r\n"));
@@ -291,6 +281,10 @@ TEST(SessionConnect, StoppedBeforeAnyEcuTheDefaultCalibrationIsOpenedOffline) {
 TEST(SessionConnect, ABlankEcuRefusesToCloseUntilThePagesResume) {
   SessionRig rig;
   ASSERT_TRUE(rig.Connect(7));
+  rig.session->SetPageEvent(page_event::kBlankCheck);  // an ECU with its firmware
+  rig.Tick();
+  EXPECT_EQ(rig.session->State(), st::kConnected);
+
   rig.table.SetLastAnswer(0, Bytes{0x42, 0x01, 0x04, 0x21, 0x14, 0x72});
   rig.session->SetPageEvent(page_event::kBlankCheck);
   rig.Tick();
@@ -315,15 +309,6 @@ TEST(SessionConnect, ABlankEcuRefusesToCloseUntilThePagesResume) {
   rig.Tick();
   EXPECT_EQ(rig.session->State(), st::kConnected);
   EXPECT_FALSE(rig.session->QueryUnload(UnloadMode::kSystem));
-}
-
-TEST(SessionConnect, AConnectedEcuThatIsNotBlankStaysConnected) {
-  SessionRig rig;
-  ASSERT_TRUE(rig.Connect(7));
-  rig.session->SetPageEvent(page_event::kBlankCheck);
-  rig.Tick();
-  EXPECT_EQ(rig.session->State(), st::kConnected);
-  EXPECT_TRUE(rig.host.pages_enabled);
 }
 
 }  // namespace

@@ -131,30 +131,55 @@ TEST(SessionMapRequests, AMapWriteThatNeverRunsStillGivesThePageItsButtonsBack) 
   EXPECT_TRUE(rig.box.shown.empty());
 }
 
-TEST(SessionMapRequests, ThePagesReloadAfterEveryChangeOfTheWholeImage) {
+TEST(SessionMapRequests, AfterAReadThatFailedPartWayNoImageDataIsWritten) {
   SessionRig rig;
+  rig.calibration.read_result = false;  // the image keeps the offline file's maps
   ASSERT_TRUE(rig.Connect());
-  EXPECT_EQ(rig.host.calibration_reads, 1);
-  for (const int scope : {18, 9, 17, 53}) {
-    ASSERT_TRUE(rig.session->PostFileRequest(scope, "/data/in.xsi"));
+  EXPECT_EQ(rig.host.calibration_reads, 1);  // the pages show what was read
+  // Map, axis and record writes are refused without a frame; the map pages
+  // get their buttons back and everyone is told why.
+  const std::size_t before = rig.frames.size();
+  for (const int code : {11, 63, 62, 23, 28, 39, 58, 64, 51, 35, 36}) {
+    ASSERT_TRUE(rig.session->Lists().Append(3, {1, 2, 0}));
+    ASSERT_TRUE(rig.session->Lists().Append(2, {1, 2, 0}));
+    ASSERT_TRUE(rig.session->PostRequest(code));
     rig.Tick();
+    EXPECT_EQ(rig.session->PendingRequest(), request::kNone) << code;
+    EXPECT_EQ(rig.box.shown.back().text, SessionTexts{}.image_not_read) << code;
+    EXPECT_EQ(rig.session->State(), st::kConnected) << code;
+    if (code == request::kEntry3AndRecord) {
+      EXPECT_TRUE(rig.session->Lists().Of(3).empty());
+    }
   }
-  EXPECT_EQ(rig.host.calibration_reads, 5);
-  rig.calibration.load_result = false;  // nothing was read again
+  EXPECT_TRUE(rig.session->Lists().Empty());  // 36 took both of its lists
+  EXPECT_EQ(rig.frames.size(), before);
+  EXPECT_EQ(rig.host.maps_written, (Written{{0, false}, {1, false}, {2, false}}));
+  EXPECT_TRUE(rig.calibration.map_writes.empty());
+  EXPECT_EQ(rig.calibration.axis_writes, 0);
+  EXPECT_EQ(rig.box.shown.size(), 11u);
+
+  // A write list reads its entry first: it still runs.
+  ASSERT_TRUE(rig.session->Lists().Append(3, {1, 2, 0}));
+  ASSERT_TRUE(rig.session->PostRequest(request::kEntry3List));
+  rig.Tick();
+  EXPECT_EQ(rig.box.shown.size(), 11u);
+
+  // A load whose full read succeeds lets them run again; one whose read
+  // fails part way stops them again.
+  rig.calibration.read_result = true;
+  ASSERT_TRUE(rig.session->PostFileRequest(request::kLoadAll, "/data/in.xsi"));
+  rig.Tick();
+  ASSERT_TRUE(rig.session->PostRequest(request::kWriteBank2));
+  rig.Tick();
+  EXPECT_EQ(rig.calibration.map_writes, std::vector<int>{1});
+  rig.calibration.read_result = false;
   ASSERT_TRUE(rig.session->PostFileRequest(request::kLoadMaps, "/data/in.xsi"));
   rig.Tick();
-  EXPECT_EQ(rig.host.calibration_reads, 5);
-
-  rig.flags.timeout = true;
+  EXPECT_EQ(rig.host.captions.back(), SessionTexts{}.read_failed);
+  ASSERT_TRUE(rig.session->PostRequest(request::kWriteBank2));
   rig.Tick();
-  ASSERT_EQ(rig.session->State(), st::kDisconnected);
-  ASSERT_TRUE(rig.session->PostFileRequest(request::kLoadAll, "/data/open.xsi"));
-  rig.Tick();
-  EXPECT_EQ(rig.host.calibration_reads, 6);  // opened offline
-  rig.calibration.open_result = false;
-  ASSERT_TRUE(rig.session->PostFileRequest(request::kLoadAll, "/data/bad.xsi"));
-  rig.Tick();
-  EXPECT_EQ(rig.host.calibration_reads, 6);
+  EXPECT_EQ(rig.calibration.map_writes, std::vector<int>{1});
+  EXPECT_EQ(rig.box.shown.back().text, SessionTexts{}.image_not_read);
 }
 
 }  // namespace

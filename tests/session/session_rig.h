@@ -4,34 +4,24 @@
 // that opens the ports the test lets answer and passes ECU frames to the
 // virtual ECU's model, recording what the ECU received.
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "core/files.h"
 #include "core/set_com.h"
 #include "link/ecu_access.h"
 #include "link/ecu_frame.h"
 #include "link/message_table.h"
 #include "platform/fake/fake_serial_enumerator.h"
 #include "session/session.h"
-#include "sim/ecu_model.h"
+#include "tests/calib/model_ecu.h"
+#include "tests/core/temp_dir.h"
 #include "tests/link/fake_link.h"
 
 namespace velmora::session::testing {
 
-inline core::SetComConfig ShippedSetCom() {
-  // The staged copy: the installation's files have their CR LF line ends.
-  const char* stage = std::getenv("VELMORA_STAGE");
-  std::vector<std::string> lines;
-  (void)core::LeggiRighe(std::string(stage != nullptr ? stage : ".") + "/bin/SetCom.ini", lines);
-  return core::LeggiSetCom(lines);
-}
+using test::TempDir;
 
 // Everything the window would show, in order.
 class RecordingHost final : public SessionHost {
@@ -143,26 +133,6 @@ class FakeCalibration final : public CalibrationService {
   link::MessageTable& table_;
 };
 
-// A temporary folder for PortCom.ini and the port registry.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/velmora-session-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    path_ = made != nullptr ? made : "/tmp";
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
 struct SessionRig {
   platform::FakeClock clock;
   link::testing::FakeLink link{clock};
@@ -172,9 +142,9 @@ struct SessionRig {
   core::SessionFlags flags;
   link::ModPipe pipe;
   link::EcuAccess ecu;
-  core::SetComConfig set_com = ShippedSetCom();
+  core::SetComConfig set_com = test::ShippedSetCom();
   link::MessageTable table{set_com.messages};
-  sim::EcuModel model;
+  test::ModelEcu device;
   RecordingHost host;
   FakeCalibration calibration{ecu, table};
   TempDir dir;
@@ -190,15 +160,15 @@ struct SessionRig {
   int trace_counter = 0;
   int open_port = -1;
   std::uint8_t parameter = 0;
-  std::vector<int> opened;          // message 3's port numbers, in order
-  std::vector<Bytes> frames;        // ECU frames received
-  std::vector<std::uint8_t> types;  // every message type, in order
+  std::vector<int> opened;                     // message 3's port numbers, in order
+  std::vector<Bytes>& frames = device.frames;  // ECU frames received
+  std::vector<std::uint8_t> types;             // every message type, in order
 
   explicit SessionRig(sim::Hardware hw = sim::Hardware::kNex)
       : pipe(link::PipeServices{box, clock, link, processes, platform::PosixSysIo(), flags},
              link::LinkLocation{"/opt/velmora/bin", "LinkSrv", {}}),
         ecu(pipe, link::LinkTimes{2'000'000, 500'000, 20}),
-        model(sim::SimSetup{hw, 1000, 1, [this] { return clock.now; }}) {
+        device(hw, [this] { return clock.now; }) {
     link.AttachTo(pipe);
     link.handler = [this](const link::testing::Request& r) { return Serve(r); };
     enumerator.devices = {platform::FakeSerialEnumerator::Named("Adapter (COM3)"),
@@ -250,21 +220,20 @@ struct SessionRig {
         }
         open_port = port;
         const auto ident = link::RequestFrame(link::cmd::kIdentify);
-        return reply(0, model.Answer(*ident)->frame);
+        return reply(0, device.Model().Answer(*ident)->frame);
       }
       case link::MsgType::kEcuFrame: {
         if (open_port < 0 || !ecu_alive) {
           return reply(4);
         }
-        frames.push_back(r.payload);
-        auto answer = model.Answer(r.payload);
+        auto answer = device.Answer(r.payload);
         if (!answer) {
           return reply(4);
         }
         if (trace_trigger && r.payload.size() > 3 && r.payload[3] == link::cmd::kReadLive) {
-          SetTraceTrigger(answer->frame);
+          SetTraceTrigger(*answer);
         }
-        return reply(6, answer->frame);
+        return reply(6, *answer);
       }
       default:
         return reply(0);
@@ -285,11 +254,7 @@ struct SessionRig {
 
   // Command bytes of the ECU frames received from `from` on.
   [[nodiscard]] std::vector<std::uint8_t> Commands(std::size_t from = 0) const {
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = from; i < frames.size(); ++i) {
-      out.push_back(frames[i].size() > 3 ? frames[i][3] : 0);
-    }
-    return out;
+    return device.Commands(from);
   }
 
   // A tick of Timer1 as the window's timer gives it, 50 ms after the last.
