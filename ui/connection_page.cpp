@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "pages/shell_texts.h"
 #include "ui/card_frame.h"
 #include "ui/card_painter.h"
 #include "ui/frm_kvx_connected.h"
-#include "ui/main_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -128,7 +128,7 @@ QString ConnectionPage::Text(int k, const char* fallback) const {
 }
 
 void ConnectionPage::CaricaLingua() {
-  namespace m = main_text;
+  namespace m = pages::main_text;
   offset_ = lingue_ != nullptr ? lingue_->MarkerOffset(m::kMarker) : 0;
   link_->CaricaLingua();
   // The menu's text carries its keyboard mnemonic; a card title does not.
@@ -166,7 +166,7 @@ void ConnectionPage::resizeEvent(QResizeEvent* event) {
   SyncHeights();
 }
 
-void ConnectionPage::ShowEcu(const EcuSummary& s) {
+void ConnectionPage::ShowEcu(const pages::EcuSummary& s) {
   identification_->setText(OrDash(s.identification));
   version_->setText(OrDash(s.version));
   hardware_->setText(OrDash(s.hardware));

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "core/dictionary.h"
-#include "ui/ecu_summary.h"
+#include "pages/ecu_summary.h"
 #include "ui/window_registry.h"
 
 class QLabel;
@@ -27,7 +27,7 @@ class ConnectionPage : public QWidget, public Captioned {
   void CaricaLingua() override;
 
   [[nodiscard]] FrmKvxConnected* Link() const { return link_; }
-  void ShowEcu(const EcuSummary& summary);
+  void ShowEcu(const pages::EcuSummary& summary);
   void SetOnChangeSwitchOver(std::function<void()> handler) { on_change_ = std::move(handler); }
   void SetSwitchOverEnabled(bool enabled);
 

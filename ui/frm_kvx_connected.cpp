@@ -94,6 +94,7 @@ void FrmKvxConnected::CaricaLingua() {
 }
 
 void FrmKvxConnected::ElencaPorte(const link::PortListing& listing) {
+  listing_ = listing;
   selector_->clear();
   selector_->setPlaceholderText(QString::fromStdString(listing.selector.text));
   for (const auto& line : listing.selector.lines) {
@@ -104,6 +105,12 @@ void FrmKvxConnected::ElencaPorte(const link::PortListing& listing) {
 
 void FrmKvxConnected::MostraPorta(int line) {
   selector_->setCurrentIndex(line >= 0 && line < selector_->count() ? line : -1);
+}
+
+void FrmKvxConnected::MostraPortaCom(int com) {
+  if (const auto line = link::FindPort(listing_.ports, com)) {
+    MostraPorta(static_cast<int>(*line));
+  }
 }
 
 void FrmKvxConnected::AggiornaStato(int session_state, int frame) {

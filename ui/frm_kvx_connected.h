@@ -31,6 +31,9 @@ class FrmKvxConnected : public QWidget, public Captioned {
   // Shows `line` as the chosen one without calling the choice handler; an
   // index outside the list shows the selector's text.
   void MostraPorta(int line);
+  // Shows the line of COM port `com` as the chosen one, when it is listed.
+  void MostraPortaCom(int com);
+  [[nodiscard]] const link::PortListing& Listing() const { return listing_; }
 
   // The user picked selector line `line` (the window then remembers that
   // port and reconnects).
@@ -54,6 +57,7 @@ class FrmKvxConnected : public QWidget, public Captioned {
   const core::ClsLingue* lingue_;
   int offset_ = 0;
   int state_ = 0;
+  link::PortListing listing_;
   QLabel* heading_;
   ConnectionIcon* picture_;
   QLabel* action_;
