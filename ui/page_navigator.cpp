@@ -88,7 +88,7 @@ void PageNavigator::FillMenu(QMenu& menu) {
   }
 }
 
-void PageNavigator::MakePages(PageEnv& env, const ViewEnv& views, WindowRegistry& windows) {
+void PageNavigator::MakePages(PageEnv env, const ViewEnv& views, WindowRegistry& windows) {
   for (PageView& view : views_) {
     delete view.widget;
     view = {};

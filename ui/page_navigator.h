@@ -35,7 +35,7 @@ class PageNavigator {
   void FillMenu(QMenu& menu);
   // Makes every page's model with `env` and its view with `views`; the
   // views that take the dictionary's texts join `windows`.
-  void MakePages(PageEnv& env, const ViewEnv& views, WindowRegistry& windows);
+  void MakePages(PageEnv env, const ViewEnv& views, WindowRegistry& windows);
   // The rows' and menu entries' texts in the chosen language.
   void CaricaLingua(const core::ClsLingue& lingue);
 

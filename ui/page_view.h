@@ -8,6 +8,7 @@
 #include "link/port_discovery.h"
 #include "maps/map_page_env.h"
 #include "pages/page_registry.h"
+#include "session/request_table.h"
 
 class QWidget;
 
@@ -39,10 +40,14 @@ struct PageView {
   std::function<void()> refresh;
 };
 
-// Every page model of the workstation is made with the page environment:
-// the calibration image, the message table, the session as a page sees it,
-// the window services and the message box.
-using PageEnv = maps::MapPageEnv;
+// What every page model of the workstation is made with: the page
+// environment (the calibration image, the message table, the session as a
+// page sees it, the window services, the message box) and the session's
+// request table, where a page registers the request codes it owns.
+struct PageEnv {
+  maps::MapPageEnv& page;
+  session::RequestTable& requests;
+};
 using ViewFactory = PageView (*)(const ViewEnv& env, pages::PageModel& model);
 // One line of the workstation's page table.
 using WorkstationPage = pages::PageEntry<PageEnv, ViewFactory>;

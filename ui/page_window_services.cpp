@@ -14,6 +14,7 @@ PageWindowServices::PageWindowServices(const PageLinks& links, const std::string
       enter_value_(std::make_unique<FrmEnterValue>(links.box, &links.lingue, version_text, parent)),
       select_page_(std::move(select_page)),
       parent_(parent),
+      requests_(links.requests),
       env_{links.image, links.table,        links.session, *this,
            links.box,   links.coefficients, links.lng_dir, links.main_title} {}
 

@@ -7,6 +7,7 @@
 
 #include "maps/map_page_env.h"
 #include "pages/page_services.h"
+#include "session/request_table.h"
 
 namespace velmora::ui {
 
@@ -18,6 +19,7 @@ struct PageLinks {
   calib::CalibrationImage& image;
   link::MessageTable& table;
   pages::PageSession& session;
+  session::RequestTable& requests;  // where pages register their request codes
   platform::MessageBox& box;
   const core::ClsLingue& lingue;
   const calib::CoefficientList* coefficients = nullptr;  // may be null
@@ -39,6 +41,7 @@ class PageWindowServices final : public maps::MapPageWindow {
   PageWindowServices& operator=(const PageWindowServices&) = delete;
 
   [[nodiscard]] maps::MapPageEnv& Env() { return env_; }
+  [[nodiscard]] session::RequestTable& Requests() { return requests_; }
   [[nodiscard]] FrmEnterValue& EnterValue() const { return *enter_value_; }
   // Opens the value entry dialog without waiting for it, `text` in its box
   // selected; its answer goes to the dialog's done handler.
@@ -58,6 +61,7 @@ class PageWindowServices final : public maps::MapPageWindow {
   std::unique_ptr<FrmEnterValue> enter_value_;
   std::function<void(int)> select_page_;
   QWidget* parent_;
+  session::RequestTable& requests_;
   maps::MapPageEnv env_;
 };
 

@@ -25,7 +25,15 @@ Model Plain(PageEnv& /*env*/, int /*code*/) {
 }
 
 Model Dashboard(PageEnv& env, int /*code*/) {
-  return std::make_unique<pages::DashboardModel>(env.table);
+  return std::make_unique<pages::DashboardModel>(env.page.table);
+}
+
+Model MapGrid(PageEnv& env, int code) {
+  return maps::NewMapGridModel(env.page, code);
+}
+
+Model Carburation(PageEnv& env, int code) {
+  return maps::NewCarburationModel(env.page, code);
 }
 
 PageView DashboardView(const ViewEnv& env, pages::PageModel& model) {
@@ -83,12 +91,12 @@ const std::array<WorkstationPage, 9> kPages = {{
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
     {{pc::kConnection, "connection", kOwnRow, {mw::kMarker, mw::kConnection, "Connection"}, "F3"}, Plain, ConnectionView},
-    {{kMaps[0].grid_page, "map-grid", kOwnRow, {mt::kMarker, mt::kMapEntries, "Map 1 - base"}, "F5"}, maps::NewMapGridModel, kGridView},
-    {{kMaps[1].grid_page, "map-grid-adaptive", kOwnRow, {mt::kMarker, mt::kMapEntries + 1, "Map 2 - adaptive"}, "F6"}, maps::NewMapGridModel, kGridView},
-    {{kMaps[2].grid_page, "map-grid-pressure", kOwnRow, {mt::kMarker, mt::kMapEntries + 2, "Map 3 - pressure"}, "F7"}, maps::NewMapGridModel, kGridView},
-    {{kMaps[0].carb_page, "carburation", kMaps[0].grid_page, {}, {}}, maps::NewCarburationModel, kCarbView},
-    {{kMaps[1].carb_page, "carburation-adaptive", kMaps[1].grid_page, {}, {}}, maps::NewCarburationModel, kCarbView},
-    {{kMaps[2].carb_page, "carburation-pressure", kMaps[2].grid_page, {}, {}}, maps::NewCarburationModel, kCarbView},
+    {{kMaps[0].grid_page, "map-grid", kOwnRow, {mt::kMarker, mt::kMapEntries, "Map 1 - base"}, "F5"}, MapGrid, kGridView},
+    {{kMaps[1].grid_page, "map-grid-adaptive", kOwnRow, {mt::kMarker, mt::kMapEntries + 1, "Map 2 - adaptive"}, "F6"}, MapGrid, kGridView},
+    {{kMaps[2].grid_page, "map-grid-pressure", kOwnRow, {mt::kMarker, mt::kMapEntries + 2, "Map 3 - pressure"}, "F7"}, MapGrid, kGridView},
+    {{kMaps[0].carb_page, "carburation", kMaps[0].grid_page, {}, {}}, Carburation, kCarbView},
+    {{kMaps[1].carb_page, "carburation-adaptive", kMaps[1].grid_page, {}, {}}, Carburation, kCarbView},
+    {{kMaps[2].carb_page, "carburation-pressure", kMaps[2].grid_page, {}, {}}, Carburation, kCarbView},
     // clang-format on
 }};
 

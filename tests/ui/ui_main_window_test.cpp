@@ -88,7 +88,9 @@ class UiMainWindowTest : public QObject {
     QVERIFY(host.window != nullptr);
     ui::MainWindow& w = *host.window;
     maps::test::PageRig rig;
-    w.AttachPages({rig.image, rig.table, rig.session, rig.box, state.lingue, nullptr, "", ""});
+    session::RequestTable requests;
+    w.AttachPages(
+        {rig.image, rig.table, rig.session, requests, rig.box, state.lingue, nullptr, "", ""});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     // Choosing a language gives its entry 0 the product title.
@@ -131,7 +133,9 @@ class UiMainWindowTest : public QObject {
     core::RunStartup(state, host, dir_->File("bin"));
     ui::MainWindow& w = *host.window;
     maps::test::PageRig rig;
-    w.AttachPages({rig.image, rig.table, rig.session, rig.box, state.lingue, nullptr, "", ""});
+    session::RequestTable requests;
+    w.AttachPages(
+        {rig.image, rig.table, rig.session, requests, rig.box, state.lingue, nullptr, "", ""});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
