@@ -118,18 +118,12 @@ ConnectionPage::ConnectionPage(const core::ClsLingue* lingue, QWidget* parent)
 }
 
 QString ConnectionPage::Text(int k, const char* fallback) const {
-  if (lingue_ != nullptr && offset_ > 0) {
-    const std::string t = lingue_->Testo(offset_, k);
-    if (!t.empty()) {
-      return QString::fromUtf8(t.c_str());
-    }
-  }
-  return QString::fromUtf8(fallback);
+  return QString::fromStdString(texts_.Text(k, fallback));
 }
 
 void ConnectionPage::CaricaLingua() {
   namespace m = pages::main_text;
-  offset_ = lingue_ != nullptr ? lingue_->MarkerOffset(m::kMarker) : 0;
+  texts_ = lingue_ != nullptr ? core::TextBlock(*lingue_, m::kMarker) : core::TextBlock();
   link_->CaricaLingua();
   // The menu's text carries its keyboard mnemonic; a card title does not.
   card_->SetTitle(Text(m::kEcuMenu, "ECU").remove(QLatin1Char('&')));

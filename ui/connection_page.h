@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/dictionary.h"
+#include "core/text_block.h"
 #include "pages/ecu_summary.h"
 #include "ui/window_registry.h"
 
@@ -43,7 +44,7 @@ class ConnectionPage : public QWidget, public Captioned {
   void SyncHeights();
 
   const core::ClsLingue* lingue_;
-  int offset_ = 0;
+  core::TextBlock texts_;
   FrmKvxConnected* link_;
   CardFrame* link_card_ = nullptr;  // the link page's own card
   CardFrame* card_;

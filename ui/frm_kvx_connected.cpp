@@ -79,17 +79,12 @@ void FrmKvxConnected::SetOnToggle(std::function<void()> handler) {
 }
 
 QString FrmKvxConnected::Text(int k, const char* fallback) const {
-  if (lingue_ != nullptr && offset_ > 0) {
-    const std::string t = lingue_->Testo(offset_, k);
-    if (!t.empty()) {
-      return QString::fromUtf8(t.c_str());
-    }
-  }
-  return QString::fromUtf8(fallback);
+  return QString::fromStdString(texts_.Text(k, fallback));
 }
 
 void FrmKvxConnected::CaricaLingua() {
-  offset_ = lingue_ != nullptr ? lingue_->MarkerOffset(generale_text::kMarker) : 0;
+  texts_ =
+      lingue_ != nullptr ? core::TextBlock(*lingue_, generale_text::kMarker) : core::TextBlock();
   ShowState();
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/dictionary.h"
+#include "core/text_block.h"
 #include "link/port_discovery.h"
 #include "ui/window_registry.h"
 
@@ -55,7 +56,7 @@ class FrmKvxConnected : public QWidget, public Captioned {
   void ShowState();
 
   const core::ClsLingue* lingue_;
-  int offset_ = 0;
+  core::TextBlock texts_;
   int state_ = 0;
   link::PortListing listing_;
   QLabel* heading_;
