@@ -56,7 +56,7 @@ PageNavigator::PageNavigator(std::span<const WorkstationPage> table,
   }
   row->addWidget(nav_);
   row->addWidget(stack_, 1);
-  QObject::connect(nav_, &QListWidget::currentRowChanged, nav_, [this](int r) {
+  QObject::connect(nav_, &QListWidget::currentRowChanged, &context_, [this](int r) {
     if (r >= 0) {
       select_(registry_.RowOpens(static_cast<std::size_t>(r)));
     }
@@ -80,7 +80,7 @@ QWidget* PageNavigator::TakeWidget() {
 void PageNavigator::FillMenu(QMenu& menu) {
   for (std::size_t row = 0; row < registry_.RowCount(); ++row) {
     QAction* action = menu.addAction(QString());
-    QObject::connect(action, &QAction::triggered, nav_,
+    QObject::connect(action, &QAction::triggered, &context_,
                      [this, row] { select_(registry_.RowOpens(row)); });
     action->setShortcut(
         QKeySequence(Q(registry_.RowInfo(row).shortcut), QKeySequence::PortableText));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <cstddef>
 #include <functional>
 #include <span>
@@ -67,6 +68,9 @@ class PageNavigator {
   QListWidget* nav_;
   QStackedWidget* stack_;
   std::vector<QAction*> actions_;  // by navigation row
+  // The rows' and menu entries' connections end with the navigator, though
+  // the widgets stay a while longer with the window.
+  QObject context_;
 };
 
 }  // namespace velmora::ui
