@@ -41,6 +41,7 @@ struct StateActions {
   bool reset_poll_rate = false;   // a rate measured on a connection gone is void
   bool show_port = false;         // the port selector shows the connected port
   bool clear_live_views = false;  // nothing live was ever read: the dashboard shows dashes
+  bool operator==(const StateActions&) const = default;
 };
 
 // The status bar's port and poll rate and the connect action's text.
@@ -48,6 +49,7 @@ struct StatusTexts {
   std::string port;
   std::string rate;
   std::string connect_action;
+  bool operator==(const StatusTexts&) const = default;
 };
 
 // The value entry dialog as the switch-over temperature opens it.

@@ -8,9 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/files.h"
-#include "tests/core/temp_dir.h"
-
 namespace velmora::pages {
 namespace {
 
@@ -117,21 +114,6 @@ TEST(PageRegistry, SessionCallsReachThePageInFrontOrEveryPage) {
   registry.SetEnabled(false);
   EXPECT_FALSE(registry.Model(12)->Enabled());
   EXPECT_TRUE(registry.Model(24)->Enabled());  // not a working page
-}
-
-TEST(PageRegistry, NavigationTextsComeFromTheDictionaryWithTheirFallbacks) {
-  test::TempDir dir;
-  ASSERT_TRUE(core::WriteFileAtomic(
-      dir.File("diz.diz"), "###\r\n#Italiano&0\r\nTitolo\r\n[Frm_Matrix]\r\nx\r\nMappa 2\r\n"));
-  ASSERT_TRUE(core::WriteFileAtomic(dir.File("diz.con"), "0\r\n"));
-  core::ClsLingue lingue;
-  lingue.SetPathDizionario(dir.File("diz.diz"));
-  lingue.SetPathAttualeLingua(dir.File("diz.con"));
-  lingue.LoadDizionario();
-  EXPECT_EQ(TextOf({"[Frm_Matrix]", 2, "Map 2"}, lingue), "Mappa 2");
-  EXPECT_EQ(TextOf({"[Frm_Matrix]", 3, "Map 3"}, lingue), "Map 3");  // past the block
-  EXPECT_EQ(TextOf({"[Frm_Obd]", 1, "OBD"}, lingue), "OBD");         // no such block
-  EXPECT_EQ(TextOf({}, lingue), "");
 }
 
 }  // namespace
