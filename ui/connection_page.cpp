@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "pages/shell_texts.h"
 #include "ui/card_frame.h"
 #include "ui/card_painter.h"
 #include "ui/frm_kvx_connected.h"
-#include "ui/main_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -118,18 +118,12 @@ ConnectionPage::ConnectionPage(const core::ClsLingue* lingue, QWidget* parent)
 }
 
 QString ConnectionPage::Text(int k, const char* fallback) const {
-  if (lingue_ != nullptr && offset_ > 0) {
-    const std::string t = lingue_->Testo(offset_, k);
-    if (!t.empty()) {
-      return QString::fromUtf8(t.c_str());
-    }
-  }
-  return QString::fromUtf8(fallback);
+  return QString::fromStdString(texts_.Text(k, fallback));
 }
 
 void ConnectionPage::CaricaLingua() {
-  namespace m = main_text;
-  offset_ = lingue_ != nullptr ? lingue_->MarkerOffset(m::kMarker) : 0;
+  namespace m = pages::main_text;
+  texts_ = lingue_ != nullptr ? core::TextBlock(*lingue_, m::kMarker) : core::TextBlock();
   link_->CaricaLingua();
   // The menu's text carries its keyboard mnemonic; a card title does not.
   card_->SetTitle(Text(m::kEcuMenu, "ECU").remove(QLatin1Char('&')));
@@ -166,7 +160,7 @@ void ConnectionPage::resizeEvent(QResizeEvent* event) {
   SyncHeights();
 }
 
-void ConnectionPage::ShowEcu(const EcuSummary& s) {
+void ConnectionPage::ShowEcu(const pages::EcuSummary& s) {
   identification_->setText(OrDash(s.identification));
   version_->setText(OrDash(s.version));
   hardware_->setText(OrDash(s.hardware));

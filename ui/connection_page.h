@@ -4,7 +4,8 @@
 #include <functional>
 
 #include "core/dictionary.h"
-#include "ui/ecu_summary.h"
+#include "core/text_block.h"
+#include "pages/ecu_summary.h"
 #include "ui/window_registry.h"
 
 class QLabel;
@@ -27,7 +28,7 @@ class ConnectionPage : public QWidget, public Captioned {
   void CaricaLingua() override;
 
   [[nodiscard]] FrmKvxConnected* Link() const { return link_; }
-  void ShowEcu(const EcuSummary& summary);
+  void ShowEcu(const pages::EcuSummary& summary);
   void SetOnChangeSwitchOver(std::function<void()> handler) { on_change_ = std::move(handler); }
   void SetSwitchOverEnabled(bool enabled);
 
@@ -43,7 +44,7 @@ class ConnectionPage : public QWidget, public Captioned {
   void SyncHeights();
 
   const core::ClsLingue* lingue_;
-  int offset_ = 0;
+  core::TextBlock texts_;
   FrmKvxConnected* link_;
   CardFrame* link_card_ = nullptr;  // the link page's own card
   CardFrame* card_;

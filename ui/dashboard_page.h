@@ -5,10 +5,15 @@
 #include <functional>
 
 #include "core/dictionary.h"
-#include "ui/dashboard_values.h"
+#include "pages/dashboard_model.h"
 #include "ui/window_registry.h"
 
 namespace velmora::ui {
+
+// The page's model and its readings live in pages/.
+using pages::DashboardValues;
+using pages::DashboardValuesFrom;
+namespace switch_phase = pages::switch_phase;
 
 class BarWidget;
 class CardFrame;

@@ -79,21 +79,17 @@ void FrmKvxConnected::SetOnToggle(std::function<void()> handler) {
 }
 
 QString FrmKvxConnected::Text(int k, const char* fallback) const {
-  if (lingue_ != nullptr && offset_ > 0) {
-    const std::string t = lingue_->Testo(offset_, k);
-    if (!t.empty()) {
-      return QString::fromUtf8(t.c_str());
-    }
-  }
-  return QString::fromUtf8(fallback);
+  return QString::fromStdString(texts_.Text(k, fallback));
 }
 
 void FrmKvxConnected::CaricaLingua() {
-  offset_ = lingue_ != nullptr ? lingue_->MarkerOffset(generale_text::kMarker) : 0;
+  texts_ =
+      lingue_ != nullptr ? core::TextBlock(*lingue_, generale_text::kMarker) : core::TextBlock();
   ShowState();
 }
 
 void FrmKvxConnected::ElencaPorte(const link::PortListing& listing) {
+  listing_ = listing;
   selector_->clear();
   selector_->setPlaceholderText(QString::fromStdString(listing.selector.text));
   for (const auto& line : listing.selector.lines) {
@@ -104,6 +100,12 @@ void FrmKvxConnected::ElencaPorte(const link::PortListing& listing) {
 
 void FrmKvxConnected::MostraPorta(int line) {
   selector_->setCurrentIndex(line >= 0 && line < selector_->count() ? line : -1);
+}
+
+void FrmKvxConnected::MostraPortaCom(int com) {
+  if (const auto line = link::FindPort(listing_.ports, com)) {
+    MostraPorta(static_cast<int>(*line));
+  }
 }
 
 void FrmKvxConnected::AggiornaStato(int session_state, int frame) {

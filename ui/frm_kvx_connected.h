@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/dictionary.h"
+#include "core/text_block.h"
 #include "link/port_discovery.h"
 #include "ui/window_registry.h"
 
@@ -31,6 +32,9 @@ class FrmKvxConnected : public QWidget, public Captioned {
   // Shows `line` as the chosen one without calling the choice handler; an
   // index outside the list shows the selector's text.
   void MostraPorta(int line);
+  // Shows the line of COM port `com` as the chosen one, when it is listed.
+  void MostraPortaCom(int com);
+  [[nodiscard]] const link::PortListing& Listing() const { return listing_; }
 
   // The user picked selector line `line` (the window then remembers that
   // port and reconnects).
@@ -52,8 +56,9 @@ class FrmKvxConnected : public QWidget, public Captioned {
   void ShowState();
 
   const core::ClsLingue* lingue_;
-  int offset_ = 0;
+  core::TextBlock texts_;
   int state_ = 0;
+  link::PortListing listing_;
   QLabel* heading_;
   ConnectionIcon* picture_;
   QLabel* action_;

@@ -2,12 +2,22 @@
 
 #include <QButtonGroup>
 #include <QGridLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "core/language_choice.h"
+#include "core/text_block.h"
+#include "pages/shell_texts.h"
+#include "ui/card_frame.h"
+#include "ui/card_painter.h"
+#include "ui/ui_palette.h"
 
 namespace velmora::ui {
+
+namespace {
+constexpr int kCardWidth = 640;
+}  // namespace
 
 FrmKvxLanguage::FrmKvxLanguage(core::ClsLingue& lingue, std::string title,
                                std::function<void()> recaption, QWidget* parent)
@@ -52,6 +62,34 @@ void FrmKvxLanguage::Choose(int index) {
   if (recaption_) {
     recaption_();
   }
+}
+
+LanguagePage::LanguagePage(core::ClsLingue& lingue, std::string title,
+                           std::function<void()> recaption, QWidget* parent)
+    : QWidget(parent),
+      lingue_(lingue),
+      label_(new QLabel),
+      buttons_(new FrmKvxLanguage(lingue, std::move(title), std::move(recaption))) {
+  setObjectName("PagLingua");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(spacing::kPage, spacing::kPage, spacing::kPage, spacing::kPage);
+  layout->setSpacing(spacing::kGap);
+  label_->setObjectName("LblLingua");
+  label_->setFont(ScaledFont(*label_, 1.2, true));
+  auto* card = new CardFrame;
+  card->setMaximumWidth(kCardWidth);
+  card->Body()->addWidget(buttons_);
+  layout->addWidget(label_);
+  layout->addWidget(card);
+  layout->addStretch(1);
+  CaricaLingua();
+}
+
+void LanguagePage::CaricaLingua() {
+  namespace g = pages::generale_window_text;
+  const std::string label =
+      core::TextBlock(lingue_, g::kMarker).Text(g::kLanguageLabel, "Language");
+  label_->setText(QString::fromStdString(label + ": " + lingue_.NomeLingua(lingue_.IdLingua())));
 }
 
 }  // namespace velmora::ui

@@ -84,18 +84,12 @@ FrmKvxPortSearch::FrmKvxPortSearch(const core::ClsLingue* lingue, QWidget* paren
 }
 
 QString FrmKvxPortSearch::Text(int k, const char* fallback) const {
-  if (lingue_ != nullptr && offset_ > 0) {
-    const std::string t = lingue_->Testo(offset_, k);
-    if (!t.empty()) {
-      return QString::fromUtf8(t.c_str());
-    }
-  }
-  return QString::fromUtf8(fallback);
+  return QString::fromStdString(texts_.Text(k, fallback));
 }
 
 void FrmKvxPortSearch::CaricaLingua() {
   namespace g = generale_text;
-  offset_ = lingue_ != nullptr ? lingue_->MarkerOffset(g::kMarker) : 0;
+  texts_ = lingue_ != nullptr ? core::TextBlock(*lingue_, g::kMarker) : core::TextBlock();
   setWindowTitle(Text(g::kSearchingWait, "Searching for the ECU, please wait...") +
                  QString::fromStdString(core::VersionText()));
   message_->setText(Text(g::kSearchingWait, "Searching for the ECU, please wait..."));

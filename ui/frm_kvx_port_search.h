@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/dictionary.h"
+#include "core/text_block.h"
 #include "ui/window_registry.h"
 
 class QLabel;
@@ -48,7 +49,7 @@ class FrmKvxPortSearch : public QDialog, public Captioned {
   void Stop();
 
   const core::ClsLingue* lingue_;
-  int offset_ = 0;
+  core::TextBlock texts_;
   int port_ = -1;
   int ticks_ = 0;
   ConnectionIcon* icon_;

@@ -5,9 +5,9 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "core/splash_timing.h"
 #include "core/version.h"
 #include "ui/splash_logo.h"
-#include "ui/splash_timing.h"
 
 namespace velmora::ui {
 
@@ -23,7 +23,7 @@ FrmPrima::FrmPrima(platform::Clock& clock, const QString& picture, QWidget* pare
         DrawSplashLogo(kSplashSize, QString::fromStdString(core::VersionText())));
   }
   setFixedSize(picture_.deviceIndependentSize().toSize());
-  timer_->setInterval(splash::kTickMs);
+  timer_->setInterval(core::splash::kTickMs);
   connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
 }
 
@@ -50,8 +50,8 @@ void FrmPrima::Tick() {
     return;
   }
   const std::int64_t elapsed = clock_.NowMicros() - start_us_;
-  setWindowOpacity(SplashOpacity(elapsed));
-  if (SplashFinished(elapsed)) {
+  setWindowOpacity(core::SplashOpacity(elapsed));
+  if (core::SplashFinished(elapsed)) {
     closed_ = true;
     timer_->stop();
     close();

@@ -6,8 +6,8 @@
 #include "apps/cli/stop_signal.h"
 #include "calib/sensor_tables.h"
 #include "link/link_startup.h"
-#include "link/port_registry.h"
 #include "platform/sys_io.h"
+#include "session/startup_settings.h"
 
 namespace velmora::cli {
 
@@ -69,20 +69,6 @@ core::StartupState RunHeadlessStartup(link::ModPipe& pipe, platform::ProcessList
   return state;
 }
 
-session::SessionSettings SettingsFrom(const core::StartupState& s, session::SessionTexts texts) {
-  session::SessionSettings settings;
-  settings.set_com = s.set_com;
-  settings.texts = std::move(texts);
-  settings.main_title = s.main_title;
-  settings.port_com_file = s.paths.port_com;
-  settings.registry_file = link::PortRegistryPath(s.paths.bin);
-  settings.default_calibration = s.paths.default_calibration;
-  settings.firmware_address = s.firmware_address;
-  settings.reference_answers = s.reference_answers;
-  settings.startup_mark = s.startup_mark;
-  return settings;
-}
-
 }  // namespace
 
 HeadlessWorkstation::HeadlessWorkstation(const std::string& root, const std::string& client_name)
@@ -98,7 +84,7 @@ HeadlessWorkstation::HeadlessWorkstation(const std::string& root, const std::str
       host_(texts_),
       session_(
           session::SessionEnv{ecu_, table_, flags_, pump_, enumerator_, box_, host_, calibration_},
-          SettingsFrom(startup_, texts_)) {
+          session::SettingsFromStartup(startup_)) {
   const calib::SmoothingWeights weights =
       calib::ReadSensorTables(startup_.config_scale_lines).weights;
   table_.SetSmoothingWeights(weights.k_lambda, weights.k_pressure);

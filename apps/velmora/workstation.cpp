@@ -1,27 +1,12 @@
 #include "apps/velmora/workstation.h"
 
-#include "link/port_registry.h"
+#include "session/startup_settings.h"
 
 namespace velmora::app {
 
 namespace {
 constexpr const char* kSplashFile = "Corvalis_Logo.bmp";
 }  // namespace
-
-session::SessionSettings SettingsFromStartup(const core::StartupState& state) {
-  const ui::CaptionTexts captions = ui::WindowCaptionTexts(state);
-  session::SessionSettings settings;
-  settings.set_com = state.set_com;
-  settings.texts = captions.texts;
-  settings.main_title = captions.main_title;
-  settings.port_com_file = state.paths.port_com;
-  settings.registry_file = link::PortRegistryPath(state.paths.bin);
-  settings.default_calibration = state.paths.default_calibration;
-  settings.firmware_address = state.firmware_address;
-  settings.reference_answers = state.reference_answers;
-  settings.startup_mark = state.startup_mark;
-  return settings;
-}
 
 QString SplashPicture(const core::StartupState& state) {
   return QString::fromStdString(state.paths.img_dir + kSplashFile);
@@ -39,7 +24,7 @@ Workstation::Workstation(core::StartupState& state, const calib::SensorTables& t
   table_.SetSmoothingWeights(tables.weights.k_lambda, tables.weights.k_pressure);
   session_.emplace(session::SessionEnv{ecu_, table_, services.flags, services.pump,
                                        services.enumerator, services.box, *window_, calibration_},
-                   SettingsFromStartup(state));
+                   session::SettingsFromStartup(state));
   window_->AttachSession(ui::SessionLinks{*session_, table_, services.flags, services.box,
                                           services.clock, state.paths.port_com, image_,
                                           coefficients, state.paths.lng});

@@ -71,9 +71,6 @@ class Workstation {
   std::optional<session::Session> session_;
 };
 
-// The session's settings from what the start-up sequence read.
-[[nodiscard]] session::SessionSettings SettingsFromStartup(const core::StartupState& state);
-
 // The splash window's picture.
 [[nodiscard]] QString SplashPicture(const core::StartupState& state);
 

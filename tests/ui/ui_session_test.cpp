@@ -24,6 +24,8 @@
 #include "core/session_flags.h"
 #include "link/link_startup.h"
 #include "link/port_registry.h"
+#include "maps/map_page.h"
+#include "pages/page_codes.h"
 #include "pages/value_entry.h"
 #include "platform/fake/fake_serial_enumerator.h"
 #include "platform/fake/fakes.h"
@@ -41,8 +43,6 @@
 #include "ui/frm_matrix_page.h"
 #include "ui/gauge_widget.h"
 #include "ui/map_grid_view.h"
-#include "ui/map_pages.h"
-#include "ui/page_codes.h"
 #include "ui/qt_event_pump.h"
 
 using namespace velmora;
@@ -201,7 +201,7 @@ class UiSessionTest : public QObject {
     QVERIFY(app.host.Context() != nullptr);
     ui::MainWindow& w = app.Window();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.ShownPage(), ui::page_code::kMainMenu);
+    QCOMPARE(w.ShownPage(), pages::page_code::kMainMenu);
 
     // Found by scanning the registered ports, identified and read.
     {
@@ -251,7 +251,7 @@ class UiSessionTest : public QObject {
     // The switch-over temperature from the connection page: the dialog
     // refuses what the setting cannot hold, then the value goes to the ECU
     // as an entry-3 write list and is read back.
-    w.SelezioneScheda(ui::page_code::kConnection);
+    w.SelezioneScheda(pages::page_code::kConnection);
     ui::ConnectionPage* page = w.Connection();
     QVERIFY(page->isVisible());
     QVERIFY(page->ChangeButton()->isEnabled());
@@ -342,14 +342,14 @@ class UiSessionTest : public QObject {
       QVERIFY2(WaitUntil([&] { return app.flags.state == st::kConnected; }, kConnectMs),
                BoxTexts(app.box).c_str());
     }
-    ui::MapPages* pages = w.Maps();
-    QVERIFY(pages != nullptr);
+    const maps::MapInfo& base = maps::InfoOfMap(0);
     calib::CalibrationImage& image = app.host.Context()->Image();
     QCOMPARE(image.base_map.size(), std::size_t{552});
 
-    w.SelezioneScheda(ui::page_code::kBaseMap);
-    QCOMPARE(w.ShownPage(), ui::page_code::kBaseMap);
-    ui::FrmMatrixPage* grid_page = pages->GridPage(0);
+    w.SelezioneScheda(base.grid_page);
+    QCOMPARE(w.ShownPage(), base.grid_page);
+    auto* grid_page = w.Page<ui::FrmMatrixPage>(base.grid_page);
+    QVERIFY(grid_page != nullptr);
     QVERIFY(grid_page->isVisible());
     maps::FrmMatrix& grid = grid_page->Page();
 
@@ -392,8 +392,9 @@ class UiSessionTest : public QObject {
 
     // The carburation view: a step on the first principal cell is expanded
     // into the whole map before it is written.
-    w.SelezioneScheda(ui::page_code::kBaseCarburation);
-    ui::FrmCarburazionePage* carb_page = pages->CarburationPage(0);
+    w.SelezioneScheda(base.carb_page);
+    auto* carb_page = w.Page<ui::FrmCarburazionePage>(base.carb_page);
+    QVERIFY(carb_page != nullptr);
     QVERIFY(carb_page->isVisible());
     maps::FrmCarburazione& carb = carb_page->Model();
     carb.Grid().SetCurrent({1, 1});

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/files.h"
+#include "core/splash_timing.h"
 #include "core/version.h"
 #include "platform/fake/fakes.h"
 #include "tests/core/temp_dir.h"
@@ -23,7 +24,6 @@
 #include "ui/frm_prima.h"
 #include "ui/gauge_widget.h"
 #include "ui/splash_logo.h"
-#include "ui/splash_timing.h"
 #include "ui/status_panel.h"
 
 using namespace velmora;
@@ -46,52 +46,6 @@ std::string ShippedDictionary() {
     }
   }
   return crlf;
-}
-
-// A live record as the message table hands it over: rpm already worked out,
-// two of eight cylinders injecting.
-int LiveField(int entry, int field) {
-  if (entry != 1) {
-    return 0;
-  }
-  switch (field) {
-    case 1:
-      return 1;  // on gas
-    case 2:
-      return 2;
-    case 7:
-      return 3000;
-    case 8:
-      return 3200;
-    case 15:
-      return 4200;
-    case 32:
-      return 812;
-    case 33:
-      return 1150;
-    case 34:
-      return 3010;
-    case 35:
-      return 14150;
-    case 36:
-      return 830;
-    case 37:
-      return 120;
-    case 38:
-      return 1;
-    case 39:
-      return 640;
-    case 40:
-      return 610;
-    case 43:
-      return 78;
-    case 44:
-      return -5;
-    case 46:
-      return 62;
-    default:
-      return 0;
-  }
 }
 
 // Pictures of the widgets for a look by eye, when a folder is named.
@@ -193,7 +147,7 @@ class UiWidgetsTest : public QObject {
     Shot(dialog, "value_entry.png");
   }
 
-  void dashboardShowsTheLiveRecord() {
+  void dashboardShowsItsValuesWithTheirDecimals() {
     ui::DashboardPage page(lingue_.get());
     page.resize(1000, 720);
     page.show();
@@ -201,16 +155,24 @@ class UiWidgetsTest : public QObject {
     QCOMPARE(page.RpmGauge()->ValueText(), QString("-"));
     Shot(page, "dashboard_empty.png");
 
-    page.Refresh(LiveField);
+    pages::DashboardValues v;
+    v.rpm = 812;
+    v.gas_pressure_bar = 1.15;
+    v.gas_c = -5;
+    v.petrol_ms = 3.1;
+    v.gas_ms = 4.2;
+    v.lambda_mv = {830, 120, 640, 610};
+    v.battery_v = 14.15;
+    v.on_gas = true;
+    v.switch_phase = pages::switch_phase::kGas;
+    v.engine_steady = true;
+    page.SetValues(v);
     QCOMPARE(page.RpmGauge()->ValueText(), QString("812"));
     auto* gas = page.findChild<ui::GaugeWidget*>("PI_Press");
     QVERIFY(gas != nullptr);
     QCOMPARE(gas->ValueText(), QString("1.15"));
     QCOMPARE(page.findChild<ui::GaugeWidget*>("PI_TGas")->ValueText(), QString("-5"));
-    // The mean of the cylinders that inject: (3000 + 3200) / 2 us.
-    auto* petrol = page.findChild<ui::BarWidget*>("BAR_TinjBenz");
-    QVERIFY(petrol != nullptr);
-    QCOMPARE(petrol->ValueText(), QString("3.10"));
+    QCOMPARE(page.findChild<ui::BarWidget*>("BAR_TinjBenz")->ValueText(), QString("3.10"));
     QCOMPARE(page.findChild<ui::BarWidget*>("BAR_TinjGas")->ValueText(), QString("4.20"));
     QCOMPARE(page.findChild<ui::BarWidget*>("BAR_Lambda2Post")->ValueText(), QString("610"));
     auto* status = page.findChild<ui::StatusPanel*>("PNL_Stato");
@@ -222,20 +184,20 @@ class UiWidgetsTest : public QObject {
     Shot(page, "dashboard.png");
 
     // Off-scale readings rest on the stops; the figures still tell the truth.
-    page.Refresh([](int, int field) { return field == 32 ? 12000 : 0; });
+    v.rpm = 12000;
+    page.SetValues(v);
     QCOMPARE(page.RpmGauge()->ValueText(), QString("12000"));
-    QCOMPARE(petrol->ValueText(), QString("0.00"));
     page.Clear();
     QCOMPARE(gas->ValueText(), QString("-"));
   }
 
   void splashFadesOverItsLastPartAndClosesItself() {
-    QCOMPARE(ui::SplashOpacity(-5), 1.0);
-    QCOMPARE(ui::SplashOpacity(3'200'000), 1.0);
-    QCOMPARE(ui::SplashOpacity(3'600'000), 0.5);
-    QCOMPARE(ui::SplashOpacity(4'000'000), 0.0);
-    QVERIFY(!ui::SplashFinished(3'999'999));
-    QVERIFY(ui::SplashFinished(4'000'000));
+    QCOMPARE(core::SplashOpacity(-5), 1.0);
+    QCOMPARE(core::SplashOpacity(3'200'000), 1.0);
+    QCOMPARE(core::SplashOpacity(3'600'000), 0.5);
+    QCOMPARE(core::SplashOpacity(4'000'000), 0.0);
+    QVERIFY(!core::SplashFinished(3'999'999));
+    QVERIFY(core::SplashFinished(4'000'000));
 
     platform::FakeClock clock;
     ui::FrmPrima missing(clock, dir_->File("img/none.bmp").c_str());
@@ -293,6 +255,11 @@ class UiWidgetsTest : public QObject {
     page.MostraPorta(0);
     page.MostraPorta(9);
     QCOMPARE(selector->currentIndex(), -1);
+    page.MostraPortaCom(5);  // the connected port, by its COM number
+    QCOMPARE(selector->currentIndex(), 2);
+    page.MostraPortaCom(4);
+    QCOMPARE(selector->currentIndex(), 2);
+    page.MostraPorta(-1);
     QVERIFY(chosen.empty());
     QTest::keyClick(selector, Qt::Key_Down);
     QTest::keyClick(selector, Qt::Key_Down);

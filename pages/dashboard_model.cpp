@@ -1,6 +1,6 @@
-#include "ui/dashboard_values.h"
+#include "pages/dashboard_model.h"
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 namespace {
 constexpr double kPerThousand = 1000.0;
@@ -43,4 +43,16 @@ DashboardValues DashboardValuesFrom(const std::function<int(int, int)>& value) {
   return v;
 }
 
-}  // namespace velmora::ui
+void DashboardModel::Read() {
+  if (table_.LastAnswer(dash_field::kEntry).empty()) {
+    values_.reset();
+    return;
+  }
+  values_ = DashboardValuesFrom([this](int entry, int field) {
+    return entry < 0 || field < 0 ? 0
+                                  : static_cast<int>(table_.Shown(static_cast<std::size_t>(entry),
+                                                                  static_cast<std::size_t>(field)));
+  });
+}
+
+}  // namespace velmora::pages

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace velmora::ui {
+namespace velmora::core {
 
 // The splash window's life, in microseconds of the high-resolution clock.
 namespace splash {
@@ -30,4 +30,4 @@ inline constexpr int kTickMs = 20;
   return elapsed_us >= splash::kShowMicros;
 }
 
-}  // namespace velmora::ui
+}  // namespace velmora::core

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <deque>
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 // The achieved live poll rate: the session's poll counter sampled on each
 // user-interface tick, turned into polls per second over the last second.
@@ -28,4 +28,4 @@ class PollRateMeter {
   std::deque<Sample> samples_;
 };
 
-}  // namespace velmora::ui
+}  // namespace velmora::pages

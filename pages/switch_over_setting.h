@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "pages/page_services.h"
 #include "pages/value_entry.h"
-#include "session/session.h"
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 // The switch-over coolant temperature in block 3, offered from the main
 // window so that a write to the ECU can be tried before the switch-over
@@ -37,9 +37,9 @@ enum class PostOutcome {
 };
 
 // Lists the new temperature for block 3 and asks the session to write it
-// (request 7); the session reads the block back, so the value shown is the
-// ECU's.
-[[nodiscard]] PostOutcome PostSwitchOverTemperature(session::Session& session,
+// (request 7) while the session is in `state`; the session reads the block
+// back, so the value shown is the ECU's.
+[[nodiscard]] PostOutcome PostSwitchOverTemperature(PageSession& session, int state,
                                                     std::int32_t celsius);
 
-}  // namespace velmora::ui
+}  // namespace velmora::pages

@@ -6,7 +6,7 @@
 
 #include "session/session_texts.h"
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 // A title or caption the session showed, remembered by what it says rather
 // than by its words, so that a language change can show it again in the
@@ -37,10 +37,14 @@ struct CaptionTexts {
   std::string main_title;
 };
 
+// The caption texts of the chosen language; `title` stands in for a
+// dictionary without the application title.
+[[nodiscard]] CaptionTexts CaptionTextsFrom(const core::ClsLingue& lingue, std::string_view title);
+
 [[nodiscard]] SessionCaption RecogniseCaption(const CaptionTexts& texts, std::string_view shown);
 [[nodiscard]] std::string RenderCaption(const CaptionTexts& texts, const SessionCaption& caption);
 
 // The COM number of a "connecting on port" caption.
 [[nodiscard]] std::optional<int> CaptionPort(const SessionCaption& caption);
 
-}  // namespace velmora::ui
+}  // namespace velmora::pages

@@ -1,8 +1,9 @@
-#include "ui/session_caption.h"
+#include "pages/session_caption.h"
 
 #include "core/text.h"
+#include "core/text_block.h"
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 namespace {
 
@@ -33,6 +34,10 @@ const std::string& TextOf(const CaptionTexts& t, int which) {
 }
 
 }  // namespace
+
+CaptionTexts CaptionTextsFrom(const core::ClsLingue& lingue, std::string_view title) {
+  return {session::SessionTextsFrom(lingue), core::TitleText(lingue, title)};
+}
 
 SessionCaption RecogniseCaption(const CaptionTexts& texts, std::string_view shown) {
   namespace c = session_caption;
@@ -66,4 +71,4 @@ std::optional<int> CaptionPort(const SessionCaption& caption) {
   return core::ParseInt32(caption.suffix);
 }
 
-}  // namespace velmora::ui
+}  // namespace velmora::pages

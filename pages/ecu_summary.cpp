@@ -1,10 +1,12 @@
-#include "ui/ecu_summary.h"
+#include "pages/ecu_summary.h"
 
 #include "core/hex.h"
 #include "core/text.h"
 #include "link/ecu_identity.h"
+#include "pages/switch_over_setting.h"
+#include "session/session.h"
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 EcuSummary MakeEcuSummary(const Bytes& identity, int generation, int port,
                           std::optional<std::int32_t> switch_over_c) {
@@ -27,4 +29,13 @@ EcuSummary MakeEcuSummary(const Bytes& identity, int generation, int port,
   return s;
 }
 
-}  // namespace velmora::ui
+EcuSummary EcuSummaryOf(const link::MessageTable& table, bool connected, int generation, int port) {
+  namespace sw = switch_over_setting;
+  const bool read = !table.LastAnswer(sw::kEntry).empty();
+  return MakeEcuSummary(
+      table.LastAnswer(session::session_entry::kIdentity), connected ? generation : -1,
+      connected ? port : -1,
+      read ? std::optional<std::int32_t>(table.Value(sw::kEntry, sw::kField)) : std::nullopt);
+}
+
+}  // namespace velmora::pages

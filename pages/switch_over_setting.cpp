@@ -1,11 +1,11 @@
-#include "ui/switch_over_setting.h"
+#include "pages/switch_over_setting.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/session_flags.h"
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 namespace sw = switch_over_setting;
 
@@ -40,8 +40,8 @@ std::optional<std::int32_t> SwitchOverTarget(std::int32_t current,
       std::clamp(rounded, static_cast<double>(sw::kMinC), static_cast<double>(sw::kMaxC)));
 }
 
-PostOutcome PostSwitchOverTemperature(session::Session& session, std::int32_t celsius) {
-  if (session.State() != core::session_state::kConnected) {
+PostOutcome PostSwitchOverTemperature(PageSession& session, int state, std::int32_t celsius) {
+  if (state != core::session_state::kConnected) {
     return PostOutcome::kNotConnected;
   }
   if (session.PendingRequest() != session::request::kNone) {
@@ -57,4 +57,4 @@ PostOutcome PostSwitchOverTemperature(session::Session& session, std::int32_t ce
   return PostOutcome::kPosted;
 }
 
-}  // namespace velmora::ui
+}  // namespace velmora::pages

@@ -1,11 +1,13 @@
 #pragma once
 
-namespace velmora::ui {
+#include <string_view>
+
+namespace velmora::pages {
 
 // Texts of the main window's own block, relative to its marker; the page
 // names it shares with the rest of the program stay in "[Frm_Generale]".
 namespace main_text {
-inline constexpr const char* kMarker = "[Frm_Main]";
+inline constexpr std::string_view kMarker = "[Frm_Main]";
 inline constexpr int kConnection = 1;
 inline constexpr int kFileMenu = 2;
 inline constexpr int kPagesMenu = 3;
@@ -24,6 +26,7 @@ inline constexpr int kCount = 14;
 
 // Texts of "[Frm_Generale]" the main window shows.
 namespace generale_window_text {
+inline constexpr std::string_view kMarker = "[Frm_Generale]";
 inline constexpr int kConnect = 20;
 inline constexpr int kDisconnect = 21;
 inline constexpr int kNavStatus = 30;
@@ -32,4 +35,4 @@ inline constexpr int kLanguageLabel = 32;
 inline constexpr int kExit = 38;
 }  // namespace generale_window_text
 
-}  // namespace velmora::ui
+}  // namespace velmora::pages

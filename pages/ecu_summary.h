@@ -5,8 +5,9 @@
 #include <string>
 
 #include "core/bytes.h"
+#include "link/message_table.h"
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 // What the connection page says about the ECU in hand. Empty texts show as
 // a dash.
@@ -25,4 +26,9 @@ struct EcuSummary {
 [[nodiscard]] EcuSummary MakeEcuSummary(const Bytes& identity, int generation, int port,
                                         std::optional<std::int32_t> switch_over_c);
 
-}  // namespace velmora::ui
+// The summary from what the table last read. The generation and the port
+// belong to a connection: they show only while `connected`.
+[[nodiscard]] EcuSummary EcuSummaryOf(const link::MessageTable& table, bool connected,
+                                      int generation, int port);
+
+}  // namespace velmora::pages

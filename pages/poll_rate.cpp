@@ -1,6 +1,6 @@
-#include "ui/poll_rate.h"
+#include "pages/poll_rate.h"
 
-namespace velmora::ui {
+namespace velmora::pages {
 
 void PollRateMeter::Add(std::int64_t now_us, std::int64_t polls) {
   if (!samples_.empty() && (now_us < samples_.back().at_us || polls < samples_.back().polls)) {
@@ -27,4 +27,4 @@ double PollRateMeter::Rate() const {
   return static_cast<double>(last.polls - first.polls) * 1e6 / static_cast<double>(span);
 }
 
-}  // namespace velmora::ui
+}  // namespace velmora::pages

@@ -2,8 +2,12 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
-namespace velmora::ui {
+#include "link/message_table.h"
+#include "pages/page_registry.h"
+
+namespace velmora::pages {
 
 // Where the dashboard's readings sit in the main live record.
 namespace dash_field {
@@ -56,4 +60,24 @@ struct DashboardValues {
 // 0 when no cylinder injects.
 [[nodiscard]] double MeanInjectionMs(const std::function<int(int, int)>& value, int first_field);
 
-}  // namespace velmora::ui
+// The dashboard page: the main live record in display units. The values
+// stay as last read while the ECU is away.
+class DashboardModel final : public PageModel {
+ public:
+  explicit DashboardModel(const link::MessageTable& table) : table_(table) {}
+
+  void Shown() override { Read(); }
+  void LiveTick() override { Read(); }
+  void Refresh() override { Read(); }
+
+  // None until the live record has been read: the instruments show dashes.
+  [[nodiscard]] const std::optional<DashboardValues>& Values() const { return values_; }
+
+ private:
+  void Read();
+
+  const link::MessageTable& table_;
+  std::optional<DashboardValues> values_;
+};
+
+}  // namespace velmora::pages

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "pages/shell_model.h"
+
+class QAction;
+class QLabel;
+class QMainWindow;
+class QMenu;
+
+namespace velmora::ui {
+
+class ConnectionIcon;
+class PageNavigator;
+
+// What the main window's menus and status bar call.
+struct ChromeActions {
+  std::function<void()> exit;
+  std::function<void()> toggle_connection;
+  std::function<void()> switch_over;
+};
+
+// The main window's menu bar (File, Pages from the page table, ECU) and
+// status bar (connection indicator, caption, port, poll rate, language).
+class MainChrome {
+ public:
+  MainChrome(QMainWindow& window, PageNavigator& navigator, const ChromeActions& actions);
+
+  void CaricaLingua(const pages::ShellTexts& texts, const QString& language);
+  void ShowStatus(const pages::StatusTexts& status);
+  void ShowCaption(const QString& caption);
+
+  [[nodiscard]] ConnectionIcon* Indicator() const { return indicator_; }
+  [[nodiscard]] QAction* ConnectAction() const { return connect_; }
+  [[nodiscard]] QAction* SwitchOverAction() const { return switch_over_; }
+
+ private:
+  void BuildMenus(QMainWindow& window, PageNavigator& navigator, const ChromeActions& actions);
+  void BuildStatusBar(QMainWindow& window, const ChromeActions& actions);
+
+  QMenu* file_ = nullptr;
+  QMenu* pages_ = nullptr;
+  QMenu* ecu_ = nullptr;
+  QAction* exit_ = nullptr;
+  QAction* connect_ = nullptr;
+  QAction* switch_over_ = nullptr;
+  ConnectionIcon* indicator_ = nullptr;
+  QLabel* caption_ = nullptr;
+  QLabel* port_ = nullptr;
+  QLabel* rate_ = nullptr;
+  QLabel* language_ = nullptr;
+};
+
+}  // namespace velmora::ui
