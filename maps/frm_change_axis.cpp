@@ -31,20 +31,20 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
 
 // A breakpoint byte in the grid's unit.
 [[nodiscard]] double Shown(std::uint8_t byte, bool rpm) {
-  return rpm ? byte * assi::kRpmStep
-             : static_cast<double>(byte) * assi::kTimeStepUs / assi::kTimeScale;
+  return rpm ? byte * axis::kRpmStep
+             : static_cast<double>(byte) * axis::kTimeStepUs / axis::kTimeScale;
 }
 
 // A value in the grid's unit normalised to its axis step, in the working
 // unit (rpm or us).
 [[nodiscard]] std::int64_t Normalised(double shown, bool rpm) {
-  const int step = rpm ? assi::kRpmStep : assi::kTimeStepUs;
-  const double work = rpm ? shown : shown * assi::kTimeScale;
+  const int step = rpm ? axis::kRpmStep : axis::kTimeStepUs;
+  const double work = rpm ? shown : shown * axis::kTimeScale;
   return core::RoundHalfEven(work / step) * step;
 }
 
-[[nodiscard]] int TrovaSuScala(std::uint8_t b, std::span<const double> list, bool rpm) {
-  const int step = rpm ? assi::kRpmStep : assi::kTimeStepUs;
+[[nodiscard]] int FindOnScale(std::uint8_t b, std::span<const double> list, bool rpm) {
+  const int step = rpm ? axis::kRpmStep : axis::kTimeStepUs;
   const std::int64_t target = static_cast<std::int64_t>(b) * step;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const std::int64_t n = Normalised(list[i], rpm);
@@ -91,18 +91,18 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
 }
 
 [[nodiscard]] bool IsRpm(int col) {
-  return col == assi::kColRpm;
+  return col == axis::kColRpm;
 }
 [[nodiscard]] int RowsOf(int col) {
-  return IsRpm(col) ? assi::kRpmRows : assi::kTimeRows;
+  return IsRpm(col) ? axis::kRpmRows : axis::kTimeRows;
 }
 
 }  // namespace
 
 AxisTexts LoadAxisTexts(const core::ClsLingue& lingue) {
-  namespace t = assi_text;
+  namespace t = axis_text;
   AxisTexts texts;
-  for (int i = 0; i < assi::kPrincipalCount; ++i) {
+  for (int i = 0; i < axis::kPrincipalCount; ++i) {
     texts.rpm_tips[static_cast<std::size_t>(i)] = "rpm breakpoint " + std::to_string(i + 1);
     texts.time_tips[static_cast<std::size_t>(i)] =
         "Injection time breakpoint " + std::to_string(i + 1);
@@ -127,7 +127,7 @@ AxisTexts LoadAxisTexts(const core::ClsLingue& lingue) {
   Take(lingue, offset, t::kLabelRpm, texts.label_rpm);
   Take(lingue, offset, t::kLabelTime, texts.label_time);
   Take(lingue, offset, t::kPrincipal, texts.principal);
-  for (int i = 0; i < assi::kPrincipalCount; ++i) {
+  for (int i = 0; i < axis::kPrincipalCount; ++i) {
     Take(lingue, offset, t::kRpmBoxTip + i, texts.rpm_tips[static_cast<std::size_t>(i)]);
     Take(lingue, offset, t::kTimeBoxTip + i, texts.time_tips[static_cast<std::size_t>(i)]);
   }
@@ -144,9 +144,9 @@ AxisEditorEnv AxisEditorEnvOf(const MapPageEnv& env) {
 }
 
 double ControllaValore(double value, bool is_rpm) {
-  const int step = is_rpm ? assi::kRpmStep : assi::kTimeStepUs;
-  const int max = is_rpm ? assi::kRpmMax : assi::kTimeMaxUs;
-  const int scale = is_rpm ? assi::kRpmScale : assi::kTimeScale;
+  const int step = is_rpm ? axis::kRpmStep : axis::kTimeStepUs;
+  const int max = is_rpm ? axis::kRpmMax : axis::kTimeMaxUs;
+  const int scale = is_rpm ? axis::kRpmScale : axis::kTimeScale;
   double work = value * scale;
   // Nothing typed in the grid is negative or this large; anything beyond
   // the top is clamped to it anyway, so the rounding below stays in range.
@@ -183,30 +183,30 @@ std::string FormatAxisValue(double value, bool is_rpm) {
   return s;
 }
 
-std::vector<double> ListaRpm() {
+std::vector<double> RpmList() {
   std::vector<double> list;
-  for (int v = assi::kRpmListFirst; v <= assi::kRpmListLast; v += assi::kRpmListStep) {
+  for (int v = axis::kRpmListFirst; v <= axis::kRpmListLast; v += axis::kRpmListStep) {
     list.push_back(v);
   }
   return list;
 }
 
-std::vector<double> ListaTnj() {
+std::vector<double> TimeList() {
   std::vector<double> list;
-  for (int us = assi::kTimeListFirstUs;; us += assi::kTimeListStepUs) {
-    list.push_back(static_cast<double>(us) / assi::kTimeScale);
-    if (us >= assi::kTimeListEndUs)
+  for (int us = axis::kTimeListFirstUs;; us += axis::kTimeListStepUs) {
+    list.push_back(static_cast<double>(us) / axis::kTimeScale);
+    if (us >= axis::kTimeListEndUs)
       break;
   }
   return list;
 }
 
 int TrovaValoreRPM(std::uint8_t b, std::span<const double> list) {
-  return TrovaSuScala(b, list, true);
+  return FindOnScale(b, list, true);
 }
 
 int TrovaValoreTNJ(std::uint8_t b, std::span<const double> list) {
-  return TrovaSuScala(b, list, false);
+  return FindOnScale(b, list, false);
 }
 
 int TrovaValore(double value, std::span<const double> list) {
@@ -218,29 +218,29 @@ int TrovaValore(double value, std::span<const double> list) {
 }
 
 FrmChangeAxis::FrmChangeAxis(AxisEditorEnv env, AxisTexts texts)
-    : env_(std::move(env)), texts_(std::move(texts)), grid_(assi::kRows, assi::kCols, 1, 0) {
-  sel_rpm_.fill(-1);
-  sel_tnj_.fill(-1);
+    : env_(std::move(env)), texts_(std::move(texts)), grid_(axis::kRows, axis::kCols, 1, 0) {
+  selected_rpm_.fill(-1);
+  selected_time_.fill(-1);
 }
 
 void FrmChangeAxis::Load() {
-  chiuso_ = false;
+  closed_ = false;
   PredisponiPuntatori();
   RiempiLeCombo();
   InizializzaDati();
   CaricaComboAssi();
   CaricaLingua();
-  grid_.SetCurrent({2, assi::kColRpm});
+  grid_.SetCurrent({2, axis::kColRpm});
 }
 
 void FrmChangeAxis::PredisponiPuntatori() {
-  punt_rpm_ = assi::kPrincipalRpm;
-  punt_tnj_ = assi::kPrincipalTime;
+  principal_rpm_ = principal::kRpm;
+  principal_time_ = principal::kTime;
 }
 
 void FrmChangeAxis::RiempiLeCombo() {
-  lista_rpm_ = ListaRpm();
-  lista_tnj_ = ListaTnj();
+  rpm_entries_ = RpmList();
+  time_entries_ = TimeList();
 }
 
 void FrmChangeAxis::InizializzaDati() {
@@ -255,29 +255,31 @@ void FrmChangeAxis::InizializzaDati() {
     // fitter types or loads the defaults.
     v = calib::AxisBreakpoints{};
   }
-  Riempi(v);
+  Fill(v);
 }
 
-void FrmChangeAxis::Riempi(const calib::AxisBreakpoints& v) {
-  vettori_ = v;
-  for (int i = 0; i < assi::kTimeRows; ++i) {
-    WriteRow(assi::kColTime, i, v.time[static_cast<std::size_t>(i)]);
+void FrmChangeAxis::Fill(const calib::AxisBreakpoints& v) {
+  breakpoints_ = v;
+  for (int i = 0; i < axis::kTimeRows; ++i) {
+    WriteRow(axis::kColTime, i, v.time[static_cast<std::size_t>(i)]);
   }
-  for (int i = 0; i < assi::kRpmRows; ++i) {
-    WriteRow(assi::kColRpm, i, v.rpm[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < axis::kRpmRows; ++i) {
+    WriteRow(axis::kColRpm, i, v.rpm[static_cast<std::size_t>(i)]);
   }
 }
 
 void FrmChangeAxis::CaricaComboAssi() {
-  for (std::size_t i = 0; i < assi::kPrincipalCount; ++i) {
-    sel_rpm_[i] = TrovaValoreRPM(vettori_.rpm[static_cast<std::size_t>(punt_rpm_[i])], lista_rpm_);
-    sel_tnj_[i] = TrovaValoreTNJ(vettori_.time[static_cast<std::size_t>(punt_tnj_[i])], lista_tnj_);
+  for (std::size_t i = 0; i < axis::kPrincipalCount; ++i) {
+    selected_rpm_[i] =
+        TrovaValoreRPM(breakpoints_.rpm[static_cast<std::size_t>(principal_rpm_[i])], rpm_entries_);
+    selected_time_[i] = TrovaValoreTNJ(
+        breakpoints_.time[static_cast<std::size_t>(principal_time_[i])], time_entries_);
   }
 }
 
 void FrmChangeAxis::CaricaLingua() {
-  grid_.SetText(0, assi::kColTime, texts_.heading_time);
-  grid_.SetText(0, assi::kColRpm, texts_.heading_rpm);
+  grid_.SetText(0, axis::kColTime, texts_.heading_time);
+  grid_.SetText(0, axis::kColRpm, texts_.heading_rpm);
 }
 
 double FrmChangeAxis::CellValue(int row, int col) const {
@@ -287,7 +289,7 @@ double FrmChangeAxis::CellValue(int row, int col) const {
 
 bool FrmChangeAxis::Editable(CellPos cell) const {
   // Row 1 is breakpoint 0, which is always 0.
-  return cell.row >= 2 && cell.row <= RowsOf(cell.col) && cell.col >= 0 && cell.col < assi::kCols;
+  return cell.row >= 2 && cell.row <= RowsOf(cell.col) && cell.col >= 0 && cell.col < axis::kCols;
 }
 
 void FrmChangeAxis::SnapCell(CellPos cell) {
@@ -296,7 +298,7 @@ void FrmChangeAxis::SnapCell(CellPos cell) {
   const bool rpm = IsRpm(cell.col);
   grid_.SetText(cell.row, cell.col,
                 FormatAxisValue(ControllaValore(grid_.Text(cell.row, cell.col), rpm), rpm));
-  MemorizzaGriglia();
+  StoreGrid();
   CaricaComboAssi();
 }
 
@@ -305,7 +307,7 @@ void FrmChangeAxis::WriteRow(int col, int index, std::uint8_t byte) {
   grid_.SetText(index + 1, col, FormatAxisValue(Shown(byte, rpm), rpm));
 }
 
-void FrmChangeAxis::SelezionaCella(CellPos cell) {
+void FrmChangeAxis::SelectCell(CellPos cell) {
   const CellPos before = grid_.Current();
   if (before == cell)
     return;
@@ -313,25 +315,25 @@ void FrmChangeAxis::SelezionaCella(CellPos cell) {
   grid_.SetCurrent(cell);
 }
 
-bool FrmChangeAxis::Tasto(char32_t key) {
+bool FrmChangeAxis::TypeKey(char32_t key) {
   const CellPos cell = grid_.Current();
   if (!Editable(cell))
     return false;
-  if (key == assi_key::kEnter) {
+  if (key == axis_key::kEnter) {
     SnapCell(cell);
     return true;
   }
   std::string text = grid_.Text(cell.row, cell.col);
-  if (key == assi_key::kBackspace) {
+  if (key == axis_key::kBackspace) {
     if (!text.empty())
       text.pop_back();
   } else if (key >= U'0' && key <= U'9') {
-    if (text.size() >= assi::kMaxCellChars)
+    if (text.size() >= axis::kMaxCellChars)
       return false;
     text.push_back(static_cast<char>(key));
-  } else if ((key == U',' || key == U'.') && cell.col == assi::kColTime) {
+  } else if ((key == U',' || key == U'.') && cell.col == axis::kColTime) {
     // One separator per number.
-    if (text.size() >= assi::kMaxCellChars || text.find_first_of(",.") != std::string::npos) {
+    if (text.size() >= axis::kMaxCellChars || text.find_first_of(",.") != std::string::npos) {
       return false;
     }
     text.push_back(static_cast<char>(key));
@@ -342,20 +344,20 @@ bool FrmChangeAxis::Tasto(char32_t key) {
   return true;
 }
 
-void FrmChangeAxis::ConfermaCella() {
+void FrmChangeAxis::CommitCell() {
   SnapCell(grid_.Current());
 }
 
-void FrmChangeAxis::MemorizzaGriglia() {
-  vettori_.rpm[0] = 0;
-  vettori_.time[0] = 0;
-  for (int i = 1; i < assi::kRpmRows; ++i) {
-    vettori_.rpm[static_cast<std::size_t>(i)] =
-        ToByte(core::RoundHalfEven(CellValue(i + 1, assi::kColRpm) / assi::kRpmStep));
+void FrmChangeAxis::StoreGrid() {
+  breakpoints_.rpm[0] = 0;
+  breakpoints_.time[0] = 0;
+  for (int i = 1; i < axis::kRpmRows; ++i) {
+    breakpoints_.rpm[static_cast<std::size_t>(i)] =
+        ToByte(core::RoundHalfEven(CellValue(i + 1, axis::kColRpm) / axis::kRpmStep));
   }
-  for (int i = 1; i < assi::kTimeRows; ++i) {
-    vettori_.time[static_cast<std::size_t>(i)] = ToByte(core::RoundHalfEven(
-        CellValue(i + 1, assi::kColTime) * assi::kTimeScale / assi::kTimeStepUs));
+  for (int i = 1; i < axis::kTimeRows; ++i) {
+    breakpoints_.time[static_cast<std::size_t>(i)] = ToByte(core::RoundHalfEven(
+        CellValue(i + 1, axis::kColTime) * axis::kTimeScale / axis::kTimeStepUs));
   }
 }
 
@@ -364,19 +366,19 @@ void FrmChangeAxis::Refuse() {
   CaricaComboAssi();
 }
 
-void FrmChangeAxis::CambiaRpm(int box, int index) {
-  CambiaPrincipale(true, box, index);
+void FrmChangeAxis::ChooseRpm(int box, int index) {
+  ChoosePrincipal(true, box, index);
 }
-void FrmChangeAxis::CambiaTnj(int box, int index) {
-  CambiaPrincipale(false, box, index);
+void FrmChangeAxis::ChooseTime(int box, int index) {
+  ChoosePrincipal(false, box, index);
 }
 
-void FrmChangeAxis::CambiaPrincipale(bool rpm, int box, int index) {
-  if (box < 0 || box >= assi::kPrincipalCount)
+void FrmChangeAxis::ChoosePrincipal(bool rpm, int box, int index) {
+  if (box < 0 || box >= axis::kPrincipalCount)
     return;
-  const std::vector<double>& list = rpm ? lista_rpm_ : lista_tnj_;
-  auto& sel = rpm ? sel_rpm_ : sel_tnj_;
-  const auto& punt = rpm ? punt_rpm_ : punt_tnj_;
+  const std::vector<double>& list = rpm ? rpm_entries_ : time_entries_;
+  auto& sel = rpm ? selected_rpm_ : selected_time_;
+  const auto& punt = rpm ? principal_rpm_ : principal_time_;
   if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
     Refuse();
     return;
@@ -389,21 +391,21 @@ void FrmChangeAxis::CambiaPrincipale(bool rpm, int box, int index) {
       return Normalised(list[static_cast<std::size_t>(s)], rpm);
     }
     const std::size_t at = static_cast<std::size_t>(punt[static_cast<std::size_t>(b)]);
-    const std::uint8_t byte = rpm ? vettori_.rpm[at] : vettori_.time[at];
-    return static_cast<std::int64_t>(byte) * (rpm ? assi::kRpmStep : assi::kTimeStepUs);
+    const std::uint8_t byte = rpm ? breakpoints_.rpm[at] : breakpoints_.time[at];
+    return static_cast<std::int64_t>(byte) * (rpm ? axis::kRpmStep : axis::kTimeStepUs);
   };
   const std::int64_t chosen = Normalised(list[static_cast<std::size_t>(index)], rpm);
   if ((box > 0 && chosen <= neighbour(box - 1)) ||
-      (box + 1 < assi::kPrincipalCount && chosen >= neighbour(box + 1))) {
+      (box + 1 < axis::kPrincipalCount && chosen >= neighbour(box + 1))) {
     Refuse();
     return;
   }
   sel[static_cast<std::size_t>(box)] = index;
-  const int col = rpm ? assi::kColRpm : assi::kColTime;
+  const int col = rpm ? axis::kColRpm : axis::kColTime;
   const double shown =
-      rpm ? static_cast<double>(chosen) : static_cast<double>(chosen) / assi::kTimeScale;
+      rpm ? static_cast<double>(chosen) : static_cast<double>(chosen) / axis::kTimeScale;
   grid_.SetText(punt[static_cast<std::size_t>(box)] + 1, col, FormatAxisValue(shown, rpm));
-  MemorizzaGriglia();
+  StoreGrid();
   SpianaAssi();
 }
 
@@ -413,33 +415,33 @@ void FrmChangeAxis::SpianaAssi() {
   };
   // Between principal indices 2k and 2k + 2; indices 0..2 are never computed.
   for (std::size_t k = 1; k <= 9; ++k) {
-    vettori_.rpm[2 * k + 1] = halfway(vettori_.rpm[2 * k], vettori_.rpm[2 * k + 2]);
+    breakpoints_.rpm[2 * k + 1] = halfway(breakpoints_.rpm[2 * k], breakpoints_.rpm[2 * k + 2]);
   }
   for (std::size_t k = 1; k <= 10; ++k) {
-    vettori_.time[2 * k + 1] = halfway(vettori_.time[2 * k], vettori_.time[2 * k + 2]);
+    breakpoints_.time[2 * k + 1] = halfway(breakpoints_.time[2 * k], breakpoints_.time[2 * k + 2]);
   }
   // The last rpm segment spans three steps (20 to 23).
-  const std::uint8_t a = vettori_.rpm[20];
-  const std::uint8_t b = vettori_.rpm[23];
+  const std::uint8_t a = breakpoints_.rpm[20];
+  const std::uint8_t b = breakpoints_.rpm[23];
   const std::int64_t d = core::RoundHalfEven((static_cast<double>(b) - a) / 3);
-  vettori_.rpm[21] = ToByte(a + d);
-  vettori_.rpm[22] = ToByte(a + 2 * d);
+  breakpoints_.rpm[21] = ToByte(a + d);
+  breakpoints_.rpm[22] = ToByte(a + 2 * d);
   for (int i = 3; i <= 19; i += 2) {
-    WriteRow(assi::kColRpm, i, vettori_.rpm[static_cast<std::size_t>(i)]);
+    WriteRow(axis::kColRpm, i, breakpoints_.rpm[static_cast<std::size_t>(i)]);
   }
-  WriteRow(assi::kColRpm, 21, vettori_.rpm[21]);
-  WriteRow(assi::kColRpm, 22, vettori_.rpm[22]);
-  for (int i = 3; i < assi::kTimeRows; i += 2) {
-    WriteRow(assi::kColTime, i, vettori_.time[static_cast<std::size_t>(i)]);
+  WriteRow(axis::kColRpm, 21, breakpoints_.rpm[21]);
+  WriteRow(axis::kColRpm, 22, breakpoints_.rpm[22]);
+  for (int i = 3; i < axis::kTimeRows; i += 2) {
+    WriteRow(axis::kColTime, i, breakpoints_.time[static_cast<std::size_t>(i)]);
   }
 }
 
 void FrmChangeAxis::AdattaScala(int count, int column) {
-  if (column < 0 || column >= assi::kCols || count < 2 || count > RowsOf(column))
+  if (column < 0 || column >= axis::kCols || count < 2 || count > RowsOf(column))
     return;
   // The end points are read from the grid: a value still being typed
   // counts as the fitter will see it.
-  ConfermaCella();
+  CommitCell();
   const bool rpm = IsRpm(column);
   const std::string& heading = rpm ? texts_.heading_rpm : texts_.heading_time;
   const std::string question =
@@ -453,33 +455,33 @@ void FrmChangeAxis::AdattaScala(int count, int column) {
     grid_.SetText(row, column,
                   FormatAxisValue(ControllaValore(first + (row - 1) * step, rpm), rpm));
   }
-  MemorizzaGriglia();
+  StoreGrid();
   CaricaComboAssi();
-  Controlla();
+  Check();
 }
 
-std::string FrmChangeAxis::RigheNonValide() const {
+std::string FrmChangeAxis::InvalidLines() const {
   std::string lines;
   auto line = [&](const std::string& heading, int row, int col) {
     lines += heading + ": " + grid_.Text(row - 1, col) + "/" + grid_.Text(row, col) +
              std::string(kLineBreak);
   };
-  for (int row = 2; row <= assi::kRpmRows; ++row) {
-    if (CellValue(row, assi::kColRpm) - CellValue(row - 1, assi::kColRpm) < assi::kRpmStep) {
-      line(texts_.heading_rpm, row, assi::kColRpm);
+  for (int row = 2; row <= axis::kRpmRows; ++row) {
+    if (CellValue(row, axis::kColRpm) - CellValue(row - 1, axis::kColRpm) < axis::kRpmStep) {
+      line(texts_.heading_rpm, row, axis::kColRpm);
     }
   }
-  for (int row = 2; row <= assi::kTimeRows; ++row) {
-    const double gap = CellValue(row, assi::kColTime) - CellValue(row - 1, assi::kColTime);
-    if (core::RoundHalfEven(gap * assi::kTimeScale) < assi::kTimeStepUs) {
-      line(texts_.heading_time, row, assi::kColTime);
+  for (int row = 2; row <= axis::kTimeRows; ++row) {
+    const double gap = CellValue(row, axis::kColTime) - CellValue(row - 1, axis::kColTime);
+    if (core::RoundHalfEven(gap * axis::kTimeScale) < axis::kTimeStepUs) {
+      line(texts_.heading_time, row, axis::kColTime);
     }
   }
   return lines;
 }
 
-bool FrmChangeAxis::Controlla() {
-  const std::string lines = RigheNonValide();
+bool FrmChangeAxis::Check() {
+  const std::string lines = InvalidLines();
   if (lines.empty())
     return true;
   env_.box.Show(texts_.invalid + std::string(kLineBreak) + lines, env_.main_title,
@@ -493,37 +495,38 @@ void FrmChangeAxis::ShowFailure(calib::AxisFailure failure) {
   env_.box.Show(texts_.failures[at], env_.main_title, platform::BoxKind::Critical);
 }
 
-EsitoAssi FrmChangeAxis::CmdOk() {
-  ConfermaCella();
-  if (!Controlla())
-    return EsitoAssi::kResta;
-  MemorizzaGriglia();
-  if (static_cast<int>(vettori_.rpm[assi::kRpmRows - 1]) * assi::kRpmStep == assi::kRpmOverTop) {
-    vettori_.rpm[assi::kRpmRows - 1] = assi::kRpmTop;
+AxisOutcome FrmChangeAxis::CmdOk() {
+  CommitCell();
+  if (!Check())
+    return AxisOutcome::kStay;
+  StoreGrid();
+  if (static_cast<int>(breakpoints_.rpm[axis::kRpmRows - 1]) * axis::kRpmStep ==
+      axis::kRpmOverTop) {
+    breakpoints_.rpm[axis::kRpmRows - 1] = axis::kRpmTop;
   }
   calib::AxisTables tables;
-  const calib::AxisFailure failure = calib::VectorsToTables(vettori_, &tables);
+  const calib::AxisFailure failure = calib::VectorsToTables(breakpoints_, &tables);
   if (failure != calib::AxisFailure::kNone) {
     ShowFailure(failure);
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   }
   // First request wins: with another one pending the image stays as it
   // was, so it never holds axes the ECU was not asked to take.
   if (!env_.session.PostRequest(session::request::kAxes)) {
-    return EsitoAssi::kOccupato;
+    return AxisOutcome::kBusy;
   }
   calib::CalibrationImage& image = env_.image;
   image.rpm_axis = std::move(tables.rpm);
   image.time_axis = std::move(tables.time);
-  image.rpm_vector.assign(vettori_.rpm.begin(), vettori_.rpm.end());
-  image.time_vector.assign(vettori_.time.begin(), vettori_.time.end());
-  chiuso_ = true;
-  return EsitoAssi::kChiudi;
+  image.rpm_vector.assign(breakpoints_.rpm.begin(), breakpoints_.rpm.end());
+  image.time_vector.assign(breakpoints_.time.begin(), breakpoints_.time.end());
+  closed_ = true;
+  return AxisOutcome::kClose;
 }
 
-EsitoAssi FrmChangeAxis::CmdDefault() {
+AxisOutcome FrmChangeAxis::CmdDefault() {
   if (!env_.box.Ask(texts_.default_ask, env_.main_title))
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   std::string path = env_.lng_dir;
   if (!path.empty() && path.back() != core::kSep)
     path.push_back(core::kSep);
@@ -531,20 +534,20 @@ EsitoAssi FrmChangeAxis::CmdDefault() {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     env_.box.Show(texts_.reference_missing, env_.main_title, platform::BoxKind::Critical);
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   }
   const std::optional<calib::AxisVectors> read = calib::ReadAxisVectorsFromFile(path);
   if (!read) {
     ShowFailure(calib::AxisFailure::kUnexpected);
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   }
   calib::AxisBreakpoints v;
   const calib::AxisFailure failure = calib::TablesToVectors(read->rpm, read->time, &v);
   if (failure != calib::AxisFailure::kNone) {
     ShowFailure(failure);
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   }
-  Riempi(v);
+  Fill(v);
   CaricaComboAssi();
   return CmdOk();
 }

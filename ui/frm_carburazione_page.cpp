@@ -104,7 +104,7 @@ void FrmCarburazionePage::Build() {
   change_axis_ = new QPushButton(this);
   reset_ = new QPushButton(this);
   sim_ = new QCheckBox(this);
-  spiana_ = new QCheckBox(this);
+  stepped_ = new QCheckBox(this);
   gradient_ = new QCheckBox(this);
   selection_label_ = new QLabel(this);
   sel_page_0_ = new QComboBox(this);
@@ -143,7 +143,7 @@ void FrmCarburazionePage::Build() {
   side_box->addWidget(reset_);
   side_box->addSpacing(spacing::kGap);
   side_box->addWidget(sim_);
-  side_box->addWidget(spiana_);
+  side_box->addWidget(stepped_);
   side_box->addWidget(gradient_);
   side_box->addSpacing(spacing::kGap);
   side_box->addWidget(multiplier_label_);
@@ -190,15 +190,15 @@ void FrmCarburazionePage::Connect() {
   // clicked / activated come from the user only; Refresh sets the boxes
   // with their signals blocked as well.
   connect(sim_, &QCheckBox::clicked, this, [this](bool checked) {
-    page_.SimClick(checked);
+    page_.SimplifiedClick(checked);
     Refresh();
   });
-  connect(spiana_, &QCheckBox::clicked, this, [this](bool checked) {
-    page_.SpianaClick(checked);
+  connect(stepped_, &QCheckBox::clicked, this, [this](bool checked) {
+    page_.SteppedClick(checked);
     Refresh();
   });
   connect(gradient_, &QCheckBox::clicked, this, [this](bool checked) {
-    page_.GradienteClick(checked);
+    page_.GradientClick(checked);
     Refresh();
   });
   connect(sel_page_0_, &QComboBox::activated, this, [this](int index) {
@@ -210,11 +210,11 @@ void FrmCarburazionePage::Connect() {
     Refresh();
   });
   connect(multiplier_, &QComboBox::activated, this, [this](int index) {
-    page_.ParamClick(maps::parametro::kMoltiplicatore, index);
+    page_.ParamClick(maps::param::kMultiplier, index);
     Refresh();
   });
   connect(perc_sec_, &QComboBox::activated, this, [this](int index) {
-    page_.ParamClick(maps::parametro::kPercSec, index);
+    page_.ParamClick(maps::param::kSecondInjection, index);
     Refresh();
   });
 }
@@ -245,11 +245,11 @@ void FrmCarburazionePage::ShowCaptions() {
   change_axis_->setText(Q(t.change_axis));
   reset_->setText(Q(c.reset));
   sim_->setText(Q(t.simplified));
-  spiana_->setText(Q(c.stepped));
+  stepped_->setText(Q(c.stepped));
   gradient_->setText(Q(c.shading));
   selection_label_->setText(Q(t.map_selection));
-  multiplier_label_->setText(Q(t.params[maps::parametro::kMoltiplicatore]));
-  perc_sec_label_->setText(Q(t.params[maps::parametro::kPercSec]));
+  multiplier_label_->setText(Q(t.params[maps::param::kMultiplier]));
+  perc_sec_label_->setText(Q(t.params[maps::param::kSecondInjection]));
   {
     const QSignalBlocker b0(sel_page_0_);
     const QSignalBlocker b1(sel_page_1_);
@@ -287,16 +287,15 @@ void FrmCarburazionePage::ShowControls() {
   title_->setText(Q(page_.CarbCaptions().title) + QStringLiteral(" - ") +
                   Q(t.map_names[static_cast<std::size_t>(page_.MapIndex())]));
   axis_label_->setText(Q(pressure ? page_.CarbCaptions().bar : page_.CarbCaptions().ms));
-  // Nothing to step before the map was read.
-  up_->setEnabled(c.up_enabled && page_.HasMap());
-  down_->setEnabled(c.dw_enabled && page_.HasMap());
+  up_->setEnabled(page_.StepsEnabled());
+  down_->setEnabled(page_.StepsEnabled());
   undo_->setEnabled(c.undo_enabled);
   {
     const QSignalBlocker b0(sim_);
-    const QSignalBlocker b1(spiana_);
+    const QSignalBlocker b1(stepped_);
     const QSignalBlocker b2(gradient_);
-    sim_->setChecked(c.sim_checked);
-    spiana_->setChecked(carb.spiana_checked);
+    sim_->setChecked(c.simplified_checked);
+    stepped_->setChecked(carb.stepped_checked);
     gradient_->setChecked(carb.gradient_checked);
   }
   {
@@ -305,8 +304,8 @@ void FrmCarburazionePage::ShowControls() {
     sel_page_0_->setCurrentIndex(c.sel_page_0);
     sel_page_1_->setCurrentIndex(c.sel_page_1);
   }
-  FillCombo(multiplier_, c.params[maps::parametro::kMoltiplicatore]);
-  FillCombo(perc_sec_, c.params[maps::parametro::kPercSec]);
+  FillCombo(multiplier_, c.params[maps::param::kMultiplier]);
+  FillCombo(perc_sec_, c.params[maps::param::kSecondInjection]);
   marker_->setText(c.working_point_shown ? Q(c.marker_text) : QString());
   grid_->SetWorkingPoint(c.working_point_shown, page_.WorkingPointCell());
 }
@@ -315,16 +314,16 @@ void FrmCarburazionePage::Refresh() {
   ShowControls();
   grid_->Refresh();
   switch (page_.TakeFocusReturn()) {
-    case maps::Pulsante::kUp:
+    case maps::Button::kUp:
       up_->setFocus();
       break;
-    case maps::Pulsante::kDw:
+    case maps::Button::kDown:
       down_->setFocus();
       break;
-    case maps::Pulsante::kUndo:
+    case maps::Button::kUndo:
       undo_->setFocus();
       break;
-    case maps::Pulsante::kNessuno:
+    case maps::Button::kNone:
       break;
   }
 }

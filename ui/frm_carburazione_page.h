@@ -44,7 +44,7 @@ class FrmCarburazionePage : public QWidget, public Captioned {
   [[nodiscard]] QPushButton* ChangeAxisButton() const { return change_axis_; }
   [[nodiscard]] QPushButton* ResetButton() const { return reset_; }
   [[nodiscard]] QCheckBox* SimBox() const { return sim_; }
-  [[nodiscard]] QCheckBox* SpianaBox() const { return spiana_; }
+  [[nodiscard]] QCheckBox* SteppedBox() const { return stepped_; }
   [[nodiscard]] QCheckBox* GradientBox() const { return gradient_; }
   [[nodiscard]] QComboBox* SelPage0() const { return sel_page_0_; }
   [[nodiscard]] QComboBox* SelPage1() const { return sel_page_1_; }
@@ -79,7 +79,7 @@ class FrmCarburazionePage : public QWidget, public Captioned {
   QPushButton* change_axis_ = nullptr;
   QPushButton* reset_ = nullptr;
   QCheckBox* sim_ = nullptr;
-  QCheckBox* spiana_ = nullptr;
+  QCheckBox* stepped_ = nullptr;
   QCheckBox* gradient_ = nullptr;
   QLabel* selection_label_ = nullptr;
   QComboBox* sel_page_0_ = nullptr;

@@ -33,9 +33,9 @@ char32_t ModelKey(const QKeyEvent& e) {
   switch (e.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      return maps::assi_key::kEnter;
+      return maps::axis_key::kEnter;
     case Qt::Key_Backspace:
-      return maps::assi_key::kBackspace;
+      return maps::axis_key::kBackspace;
     default:
       break;
   }
@@ -78,7 +78,7 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
     : QDialog(parent),
       model_(std::move(env), lingue != nullptr ? maps::LoadAxisTexts(*lingue) : maps::AxisTexts{}),
       lingue_(lingue),
-      grid_(new QTableWidget(maps::assi::kRows - 1, maps::assi::kCols)),
+      grid_(new QTableWidget(maps::axis::kRows - 1, maps::axis::kCols)),
       principal_rpm_(new QGroupBox),
       principal_time_(new QGroupBox),
       ok_(new QPushButton),
@@ -111,22 +111,22 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
   model_.PredisponiPuntatori();
   auto* time_boxes = new QGridLayout(principal_time_);
   auto* rpm_boxes = new QGridLayout(principal_rpm_);
-  for (int i = 0; i < maps::assi::kPrincipalCount; ++i) {
+  for (int i = 0; i < maps::axis::kPrincipalCount; ++i) {
     const std::size_t at = static_cast<std::size_t>(i);
     cmb_tinj_[at] = NewCombo(QStringLiteral("CmbTINJ%1").arg(i));
     cmb_rpm_[at] = NewCombo(QStringLiteral("CmbRPM%1").arg(i));
-    time_boxes->addWidget(new QLabel(QString::number(model_.PuntatoriTnj()[at])), i, 0);
+    time_boxes->addWidget(new QLabel(QString::number(model_.PrincipalTime()[at])), i, 0);
     time_boxes->addWidget(cmb_tinj_[at], i, 1);
-    rpm_boxes->addWidget(new QLabel(QString::number(model_.PuntatoriRpm()[at])), i, 0);
+    rpm_boxes->addWidget(new QLabel(QString::number(model_.PrincipalRpm()[at])), i, 0);
     rpm_boxes->addWidget(cmb_rpm_[at], i, 1);
     // Only a user's choice reaches the model: boxes set by the view do not
     // come back as choices.
     connect(cmb_tinj_[at], &QComboBox::activated, this, [this, i](int index) {
-      model_.CambiaTnj(i, index);
+      model_.ChooseTime(i, index);
       Refresh();
     });
     connect(cmb_rpm_[at], &QComboBox::activated, this, [this, i](int index) {
-      model_.CambiaRpm(i, index);
+      model_.ChooseRpm(i, index);
       Refresh();
     });
   }
@@ -153,7 +153,7 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
   connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
     if (refreshing_ || row < 0 || col < 0)
       return;
-    model_.SelezionaCella({row + 1, col});
+    model_.SelectCell({row + 1, col});
     Refresh();
   });
 
@@ -181,11 +181,11 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
 
   // Window load.
   model_.Load();
-  for (int i = 0; i < maps::assi::kPrincipalCount; ++i) {
+  for (int i = 0; i < maps::axis::kPrincipalCount; ++i) {
     const std::size_t at = static_cast<std::size_t>(i);
-    for (double v : model_.ComboTnj())
+    for (double v : model_.TimeEntries())
       cmb_tinj_[at]->addItem(Q(maps::FormatAxisValue(v, false)));
-    for (double v : model_.ComboRpm())
+    for (double v : model_.RpmEntries())
       cmb_rpm_[at]->addItem(Q(maps::FormatAxisValue(v, true)));
   }
   CaricaLingua();
@@ -193,12 +193,12 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
 }
 
 QComboBox* FrmChangeAxisDialog::CmbRpm(int i) const {
-  return i >= 0 && i < maps::assi::kPrincipalCount ? cmb_rpm_[static_cast<std::size_t>(i)]
+  return i >= 0 && i < maps::axis::kPrincipalCount ? cmb_rpm_[static_cast<std::size_t>(i)]
                                                    : nullptr;
 }
 
 QComboBox* FrmChangeAxisDialog::CmbTinj(int i) const {
-  return i >= 0 && i < maps::assi::kPrincipalCount ? cmb_tinj_[static_cast<std::size_t>(i)]
+  return i >= 0 && i < maps::axis::kPrincipalCount ? cmb_tinj_[static_cast<std::size_t>(i)]
                                                    : nullptr;
 }
 
@@ -246,8 +246,8 @@ void FrmChangeAxisDialog::Refresh() {
   for (std::size_t i = 0; i < cmb_rpm_.size(); ++i) {
     const QSignalBlocker block_rpm(cmb_rpm_[i]);
     const QSignalBlocker block_tinj(cmb_tinj_[i]);
-    cmb_rpm_[i]->setCurrentIndex(model_.SelezioneRpm()[i]);
-    cmb_tinj_[i]->setCurrentIndex(model_.SelezioneTnj()[i]);
+    cmb_rpm_[i]->setCurrentIndex(model_.SelectedRpm()[i]);
+    cmb_tinj_[i]->setCurrentIndex(model_.SelectedTime()[i]);
   }
   refreshing_ = false;
 }
@@ -259,7 +259,7 @@ bool FrmChangeAxisDialog::eventFilter(QObject* watched, QEvent* event) {
       return QDialog::eventFilter(watched, event);
     const char32_t k = ModelKey(*key);
     if (k != 0) {
-      (void)model_.Tasto(k);
+      (void)model_.TypeKey(k);
       Refresh();
     }
     // Every other key is the model's to refuse, never the table's.
@@ -268,16 +268,16 @@ bool FrmChangeAxisDialog::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void FrmChangeAxisDialog::Finish(maps::EsitoAssi outcome) {
+void FrmChangeAxisDialog::Finish(maps::AxisOutcome outcome) {
   Refresh();
   switch (outcome) {
-    case maps::EsitoAssi::kChiudi:
+    case maps::AxisOutcome::kClose:
       accept();
       break;
-    case maps::EsitoAssi::kOccupato:
+    case maps::AxisOutcome::kBusy:
       QApplication::beep();
       break;
-    case maps::EsitoAssi::kResta:
+    case maps::AxisOutcome::kStay:
       break;
   }
 }
@@ -287,7 +287,7 @@ void FrmChangeAxisDialog::reject() {
   QDialog::reject();
 }
 
-bool ApriEditorAssi(const maps::MapPageEnv& env, const core::ClsLingue* lingue, QWidget* parent) {
+bool RunAxisEditor(const maps::MapPageEnv& env, const core::ClsLingue* lingue, QWidget* parent) {
   FrmChangeAxisDialog dialog(maps::AxisEditorEnvOf(env), lingue, parent);
   return dialog.exec() == QDialog::Accepted;
 }

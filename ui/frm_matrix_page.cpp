@@ -56,7 +56,7 @@ FrmMatrixPage::FrmMatrixPage(maps::FrmMatrix& page, const core::ClsLingue* lingu
 }
 
 QComboBox* FrmMatrixPage::ParamBox(int param) const {
-  if (param < 0 || param >= maps::parametro::kCount) {
+  if (param < 0 || param >= maps::param::kCount) {
     return nullptr;
   }
   return params_[static_cast<std::size_t>(param)];
@@ -92,7 +92,7 @@ void FrmMatrixPage::Build() {
   down_ = new QPushButton(this);
   undo_ = new QPushButton(this);
   axis_ = new QPushButton(this);
-  for (int i = 0; i < maps::parametro::kCount; ++i) {
+  for (int i = 0; i < maps::param::kCount; ++i) {
     param_labels_[static_cast<std::size_t>(i)] = new QLabel(this);
     params_[static_cast<std::size_t>(i)] = new QComboBox(this);
   }
@@ -131,7 +131,7 @@ void FrmMatrixPage::Build() {
   side->addWidget(undo_);
   side->addWidget(axis_);
   auto* params = new QGridLayout;
-  for (int i = 0; i < maps::parametro::kCount; ++i) {
+  for (int i = 0; i < maps::param::kCount; ++i) {
     params->addWidget(param_labels_[static_cast<std::size_t>(i)], i, 0);
     params->addWidget(params_[static_cast<std::size_t>(i)], i, 1);
   }
@@ -173,12 +173,12 @@ void FrmMatrixPage::Wire() {
     Refresh();
   });
   connect(sim_, &QCheckBox::clicked, this, [this](bool checked) {
-    page_.SimClick(checked);
+    page_.SimplifiedClick(checked);
     Refresh();
   });
   connect(sel_page_0_, &QComboBox::activated, this, [this](int i) { page_.SelPage0Click(i); });
   connect(sel_page_1_, &QComboBox::activated, this, [this](int i) { page_.SelPage1Click(i); });
-  for (int p = 0; p < maps::parametro::kCount; ++p) {
+  for (int p = 0; p < maps::param::kCount; ++p) {
     connect(params_[static_cast<std::size_t>(p)], &QComboBox::activated, this, [this, p](int i) {
       page_.ParamClick(p, i);
       Refresh();
@@ -223,7 +223,7 @@ void FrmMatrixPage::ShowTexts() {
   down_->setText(QStringLiteral("\u2212  ") + Q(t.down));
   undo_->setText(Q(t.undo));
   axis_->setText(Q(t.change_axis));
-  for (int i = 0; i < maps::parametro::kCount; ++i) {
+  for (int i = 0; i < maps::param::kCount; ++i) {
     param_labels_[static_cast<std::size_t>(i)]->setText(Q(t.params[static_cast<std::size_t>(i)]));
   }
   notice_->setText(Q(t.notice));
@@ -232,7 +232,7 @@ void FrmMatrixPage::ShowTexts() {
 
 void FrmMatrixPage::FillParamBoxes() {
   const auto& c = page_.Controls();
-  for (int i = 0; i < maps::parametro::kCount; ++i) {
+  for (int i = 0; i < maps::param::kCount; ++i) {
     ShowCombo(params_[static_cast<std::size_t>(i)], c.params[static_cast<std::size_t>(i)]);
   }
 }
@@ -244,13 +244,12 @@ void FrmMatrixPage::Refresh() {
   heat_->SetMap(page_.MapBytes());
   heat_->SetWorkingPoint(c.working_point_shown, c.working_point.row - 1, c.working_point.col - 1);
   marker_->setText(c.working_point_shown ? QString::fromStdString(c.marker_text) : QString());
-  // Nothing to step before the map was read.
-  up_->setEnabled(c.up_enabled && page_.HasMap());
-  down_->setEnabled(c.dw_enabled && page_.HasMap());
+  up_->setEnabled(page_.StepsEnabled());
+  down_->setEnabled(page_.StepsEnabled());
   undo_->setEnabled(c.undo_enabled);
   {
     const QSignalBlocker b(sim_);
-    sim_->setChecked(c.sim_checked);
+    sim_->setChecked(c.simplified_checked);
   }
   {
     const QSignalBlocker b0(sel_page_0_);
@@ -265,16 +264,16 @@ void FrmMatrixPage::Refresh() {
     return;
   }
   switch (page_.TakeFocusReturn()) {
-    case maps::Pulsante::kUp:
+    case maps::Button::kUp:
       Focus(up_);
       break;
-    case maps::Pulsante::kDw:
+    case maps::Button::kDown:
       Focus(down_);
       break;
-    case maps::Pulsante::kUndo:
+    case maps::Button::kUndo:
       Focus(undo_);
       break;
-    case maps::Pulsante::kNessuno:
+    case maps::Button::kNone:
       break;
   }
 }

@@ -83,8 +83,8 @@ class FrmMatrixPage final : public QWidget, public Captioned {
   QLabel* selection_title_;
   QComboBox* sel_page_0_;
   QComboBox* sel_page_1_;
-  std::array<QLabel*, maps::parametro::kCount> param_labels_{};
-  std::array<QComboBox*, maps::parametro::kCount> params_{};
+  std::array<QLabel*, maps::param::kCount> param_labels_{};
+  std::array<QComboBox*, maps::param::kCount> params_{};
   QLabel* notice_;
   int shown_map_ = -1;  // the map the captions name
   Clipboard clipboard_;

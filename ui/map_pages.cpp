@@ -165,7 +165,7 @@ std::unique_ptr<FrmChangeAxisDialog> MapPages::NewAxisEditor() const {
 }
 
 void MapPages::OpenAxisEditor() {
-  (void)ApriEditorAssi(env_, &links_.lingue, parent_);
+  (void)RunAxisEditor(env_, &links_.lingue, parent_);
 }
 
 }  // namespace velmora::ui

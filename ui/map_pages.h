@@ -18,8 +18,8 @@ class FrmMatrixPage;
 
 // The page codes of the map pages, in the order their widgets are stacked:
 // the grid views of maps 0, 1, 2, then their carburation views.
-inline constexpr std::array<int, 6> kMapPageCodes = {12, 47, 49, 27, 48, 50};
-inline constexpr int kMapCount = 3;
+inline constexpr std::array<int, 6> kMapPageCodes = maps::map_info::kPageCodes;
+inline constexpr int kMapCount = maps::map_info::kCount;
 
 // The position of a map page code in kMapPageCodes; -1 for other codes.
 [[nodiscard]] int MapPageSlot(int code);

@@ -13,10 +13,8 @@
 namespace velmora::maps {
 namespace {
 
-using carb::MapOffset;
-
 Bytes Filled(std::uint8_t v) {
-  return Bytes(carb::kMapSize, v);
+  return Bytes(static_cast<std::size_t>(map_shape::kCells), v);
 }
 
 // A small grid loaded from a map whose every cell holds `v`.
@@ -27,7 +25,7 @@ GridModel GridOf(const Bytes& map) {
 }
 
 TEST(CarburationGrid, LoadShowsTheEvenCellsOfTheMap) {
-  Bytes map(carb::kMapSize);
+  Bytes map(static_cast<std::size_t>(map_shape::kCells));
   for (std::size_t i = 0; i < map.size(); ++i) {
     map[i] = static_cast<std::uint8_t>(i % 251);
   }
@@ -42,7 +40,7 @@ TEST(CarburationGrid, LoadShowsTheEvenCellsOfTheMap) {
   // A factor divides; a map too short empties the cells it does not reach
   // rather than reading past it.
   GridModel h = carb::NewSmallGrid();
-  carb::CaricaMatriceInGriglia(h, Bytes(carb::kMapSize, 100), 4);
+  carb::CaricaMatriceInGriglia(h, Bytes(static_cast<std::size_t>(map_shape::kCells), 100), 4);
   EXPECT_EQ(h.Text(5, 5), "25");
   carb::CaricaMatriceInGriglia(h, Bytes(30, 7), 1);
   EXPECT_EQ(h.Text(1, 1), "7");
@@ -100,7 +98,7 @@ TEST(CarburationGrid, EmptyCellIs128AndEveryOtherCellIsSet) {
   map = Filled(77);
   ASSERT_TRUE(carb::CaricaGrigliaInMatrice(g, map, 1, false));
   EXPECT_EQ(map[MapOffset(21, 6)], 50);
-  for (int r = 0; r < carb::kTimeRows; ++r) {
+  for (int r = 0; r < map_shape::kTimeRows; ++r) {
     EXPECT_EQ(map[MapOffset(r, 23)], map[MapOffset(r, 22)]) << "row " << r;
   }
   EXPECT_EQ(map[MapOffset(22, 23)], 250);
@@ -133,7 +131,7 @@ TEST(CarburationGrid, ExpansionClampsAndRefusesWhatIsNotANumber) {
   EXPECT_EQ(shortmap, Bytes(100, 9));
 
   // A factor round trip keeps the bytes.
-  Bytes odd(carb::kMapSize);
+  Bytes odd(static_cast<std::size_t>(map_shape::kCells));
   for (std::size_t i = 0; i < odd.size(); ++i) {
     odd[i] = static_cast<std::uint8_t>(i * 7 % 256);
   }
@@ -162,7 +160,7 @@ TEST(CarburationGrid, SpianaCopiesTheLowerNeighbours) {
   EXPECT_EQ(m[22][6], before[22][6]);
 
   // Matrix and map image are one layout.
-  Bytes map(carb::kMapSize);
+  Bytes map(static_cast<std::size_t>(map_shape::kCells));
   map[MapOffset(5, 7)] = 42;
   EXPECT_EQ(carb::MatrixOf(map)[5][7], 42);
   EXPECT_EQ(carb::MapOf(carb::MatrixOf(map)), map);
@@ -241,7 +239,7 @@ TEST(CarburationGrid, HeadingsOnTheirRasters) {
 struct CarbRig {
   explicit CarbRig(int map, std::uint8_t fill = 100) : page(rig.env, map) {
     for (int m = 0; m < 3; ++m) {
-      rig.image.Map(m).assign(carb::kMapSize, fill);
+      rig.image.Map(m).assign(static_cast<std::size_t>(map_shape::kCells), fill);
     }
     page.Load();
     page.CambiaTipoGriglia(InfoOfMap(map).carb_page);
@@ -269,15 +267,16 @@ TEST(FrmCarburazione, StepsReachTheWholeMapAndPostTheMapsWrite) {
     EXPECT_EQ(m[MapOffset(0, 23)], 100);
     EXPECT_EQ(r.page.Grid().Text(2, 2), "101");
     // The undo buffer holds the map as it was.
-    EXPECT_EQ(r.rig.image.undo_maps[static_cast<std::size_t>(map)], Bytes(carb::kMapSize, 100));
-    EXPECT_FALSE(r.page.Controls().up_enabled);
+    EXPECT_EQ(r.rig.image.undo_maps[static_cast<std::size_t>(map)],
+              Bytes(static_cast<std::size_t>(map_shape::kCells), 100));
+    EXPECT_FALSE(r.page.StepsEnabled());
     EXPECT_FALSE(r.page.Grid().Redraw());
 
     // While the write is pending nothing else is taken.
     EXPECT_EQ(r.page.StepDown(), EditOutcome::kBusy);
     r.rig.session.Done();
     r.page.MapWritten(true);
-    EXPECT_TRUE(r.page.Controls().up_enabled);
+    EXPECT_TRUE(r.page.StepsEnabled());
     EXPECT_TRUE(r.page.Controls().undo_enabled);
     EXPECT_TRUE(r.page.Grid().Redraw());
   }
@@ -295,14 +294,14 @@ TEST(FrmCarburazione, EachEditStartsFromTheMapAndAFailedWriteKeepsTheGrid) {
   // The write failed: buttons and redraw come back, the grid keeps the edit.
   r.rig.session.Done();
   r.page.MapWritten(false);
-  EXPECT_TRUE(r.page.Controls().up_enabled);
-  EXPECT_TRUE(r.page.Controls().dw_enabled);
+  EXPECT_TRUE(r.page.StepsEnabled());
+  EXPECT_TRUE(r.page.StepsEnabled());
   EXPECT_TRUE(r.page.Grid().Redraw());
   EXPECT_EQ(r.page.Grid().Text(1, 1), "99");
 
   // Undo swaps the whole map back and posts the write.
   ASSERT_EQ(r.page.Undo(), EditOutcome::kApplied);
-  EXPECT_EQ(r.MapBytes(), Bytes(carb::kMapSize, 100));
+  EXPECT_EQ(r.MapBytes(), Bytes(static_cast<std::size_t>(map_shape::kCells), 100));
   EXPECT_EQ(r.page.Grid().Text(1, 1), "100");
   EXPECT_EQ(r.rig.session.posted.back(), session::request::kWriteBank1);
 }
@@ -344,9 +343,9 @@ TEST(FrmCarburazione, EnterSetsTheSelectionAndCancelBeeps) {
 
 TEST(FrmCarburazione, SteppedFlagDecidesTheExpansionAndClicksGoThroughEntry15) {
   CarbRig r(2);
-  r.rig.table.SetValue(spiana_flag::kEntry, spiana_flag::kField, 64 | 1);
+  r.rig.table.SetValue(stepped_flag::kEntry, stepped_flag::kField, 64 | 1);
   r.page.Tick();
-  EXPECT_TRUE(r.page.Carb().spiana_checked);
+  EXPECT_TRUE(r.page.Carb().stepped_checked);
   r.page.Grid().SetCurrent({2, 1});
   r.rig.window.answers.push_back({pages::value_op::kSet, 120});
   ASSERT_EQ(r.page.Enter(), EditOutcome::kApplied);
@@ -356,30 +355,30 @@ TEST(FrmCarburazione, SteppedFlagDecidesTheExpansionAndClicksGoThroughEntry15) {
   EXPECT_EQ(r.rig.session.posted.back(), session::request::kWriteBank3);
 
   // A click while the map write is pending waits for the slot.
-  r.page.SpianaClick(false);
-  EXPECT_TRUE(r.rig.session.lists.Of(spiana_flag::kEntry).empty());
+  r.page.SteppedClick(false);
+  EXPECT_TRUE(r.rig.session.lists.Of(stepped_flag::kEntry).empty());
   r.page.Tick();
-  EXPECT_FALSE(r.page.Carb().spiana_checked);  // the user's choice stays shown
+  EXPECT_FALSE(r.page.Carb().stepped_checked);  // the user's choice stays shown
   r.rig.session.Done();
   r.page.Tick();
-  ASSERT_EQ(r.rig.session.lists.Of(spiana_flag::kEntry).size(), 1U);
-  const session::WriteRecord rec = r.rig.session.lists.Of(spiana_flag::kEntry)[0];
+  ASSERT_EQ(r.rig.session.lists.Of(stepped_flag::kEntry).size(), 1U);
+  const session::WriteRecord rec = r.rig.session.lists.Of(stepped_flag::kEntry)[0];
   EXPECT_EQ(rec.value, 0);
   EXPECT_EQ(rec.field, 5);
   EXPECT_EQ(rec.mode, 64);
   EXPECT_EQ(r.rig.session.posted.back(), session::request::kEntry15List);
-  EXPECT_FALSE(r.page.Carb().spiana_tag);
+  EXPECT_FALSE(r.page.Carb().stepped_tag);
 
   // Untouched again, the box follows the ECU.
   r.rig.session.Done();
-  r.rig.table.SetValue(spiana_flag::kEntry, spiana_flag::kField, 0);
+  r.rig.table.SetValue(stepped_flag::kEntry, stepped_flag::kField, 0);
   r.page.Tick();
-  EXPECT_FALSE(r.page.Carb().spiana_checked);
-  r.rig.table.SetValue(spiana_flag::kEntry, spiana_flag::kField, 64);
+  EXPECT_FALSE(r.page.Carb().stepped_checked);
+  r.rig.table.SetValue(stepped_flag::kEntry, stepped_flag::kField, 64);
   r.page.Tick();
-  EXPECT_TRUE(r.page.Carb().spiana_checked);
+  EXPECT_TRUE(r.page.Carb().stepped_checked);
   EXPECT_EQ(r.rig.session.posted.back(), session::request::kEntry15List);
-  EXPECT_EQ(r.rig.session.lists.Of(spiana_flag::kEntry).size(), 1U);
+  EXPECT_EQ(r.rig.session.lists.Of(stepped_flag::kEntry).size(), 1U);
 }
 
 TEST(FrmCarburazione, ResetMapAsksAndLoadsAnExistingCalibration) {
@@ -427,7 +426,7 @@ TEST(FrmCarburazione, APartialMapIsNotEditedNorSent) {
   EXPECT_EQ(r.rig.image.base_map, Bytes(100, 9));
   EXPECT_TRUE(r.rig.session.posted.empty());
   EXPECT_TRUE(r.rig.box.shown.empty());
-  EXPECT_TRUE(r.page.Controls().up_enabled);  // nothing will be written
+  EXPECT_FALSE(r.page.StepsEnabled());  // no whole map to step
 }
 
 TEST(FrmCarburazione, WorkingPointShadingAndHeadings) {
@@ -443,10 +442,10 @@ TEST(FrmCarburazione, WorkingPointShadingAndHeadings) {
   r.page.Tick();
   EXPECT_EQ(r.page.WorkingPointCell(), (CellPos{12, 1}));
 
-  r.page.GradienteClick(false);
+  r.page.GradientClick(false);
   EXPECT_EQ(r.page.Grid().Back(5, 5), carb::kFlatColour);
   EXPECT_EQ(r.page.Grid().Back(0, 5), colour::kGrey);
-  r.page.GradienteClick(true);
+  r.page.GradientClick(true);
   EXPECT_EQ(r.page.Grid().Back(5, 5), colour::kWhite);
 
   // Headings from the rig's vectors (rpm i * 5, time i * 7).
@@ -463,11 +462,11 @@ TEST(FrmCarburazione, WorkingPointShadingAndHeadings) {
 TEST(FrmCarburazione, LoadMarksTheBlockAndTextsComeFromTheDictionary) {
   CarbRig r(0);
   r.rig.image.companion.assign(16, 0);
-  r.rig.table.SetValue(spiana_flag::kEntry, spiana_flag::kField, 64);
+  r.rig.table.SetValue(stepped_flag::kEntry, stepped_flag::kField, 64);
   r.page.Load();
   EXPECT_EQ(r.rig.image.companion[2], 10);
   EXPECT_EQ(r.rig.image.companion[3], 17);
-  EXPECT_TRUE(r.page.Carb().spiana_checked);
+  EXPECT_TRUE(r.page.Carb().stepped_checked);
   EXPECT_EQ(r.page.PageCode(), 27);
 
   std::string diz = "###\r\n#English&0\r\nTitle\r\n[Frm_Other]\r\nx\r\n[Frm_Matrix]\r\n";

@@ -32,15 +32,15 @@ TEST(FrmMatrix, LoadSetsTheConfigurationBytesAndShowingFillsTheGrid) {
   EXPECT_EQ(rig.image.companion[2], 10);
   EXPECT_EQ(rig.image.companion[3], 17);
   EXPECT_EQ(rig.image.companion[1], 5);
-  EXPECT_EQ(page.EditingReady(), pronta::kNo);
-  EXPECT_TRUE(page.Controls().sim_checked);
+  EXPECT_EQ(page.EditingReady(), editing_ready::kNo);
+  EXPECT_TRUE(page.Controls().simplified_checked);
   EXPECT_EQ(page.Grid().Text(4, 3), "77");
   EXPECT_EQ(page.Grid().Font(), "Arial Narrow");
   EXPECT_EQ(page.Grid().Rows(), 24);
   EXPECT_EQ(page.Grid().Cols(), 25);
 
   page.CambiaTipoGriglia(12);
-  EXPECT_EQ(page.EditingReady(), pronta::kSi);
+  EXPECT_EQ(page.EditingReady(), editing_ready::kYes);
   EXPECT_EQ(page.Grid().Text(0, 2), "32");   // rpm byte 5 x 64 / 10
   EXPECT_EQ(page.Grid().Text(2, 0), "0.9");  // time byte 7 x 0.128
 
@@ -81,8 +81,8 @@ TEST(FrmMatrix, StepsChangeTheSelectionStoreClampedAndPostTheMapsWrite) {
   EXPECT_EQ(s.page.Grid().Text(1, 1), "256");
   EXPECT_EQ(rig.image.base_map[0], 255);
   EXPECT_EQ(rig.session.posted, (std::vector<int>{11}));
-  EXPECT_FALSE(s.page.Controls().up_enabled);
-  EXPECT_FALSE(s.page.Controls().dw_enabled);
+  EXPECT_FALSE(s.page.StepsEnabled());
+  EXPECT_FALSE(s.page.StepsEnabled());
   EXPECT_FALSE(s.page.Controls().undo_enabled);
   EXPECT_FALSE(s.page.Grid().Redraw());
 
@@ -101,11 +101,11 @@ TEST(FrmMatrix, StepsChangeTheSelectionStoreClampedAndPostTheMapsWrite) {
   rig.session.Done();
   s.page.MapWritten(true);
   EXPECT_EQ(s.page.Grid().Text(1, 1), "255");
-  EXPECT_TRUE(s.page.Controls().up_enabled);
+  EXPECT_TRUE(s.page.StepsEnabled());
   EXPECT_TRUE(s.page.Controls().undo_enabled);
   EXPECT_TRUE(s.page.Grid().Redraw());
-  EXPECT_EQ(s.page.TakeFocusReturn(), Pulsante::kUp);
-  EXPECT_EQ(s.page.TakeFocusReturn(), Pulsante::kNessuno);
+  EXPECT_EQ(s.page.TakeFocusReturn(), Button::kUp);
+  EXPECT_EQ(s.page.TakeFocusReturn(), Button::kNone);
 
   // Maps 1 and 2 post their own writes.
   Shown adaptive(1);
@@ -131,8 +131,8 @@ TEST(FrmMatrix, AFailedWriteGivesTheButtonsBackAndKeepsTheEditedGrid) {
   s.rig.image.base_map[0] = 0;  // the ECU did not take it; the image says 0
   s.page.MapWritten(false);
   EXPECT_EQ(s.page.Grid().Text(1, 1), "1");
-  EXPECT_TRUE(s.page.Controls().up_enabled);
-  EXPECT_TRUE(s.page.Controls().dw_enabled);
+  EXPECT_TRUE(s.page.StepsEnabled());
+  EXPECT_TRUE(s.page.StepsEnabled());
   EXPECT_TRUE(s.page.Controls().undo_enabled);
   EXPECT_TRUE(s.page.Grid().Redraw());
 
@@ -140,7 +140,7 @@ TEST(FrmMatrix, AFailedWriteGivesTheButtonsBackAndKeepsTheEditedGrid) {
   // back at once.
   s.rig.session.refuse = true;
   EXPECT_EQ(s.page.StepUp(), EditOutcome::kIgnored);
-  EXPECT_TRUE(s.page.Controls().up_enabled);
+  EXPECT_TRUE(s.page.StepsEnabled());
   EXPECT_TRUE(s.page.Grid().Redraw());
   EXPECT_EQ(s.page.Undo(), EditOutcome::kIgnored);  // and the undo is put back
   EXPECT_EQ(s.rig.image.base_map[0], 2);
@@ -157,7 +157,7 @@ TEST(FrmMatrix, NoEditBeforeTheMapWasRead) {
   EXPECT_EQ(s.page.Paste("1\t2"), EditOutcome::kNotReady);
   EXPECT_TRUE(s.rig.session.posted.empty());
   EXPECT_TRUE(s.rig.image.adaptive_map.empty());
-  EXPECT_TRUE(s.page.Controls().up_enabled);
+  EXPECT_FALSE(s.page.StepsEnabled());
 }
 
 TEST(FrmMatrix, EnterRunsTheDialogWithTheMapLimitsAndItsLastOption) {
@@ -232,7 +232,7 @@ TEST(FrmMatrix, UndoSwapsMapAndConfigurationBytesAndTwiceRestores) {
   EXPECT_EQ(rig.image.undo_available[0], 1);
   rig.session.Done();
   s.page.MapWritten(true);
-  EXPECT_EQ(s.page.TakeFocusReturn(), Pulsante::kUndo);
+  EXPECT_EQ(s.page.TakeFocusReturn(), Button::kUndo);
 
   EXPECT_EQ(s.page.Undo(), EditOutcome::kApplied);
   EXPECT_EQ(rig.image.base_map, edited);
@@ -295,29 +295,29 @@ TEST(FrmMatrix, SimplifiedViewFollowsItsBitAndAClickPostsTheViewChange) {
     const std::uint8_t bit = InfoOfMap(map).view_bit;
     rig.image.companion[15] = 0x40;
     s.page.Tick();
-    EXPECT_FALSE(s.page.Controls().sim_checked);
+    EXPECT_FALSE(s.page.Controls().simplified_checked);
     rig.image.companion[15] = static_cast<std::uint8_t>(0x40 | bit);
     s.page.Tick();
-    EXPECT_TRUE(s.page.Controls().sim_checked);
+    EXPECT_TRUE(s.page.Controls().simplified_checked);
 
-    s.page.SimClick(false);
+    s.page.SimplifiedClick(false);
     EXPECT_EQ(rig.image.companion[15], 0x40);
     ASSERT_EQ(rig.session.posted.size(), 1u);
     EXPECT_EQ(rig.session.posted[0], InfoOfMap(map).view_request);
-    EXPECT_FALSE(s.page.Controls().sim_tag);
+    EXPECT_FALSE(s.page.Controls().simplified_tag);
 
     // Clicked while busy: kept, sent on a later tick once the slot is free,
     // and not overwritten from the block meanwhile.
-    s.page.SimClick(true);
-    EXPECT_TRUE(s.page.Controls().sim_tag);
+    s.page.SimplifiedClick(true);
+    EXPECT_TRUE(s.page.Controls().simplified_tag);
     s.page.Tick();
-    EXPECT_TRUE(s.page.Controls().sim_checked);
+    EXPECT_TRUE(s.page.Controls().simplified_checked);
     EXPECT_EQ(rig.image.companion[15], 0x40);
     rig.session.Done();
     s.page.Tick();
     EXPECT_EQ(rig.image.companion[15], 0x40 | bit);
     EXPECT_EQ(rig.session.posted.size(), 2u);
-    EXPECT_FALSE(s.page.Controls().sim_tag);
+    EXPECT_FALSE(s.page.Controls().simplified_tag);
   }
   std::vector<int> expected = {58, 64, 51};
   for (int map = 0; map < 3; ++map) {
@@ -327,9 +327,9 @@ TEST(FrmMatrix, SimplifiedViewFollowsItsBitAndAClickPostsTheViewChange) {
   // A block never read is not written.
   Shown s(0);
   s.rig.image.companion.clear();
-  s.page.SimClick(false);
+  s.page.SimplifiedClick(false);
   EXPECT_TRUE(s.rig.session.posted.empty());
-  EXPECT_FALSE(s.page.Controls().sim_tag);
+  EXPECT_FALSE(s.page.Controls().simplified_tag);
 }
 
 std::string Dictionary() {
@@ -354,12 +354,12 @@ TEST(FrmMatrix, ParameterCombosFollowTheEcuAndSendTheUsersChoice) {
   EXPECT_EQ(s.page.Texts().caption, "Injection map");
   EXPECT_EQ(s.page.Texts().simplified, "Simple");
   EXPECT_EQ(s.page.Texts().undo, "Undo");  // missing texts keep English
-  const auto& mult = s.page.Controls().params[parametro::kMoltiplicatore];
+  const auto& mult = s.page.Controls().params[param::kMultiplier];
   EXPECT_EQ(mult.values, (std::vector<std::int32_t>{1, 2, 4}));
   // The caption lines up with its value; a value without a caption shows
   // the value.
   EXPECT_EQ(mult.items, (std::vector<std::string>{"x 1", "x 2", "4"}));
-  for (int i = parametro::kPercSec; i <= parametro::kPercSec4; ++i) {
+  for (int i = param::kSecondInjection; i <= param::kFourthInjection; ++i) {
     EXPECT_EQ(s.page.Controls().params[static_cast<std::size_t>(i)].items,
               (std::vector<std::string>{"0", "5", "10"}));
   }
@@ -374,7 +374,7 @@ TEST(FrmMatrix, ParameterCombosFollowTheEcuAndSendTheUsersChoice) {
   EXPECT_EQ(s.page.Controls().params[3].index, 0);
   EXPECT_TRUE(rig.session.posted.empty());
 
-  s.page.ParamClick(parametro::kMoltiplicatore, 1);
+  s.page.ParamClick(param::kMultiplier, 1);
   ASSERT_EQ(rig.session.lists.Of(15).size(), 1u);
   EXPECT_EQ(rig.session.lists.Of(15)[0].value, 2);
   EXPECT_EQ(rig.session.lists.Of(15)[0].field, 88);
@@ -382,7 +382,7 @@ TEST(FrmMatrix, ParameterCombosFollowTheEcuAndSendTheUsersChoice) {
   EXPECT_EQ(rig.session.posted, (std::vector<int>{54}));
 
   // Busy: stays marked, the ECU's value does not overwrite the choice.
-  s.page.ParamClick(parametro::kPercSec4, 2);
+  s.page.ParamClick(param::kFourthInjection, 2);
   EXPECT_TRUE(rig.session.lists.Of(16).empty());
   rig.table.SetValue(16, 29, 5);
   s.page.Tick();
@@ -398,7 +398,7 @@ TEST(FrmMatrix, ParameterCombosFollowTheEcuAndSendTheUsersChoice) {
   // Out-of-range clicks do nothing.
   rig.session.Done();
   s.page.ParamClick(7, 0);
-  s.page.ParamClick(parametro::kPercSec, 9);
+  s.page.ParamClick(param::kSecondInjection, 9);
   EXPECT_EQ(rig.session.posted.size(), 2u);
 }
 

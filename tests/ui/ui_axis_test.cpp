@@ -57,25 +57,25 @@ class UiAxisTest : public QObject {
     ui::FrmChangeAxisDialog dialog({image, session, box, {}, "Velmora"});
     dialog.show();
     QTableWidget* grid = dialog.Grid();
-    QCOMPARE(grid->item(1, maps::assi::kColRpm)->text(), QStringLiteral("320"));
-    QCOMPARE(grid->item(22, maps::assi::kColTime)->text(), QStringLiteral("19.712"));
+    QCOMPARE(grid->item(1, maps::axis::kColRpm)->text(), QStringLiteral("320"));
+    QCOMPARE(grid->item(22, maps::axis::kColTime)->text(), QStringLiteral("19.712"));
     QCOMPARE(grid->horizontalHeaderItem(1)->text(),
              QString::fromStdString(dialog.Model().Texts().heading_rpm));
 
     // Breakpoint 4 of the rpm column.
-    TypeInto(grid, 4, maps::assi::kColRpm, QStringLiteral("1000"));
-    QCOMPARE(grid->item(4, maps::assi::kColRpm)->text(), QStringLiteral("1000"));
+    TypeInto(grid, 4, maps::axis::kColRpm, QStringLiteral("1000"));
+    QCOMPARE(grid->item(4, maps::axis::kColRpm)->text(), QStringLiteral("1000"));
     QTest::keyClick(grid, Qt::Key_Return);
-    QCOMPARE(grid->item(4, maps::assi::kColRpm)->text(), QStringLiteral("1024"));
+    QCOMPARE(grid->item(4, maps::axis::kColRpm)->text(), QStringLiteral("1024"));
     QVERIFY(dialog.isVisible());
 
     // Letters and a comma never reach the rpm column; the injection-time
     // column takes the comma and snaps on leaving the cell.
     QTest::keyClicks(grid, QStringLiteral("a,"));
-    QCOMPARE(grid->item(4, maps::assi::kColRpm)->text(), QStringLiteral("1024"));
-    TypeInto(grid, 3, maps::assi::kColTime, QStringLiteral("2,3"));
+    QCOMPARE(grid->item(4, maps::axis::kColRpm)->text(), QStringLiteral("1024"));
+    TypeInto(grid, 3, maps::axis::kColTime, QStringLiteral("2,3"));
     QTest::keyClick(grid, Qt::Key_Down);
-    QCOMPARE(grid->item(3, maps::assi::kColTime)->text(), QStringLiteral("2.304"));
+    QCOMPARE(grid->item(3, maps::axis::kColTime)->text(), QStringLiteral("2.304"));
     QCOMPARE(grid->currentRow(), 4);
 
     QVERIFY(session.posted.empty());
@@ -109,14 +109,14 @@ class UiAxisTest : public QObject {
     QVERIFY(pick >= 0);
     cmb->setCurrentIndex(pick);
     cmb->activated(pick);
-    QCOMPARE(dialog.Grid()->item(10, maps::assi::kColRpm)->text(), QStringLiteral("3008"));
-    QCOMPARE(dialog.Grid()->item(9, maps::assi::kColRpm)->text(), QStringLiteral("2816"));
+    QCOMPARE(dialog.Grid()->item(10, maps::axis::kColRpm)->text(), QStringLiteral("3008"));
+    QCOMPARE(dialog.Grid()->item(9, maps::axis::kColRpm)->text(), QStringLiteral("2816"));
 
     // Autoscale asks first; No leaves the grid.
     box.answers = {false};
     dialog.AutoscaleXButton()->click();
     QCOMPARE(box.shown.size(), std::size_t{2});
-    QCOMPARE(dialog.Grid()->item(10, maps::assi::kColRpm)->text(), QStringLiteral("3008"));
+    QCOMPARE(dialog.Grid()->item(10, maps::axis::kColRpm)->text(), QStringLiteral("3008"));
 
     // With another request pending OK changes nothing and stays open.
     session.pending = session::request::kEntry15List;

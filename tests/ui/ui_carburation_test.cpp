@@ -45,7 +45,7 @@ class UiCarburationTest : public QObject {
   void init() {
     rig_ = std::make_unique<maps::test::PageRig>();
     for (int m = 0; m < 3; ++m) {
-      for (std::size_t i = 0; i < maps::carb::kMapSize; ++i) {
+      for (std::size_t i = 0; i < static_cast<std::size_t>(maps::map_shape::kCells); ++i) {
         rig_->image.Map(m)[i] = static_cast<std::uint8_t>(50 + i % 7);
       }
     }
@@ -89,16 +89,16 @@ class UiCarburationTest : public QObject {
       for (int col = 1; col <= maps::carb::kSide; ++col) {
         const bool in = row >= 3 && row <= 4 && col >= 4 && col <= 5;
         const std::size_t off =
-            maps::carb::MapOffset(maps::carb::PrincipalIndex(row), maps::carb::PrincipalIndex(col));
+            maps::MapOffset(maps::carb::PrincipalIndex(row), maps::carb::PrincipalIndex(col));
         QCOMPARE(map[off], in ? std::uint8_t{100} : before[off]);
         QCOMPARE(Shown(grid, row, col), QString::number(map[off]));
       }
     }
     // The cells in between were recomputed; the last rpm column follows.
-    QCOMPARE(map[maps::carb::MapOffset(5, 7)], std::uint8_t{100});
-    QVERIFY(map[maps::carb::MapOffset(5, 5)] > before[maps::carb::MapOffset(5, 5)]);
-    for (int r = 0; r < maps::carb::kTimeRows; ++r) {
-      QCOMPARE(map[maps::carb::MapOffset(r, 23)], map[maps::carb::MapOffset(r, 22)]);
+    QCOMPARE(map[maps::MapOffset(5, 7)], std::uint8_t{100});
+    QVERIFY(map[maps::MapOffset(5, 5)] > before[maps::MapOffset(5, 5)]);
+    for (int r = 0; r < maps::map_shape::kTimeRows; ++r) {
+      QCOMPARE(map[maps::MapOffset(r, 23)], map[maps::MapOffset(r, 22)]);
     }
     Shot(*view_, "carburation.png");
 
@@ -123,10 +123,10 @@ class UiCarburationTest : public QObject {
     QVERIFY(view_->UndoButton()->isEnabled());
     QVERIFY(view_->UpButton()->hasFocus());
 
-    QTest::mouseClick(view_->SpianaBox(), Qt::LeftButton);
-    QVERIFY(view_->SpianaBox()->isChecked());
+    QTest::mouseClick(view_->SteppedBox(), Qt::LeftButton);
+    QVERIFY(view_->SteppedBox()->isChecked());
     QCOMPARE(rig_->session.posted.back(), session::request::kEntry15List);
-    QCOMPARE(rig_->session.lists.Of(maps::spiana_flag::kEntry).size(), std::size_t{1});
+    QCOMPARE(rig_->session.lists.Of(maps::stepped_flag::kEntry).size(), std::size_t{1});
 
     QTest::mouseClick(view_->GradientBox(), Qt::LeftButton);
     QVERIFY(!view_->GradientBox()->isChecked());
@@ -135,7 +135,7 @@ class UiCarburationTest : public QObject {
   }
 
   void workingPointFollowsTheLiveRecord() {
-    rig_->image.Map(1)[maps::carb::MapOffset(5, 23)] = 42;
+    rig_->image.Map(1)[maps::MapOffset(5, 23)] = 42;
     rig_->table.SetValue(1, 52, 5);
     rig_->table.SetValue(1, 51, 23);
     page_->Tick();
