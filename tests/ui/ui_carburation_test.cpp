@@ -77,13 +77,13 @@ class UiCarburationTest : public QObject {
     QCOMPARE(rig_->window.asked_limits.size(), std::size_t{1});
     QCOMPARE(rig_->window.asked_limits[0].set.max, 255.0);
     QCOMPARE(rig_->session.posted, std::vector<int>{session::request::kWriteBank2});
-    QVERIFY(!view_->UpButton()->isEnabled());
+    QVERIFY(!view_->Strip().Up()->isEnabled());
 
     // The session wrote the map: the page shows it again.
     rig_->session.Done();
     page_->MapWritten(true);
     view_->Refresh();
-    QVERIFY(view_->UpButton()->isEnabled());
+    QVERIFY(view_->Strip().Up()->isEnabled());
     const Bytes& map = rig_->image.Map(1);
     for (int row = 1; row <= maps::carb::kSide; ++row) {
       for (int col = 1; col <= maps::carb::kSide; ++col) {
@@ -111,17 +111,17 @@ class UiCarburationTest : public QObject {
   void buttonsAndBoxesReachTheSession() {
     view_->Grid()->setFocus();
     Click(view_->Grid(), 1, 1);
-    QTest::mouseClick(view_->UpButton(), Qt::LeftButton);
+    QTest::mouseClick(view_->Strip().Up(), Qt::LeftButton);
     QCOMPARE(rig_->session.posted, std::vector<int>{session::request::kWriteBank2});
-    QVERIFY(!view_->DownButton()->isEnabled());
+    QVERIFY(!view_->Strip().Down()->isEnabled());
     // The write failed: the buttons come back all the same, the pressed one
     // with the focus.
     rig_->session.Done();
     page_->MapWritten(false);
     view_->Refresh();
-    QVERIFY(view_->UpButton()->isEnabled());
-    QVERIFY(view_->UndoButton()->isEnabled());
-    QVERIFY(view_->UpButton()->hasFocus());
+    QVERIFY(view_->Strip().Up()->isEnabled());
+    QVERIFY(view_->Strip().Undo()->isEnabled());
+    QVERIFY(view_->Strip().Up()->hasFocus());
 
     QTest::mouseClick(view_->SteppedBox(), Qt::LeftButton);
     QVERIFY(view_->SteppedBox()->isChecked());

@@ -76,12 +76,12 @@ class UiMapPageTest : public QObject {
     }
     // Buttons wait for the write; the grid shows the new values once it
     // is back.
-    QVERIFY(!page_->UpButton()->isEnabled());
+    QVERIFY(!page_->Strip().Up()->isEnabled());
     rig_->session.Done();
     model_->MapWritten(true);
     page_->Refresh();
-    QVERIFY(page_->UpButton()->isEnabled());
-    QVERIFY(page_->UndoButton()->isEnabled());
+    QVERIFY(page_->Strip().Up()->isEnabled());
+    QVERIFY(page_->Strip().Undo()->isEnabled());
     QCOMPARE(grid->model()->index(3, 4).data().toString(), QStringLiteral("100"));
     QCOMPARE(grid->model()->index(5, 4).data().toString(), QStringLiteral("10"));
 
@@ -102,31 +102,31 @@ class UiMapPageTest : public QObject {
     rig_->session.Done();
     model_->MapWritten(true);
     page_->Refresh();
-    QTest::mouseClick(page_->DownButton(), Qt::LeftButton);
+    QTest::mouseClick(page_->Strip().Down(), Qt::LeftButton);
     QCOMPARE(int(rig_->image.base_map[0]), 10);
     rig_->session.Done();
     model_->MapWritten(true);
     page_->Refresh();
-    QTest::mouseClick(page_->UndoButton(), Qt::LeftButton);
+    QTest::mouseClick(page_->Strip().Undo(), Qt::LeftButton);
     QCOMPARE(int(rig_->image.base_map[0]), 11);
     rig_->session.Done();
 
-    QTest::mouseClick(page_->AxisButton(), Qt::LeftButton);
+    QTest::mouseClick(page_->Strip().Axis(), Qt::LeftButton);
     QCOMPARE(rig_->window.axis_editor, 1);
 
     // The simplified view and the map combos.
-    page_->SimBox()->click();
+    page_->Strip().Simplified()->click();
     QCOMPARE(rig_->session.posted.back(), 58);
-    QVERIFY(!page_->SimBox()->isChecked());
+    QVERIFY(!page_->Strip().Simplified()->isChecked());
     rig_->session.Done();
     rig_->image.companion[15] = 2;
-    page_->SelPage0()->activated(1);
-    page_->SelPage1()->activated(0);
+    page_->Strip().SelPage0()->activated(1);
+    page_->Strip().SelPage1()->activated(0);
     QCOMPARE(rig_->window.pages, (std::vector<int>{48, 12}));
 
     // Copy and paste through the page's clipboard.
     std::string clip;
-    page_->SetClipboard({[&] { return clip; }, [&](const std::string& t) { clip = t; }});
+    page_->Strip().SetClipboard({[&] { return clip; }, [&](const std::string& t) { clip = t; }});
     model_->Grid().SetCurrent({1, 1});
     page_->Refresh();
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
