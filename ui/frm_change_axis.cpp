@@ -88,7 +88,20 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
       autoscale_y_(new QPushButton) {
   setObjectName("FrmChangeAxis");
   setModal(true);
+  SetUpGrid();
+  // The principal indices label the boxes before the model's load runs.
+  model_.PredisponiPuntatori();
+  SetUpPrincipalBoxes();
+  SetUpButtons();
+  LayOut();
+  // Window load.
+  model_.Load();
+  FillBoxes();
+  CaricaLingua();
+  Refresh();
+}
 
+void FrmChangeAxisDialog::SetUpGrid() {
   // The model's rows 1..24 are the table's rows 0..23 (breakpoint indices);
   // its heading row is the table's header.
   grid_->setObjectName("MSFGAssi");
@@ -106,9 +119,16 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
     }
   }
   grid_->installEventFilter(this);
+  connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
+    if (refreshing_ || row < 0 || col < 0) {
+      return;
+    }
+    model_.SelectCell({row + 1, col});
+    Refresh();
+  });
+}
 
-  // The principal indices label the boxes before the model's load runs.
-  model_.PredisponiPuntatori();
+void FrmChangeAxisDialog::SetUpPrincipalBoxes() {
   auto* time_boxes = new QGridLayout(principal_time_);
   auto* rpm_boxes = new QGridLayout(principal_rpm_);
   for (int i = 0; i < maps::axis::kPrincipalCount; ++i) {
@@ -130,7 +150,9 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
       Refresh();
     });
   }
+}
 
+void FrmChangeAxisDialog::SetUpButtons() {
   ok_->setObjectName("CmdOk");
   cancel_->setObjectName("CmdAnnulla");
   default_->setObjectName("CmdDefault");
@@ -150,13 +172,9 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
     model_.CmdAutoscaleY();
     Refresh();
   });
-  connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
-    if (refreshing_ || row < 0 || col < 0)
-      return;
-    model_.SelectCell({row + 1, col});
-    Refresh();
-  });
+}
 
+void FrmChangeAxisDialog::LayOut() {
   auto* boxes = new QHBoxLayout;
   boxes->addWidget(principal_time_);
   boxes->addWidget(principal_rpm_);
@@ -178,18 +196,17 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
   layout->addLayout(body, 1);
   layout->addLayout(spread);
   layout->addLayout(closing);
+}
 
-  // Window load.
-  model_.Load();
-  for (int i = 0; i < maps::axis::kPrincipalCount; ++i) {
-    const std::size_t at = static_cast<std::size_t>(i);
-    for (double v : model_.TimeEntries())
+void FrmChangeAxisDialog::FillBoxes() {
+  for (std::size_t at = 0; at < cmb_rpm_.size(); ++at) {
+    for (double v : model_.TimeEntries()) {
       cmb_tinj_[at]->addItem(Q(maps::FormatAxisValue(v, false)));
-    for (double v : model_.RpmEntries())
+    }
+    for (double v : model_.RpmEntries()) {
       cmb_rpm_[at]->addItem(Q(maps::FormatAxisValue(v, true)));
+    }
   }
-  CaricaLingua();
-  Refresh();
 }
 
 QComboBox* FrmChangeAxisDialog::CmbRpm(int i) const {

@@ -46,6 +46,13 @@ class FrmChangeAxisDialog : public QDialog, public Captioned {
   void reject() override;
 
  private:
+  void SetUpGrid();
+  // The principal boxes with their breakpoint indices, still empty.
+  void SetUpPrincipalBoxes();
+  void SetUpButtons();
+  void LayOut();
+  // The principal boxes' lists from the loaded model.
+  void FillBoxes();
   // The model's grid, boxes and current cell into the widgets.
   void Refresh();
   void Finish(maps::AxisOutcome outcome);
