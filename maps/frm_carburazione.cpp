@@ -6,6 +6,7 @@
 
 #include "calib/calibration_reference.h"
 #include "core/paths.h"
+#include "core/text_block.h"
 
 namespace velmora::maps {
 
@@ -23,21 +24,17 @@ void FrmCarburazione::Load() {
 
 void FrmCarburazione::CaricaLingua(const core::ClsLingue& lingue) {
   MapPage::CaricaLingua(lingue);
-  const int off = lingue.MarkerOffset(matrix_text::kMarker);
-  if (off <= 0) {
-    return;
-  }
-  const auto text = [&](int k, std::string& out) { TakeText(lingue, off, k, out); };
-  text(carb_text::kTitle, carb_texts_.title);
-  text(carb_text::kRpm, carb_texts_.rpm);
-  text(carb_text::kMs, carb_texts_.ms);
-  text(carb_text::kBar, carb_texts_.bar);
-  text(carb_text::kStepped, carb_texts_.stepped);
-  text(carb_text::kShading, carb_texts_.shading);
-  text(carb_text::kDefault, carb_texts_.reset);
-  text(carb_text::kPrincipal, carb_texts_.principal);
-  text(carb_text::kComputed, carb_texts_.computed);
-  text(carb_text::kStep, carb_texts_.step);
+  const core::TextBlock block(lingue, matrix_text::kMarker);
+  block.Take(carb_text::kTitle, carb_texts_.title);
+  block.Take(carb_text::kRpm, carb_texts_.rpm);
+  block.Take(carb_text::kMs, carb_texts_.ms);
+  block.Take(carb_text::kBar, carb_texts_.bar);
+  block.Take(carb_text::kStepped, carb_texts_.stepped);
+  block.Take(carb_text::kShading, carb_texts_.shading);
+  block.Take(carb_text::kDefault, carb_texts_.reset);
+  block.Take(carb_text::kPrincipal, carb_texts_.principal);
+  block.Take(carb_text::kComputed, carb_texts_.computed);
+  block.Take(carb_text::kStep, carb_texts_.step);
 }
 
 bool FrmCarburazione::SteppedInEcu() const {

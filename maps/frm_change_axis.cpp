@@ -8,6 +8,7 @@
 #include "calib/calibration_import.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "core/text_block.h"
 
 namespace velmora::maps {
 
@@ -17,13 +18,6 @@ constexpr std::string_view kReferenceFile = "00 Direct Inj Custom.xsi";
 constexpr std::string_view kLineBreak = "\r\n";
 // Either separator is taken on input, whatever the locale says.
 constexpr char kInputComma = ',';
-
-void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
-  std::string t = lingue.Testo(offset, k);
-  if (!t.empty()) {
-    into = std::move(t);
-  }
-}
 
 [[nodiscard]] std::uint8_t ToByte(std::int64_t v) {
   return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
@@ -48,10 +42,12 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
   const std::int64_t target = static_cast<std::int64_t>(b) * step;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const std::int64_t n = Normalised(list[i], rpm);
-    if (n == target)
+    if (n == target) {
       return static_cast<int>(i);
-    if (n >= target + step)
+    }
+    if (n >= target + step) {
       return static_cast<int>(i) - 1;
+    }
   }
   return -1;
 }
@@ -61,8 +57,9 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
 // window toolkit sets.
 [[nodiscard]] std::optional<double> ParseAxisText(std::string_view text) {
   text = core::Trim(text);
-  if (text.empty())
+  if (text.empty()) {
     return 0.0;
+  }
   double whole = 0;
   double frac = 0;
   double scale = 1;
@@ -70,8 +67,9 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
   bool digit = false;
   for (char c : text) {
     if (c == '.' || c == kInputComma) {
-      if (in_frac)
+      if (in_frac) {
         return std::nullopt;
+      }
       in_frac = true;
     } else if (c >= '0' && c <= '9') {
       digit = true;
@@ -85,8 +83,9 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
       return std::nullopt;
     }
   }
-  if (!digit)
+  if (!digit) {
     return std::nullopt;
+  }
   return whole + frac;
 }
 
@@ -107,35 +106,31 @@ AxisTexts LoadAxisTexts(const core::ClsLingue& lingue) {
     texts.time_tips[static_cast<std::size_t>(i)] =
         "Injection time breakpoint " + std::to_string(i + 1);
   }
-  // Entry 0 is the language's title, so a marker is never found there.
-  const int offset = lingue.MarkerOffset(t::kMarker);
-  if (offset <= 0) {
-    return texts;
-  }
-  Take(lingue, offset, t::kCaption, texts.caption);
-  Take(lingue, offset, t::kHeadingTime, texts.heading_time);
-  Take(lingue, offset, t::kHeadingRpm, texts.heading_rpm);
-  Take(lingue, offset, t::kOk, texts.ok);
-  Take(lingue, offset, t::kCancel, texts.cancel);
-  Take(lingue, offset, t::kDefault, texts.default_axes);
-  Take(lingue, offset, t::kAutoscaleX, texts.autoscale_x);
-  Take(lingue, offset, t::kAutoscaleY, texts.autoscale_y);
-  Take(lingue, offset, t::kAutoscaleAsk, texts.autoscale_ask);
-  Take(lingue, offset, t::kAutoscaleContinue, texts.autoscale_continue);
-  Take(lingue, offset, t::kDefaultAsk, texts.default_ask);
-  Take(lingue, offset, t::kInvalid, texts.invalid);
-  Take(lingue, offset, t::kLabelRpm, texts.label_rpm);
-  Take(lingue, offset, t::kLabelTime, texts.label_time);
-  Take(lingue, offset, t::kPrincipal, texts.principal);
+  const core::TextBlock block(lingue, t::kMarker);
+  block.Take(t::kCaption, texts.caption);
+  block.Take(t::kHeadingTime, texts.heading_time);
+  block.Take(t::kHeadingRpm, texts.heading_rpm);
+  block.Take(t::kOk, texts.ok);
+  block.Take(t::kCancel, texts.cancel);
+  block.Take(t::kDefault, texts.default_axes);
+  block.Take(t::kAutoscaleX, texts.autoscale_x);
+  block.Take(t::kAutoscaleY, texts.autoscale_y);
+  block.Take(t::kAutoscaleAsk, texts.autoscale_ask);
+  block.Take(t::kAutoscaleContinue, texts.autoscale_continue);
+  block.Take(t::kDefaultAsk, texts.default_ask);
+  block.Take(t::kInvalid, texts.invalid);
+  block.Take(t::kLabelRpm, texts.label_rpm);
+  block.Take(t::kLabelTime, texts.label_time);
+  block.Take(t::kPrincipal, texts.principal);
   for (int i = 0; i < axis::kPrincipalCount; ++i) {
-    Take(lingue, offset, t::kRpmBoxTip + i, texts.rpm_tips[static_cast<std::size_t>(i)]);
-    Take(lingue, offset, t::kTimeBoxTip + i, texts.time_tips[static_cast<std::size_t>(i)]);
+    block.Take(t::kRpmBoxTip + i, texts.rpm_tips[static_cast<std::size_t>(i)]);
+    block.Take(t::kTimeBoxTip + i, texts.time_tips[static_cast<std::size_t>(i)]);
   }
-  Take(lingue, offset, t::kReferenceMissing, texts.reference_missing);
+  block.Take(t::kReferenceMissing, texts.reference_missing);
   for (int i = 0; i < 4; ++i) {
-    Take(lingue, offset, t::kFailureFirst + i, texts.failures[static_cast<std::size_t>(i)]);
+    block.Take(t::kFailureFirst + i, texts.failures[static_cast<std::size_t>(i)]);
   }
-  Take(lingue, offset, t::kFailureOther, texts.failures[4]);
+  block.Take(t::kFailureOther, texts.failures[4]);
   return texts;
 }
 
@@ -150,10 +145,12 @@ double ControllaValore(double value, bool is_rpm) {
   double work = value * scale;
   // Nothing typed in the grid is negative or this large; anything beyond
   // the top is clamped to it anyway, so the rounding below stays in range.
-  if (!std::isfinite(work) || work < 0)
+  if (!std::isfinite(work) || work < 0) {
     work = 0;
-  if (work > 2.0 * max)
+  }
+  if (work > 2.0 * max) {
     work = 2.0 * max;
+  }
   const std::int64_t units = core::RoundHalfEven(work);
   const std::int64_t q = core::RoundHalfEven(static_cast<double>(units) / step);
   const std::int64_t v = std::min<std::int64_t>(q * step, max);
@@ -165,10 +162,12 @@ double ControllaValore(std::string_view text, bool is_rpm) {
 }
 
 std::string FormatAxisValue(double value, bool is_rpm) {
-  if (!std::isfinite(value))
+  if (!std::isfinite(value)) {
     return "0";
-  if (is_rpm)
+  }
+  if (is_rpm) {
     return std::to_string(core::RoundHalfEven(value));
+  }
   // Thousandths by hand: the C library's formatting follows the locale the
   // window toolkit sets, and the grid always shows ".".
   const std::int64_t milli = core::RoundHalfEven(value * 1000);
@@ -176,8 +175,9 @@ std::string FormatAxisValue(double value, bool is_rpm) {
   std::string s = (milli < 0 ? "-" : "") + std::to_string(magnitude / 1000);
   if (magnitude % 1000 != 0) {
     std::string digits = std::to_string(magnitude % 1000 + 1000).substr(1);
-    while (digits.back() == '0')
+    while (digits.back() == '0') {
       digits.pop_back();
+    }
     s += "." + digits;
   }
   return s;
@@ -195,8 +195,9 @@ std::vector<double> TimeList() {
   std::vector<double> list;
   for (int us = axis::kTimeListFirstUs;; us += axis::kTimeListStepUs) {
     list.push_back(static_cast<double>(us) / axis::kTimeScale);
-    if (us >= axis::kTimeListEndUs)
+    if (us >= axis::kTimeListEndUs) {
       break;
+    }
   }
   return list;
 }
@@ -211,8 +212,9 @@ int TrovaValoreTNJ(std::uint8_t b, std::span<const double> list) {
 
 int TrovaValore(double value, std::span<const double> list) {
   for (std::size_t i = 0; i < list.size(); ++i) {
-    if (list[i] == value)
+    if (list[i] == value) {
       return static_cast<int>(i);
+    }
   }
   return -1;
 }
@@ -293,8 +295,9 @@ bool FrmChangeAxis::Editable(CellPos cell) const {
 }
 
 void FrmChangeAxis::SnapCell(CellPos cell) {
-  if (!Editable(cell))
+  if (!Editable(cell)) {
     return;
+  }
   const bool rpm = IsRpm(cell.col);
   grid_.SetText(cell.row, cell.col,
                 FormatAxisValue(ControllaValore(grid_.Text(cell.row, cell.col), rpm), rpm));
@@ -309,27 +312,31 @@ void FrmChangeAxis::WriteRow(int col, int index, std::uint8_t byte) {
 
 void FrmChangeAxis::SelectCell(CellPos cell) {
   const CellPos before = grid_.Current();
-  if (before == cell)
+  if (before == cell) {
     return;
+  }
   SnapCell(before);
   grid_.SetCurrent(cell);
 }
 
 bool FrmChangeAxis::TypeKey(char32_t key) {
   const CellPos cell = grid_.Current();
-  if (!Editable(cell))
+  if (!Editable(cell)) {
     return false;
+  }
   if (key == axis_key::kEnter) {
     SnapCell(cell);
     return true;
   }
   std::string text = grid_.Text(cell.row, cell.col);
   if (key == axis_key::kBackspace) {
-    if (!text.empty())
+    if (!text.empty()) {
       text.pop_back();
+    }
   } else if (key >= U'0' && key <= U'9') {
-    if (text.size() >= axis::kMaxCellChars)
+    if (text.size() >= axis::kMaxCellChars) {
       return false;
+    }
     text.push_back(static_cast<char>(key));
   } else if ((key == U',' || key == U'.') && cell.col == axis::kColTime) {
     // One separator per number.
@@ -374,8 +381,9 @@ void FrmChangeAxis::ChooseTime(int box, int index) {
 }
 
 void FrmChangeAxis::ChoosePrincipal(bool rpm, int box, int index) {
-  if (box < 0 || box >= axis::kPrincipalCount)
+  if (box < 0 || box >= axis::kPrincipalCount) {
     return;
+  }
   const std::vector<double>& list = rpm ? rpm_entries_ : time_entries_;
   auto& sel = rpm ? selected_rpm_ : selected_time_;
   const auto& punt = rpm ? principal_rpm_ : principal_time_;
@@ -437,8 +445,9 @@ void FrmChangeAxis::SpianaAssi() {
 }
 
 void FrmChangeAxis::AdattaScala(int count, int column) {
-  if (column < 0 || column >= axis::kCols || count < 2 || count > RowsOf(column))
+  if (column < 0 || column >= axis::kCols || count < 2 || count > RowsOf(column)) {
     return;
+  }
   // The end points are read from the grid: a value still being typed
   // counts as the fitter will see it.
   CommitCell();
@@ -446,8 +455,9 @@ void FrmChangeAxis::AdattaScala(int count, int column) {
   const std::string& heading = rpm ? texts_.heading_rpm : texts_.heading_time;
   const std::string question =
       texts_.autoscale_ask + " " + heading + std::string(kLineBreak) + texts_.autoscale_continue;
-  if (!env_.box.Ask(question, env_.main_title))
+  if (!env_.box.Ask(question, env_.main_title)) {
     return;
+  }
   const double first = CellValue(1, column);
   const double last = CellValue(count, column);
   const double step = (last - first) / (count - 1);
@@ -482,8 +492,9 @@ std::string FrmChangeAxis::InvalidLines() const {
 
 bool FrmChangeAxis::Check() {
   const std::string lines = InvalidLines();
-  if (lines.empty())
+  if (lines.empty()) {
     return true;
+  }
   env_.box.Show(texts_.invalid + std::string(kLineBreak) + lines, env_.main_title,
                 platform::BoxKind::Exclamation);
   return false;
@@ -497,8 +508,9 @@ void FrmChangeAxis::ShowFailure(calib::AxisFailure failure) {
 
 AxisOutcome FrmChangeAxis::CmdOk() {
   CommitCell();
-  if (!Check())
+  if (!Check()) {
     return AxisOutcome::kStay;
+  }
   StoreGrid();
   if (static_cast<int>(breakpoints_.rpm[axis::kRpmRows - 1]) * axis::kRpmStep ==
       axis::kRpmOverTop) {
@@ -525,11 +537,13 @@ AxisOutcome FrmChangeAxis::CmdOk() {
 }
 
 AxisOutcome FrmChangeAxis::CmdDefault() {
-  if (!env_.box.Ask(texts_.default_ask, env_.main_title))
+  if (!env_.box.Ask(texts_.default_ask, env_.main_title)) {
     return AxisOutcome::kStay;
+  }
   std::string path = env_.lng_dir;
-  if (!path.empty() && path.back() != core::kSep)
+  if (!path.empty() && path.back() != core::kSep) {
     path.push_back(core::kSep);
+  }
   path += kReferenceFile;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "core/text_block.h"
 
 namespace velmora::maps {
 
@@ -231,40 +232,30 @@ void MapPage::SendParams() {
   }
 }
 
-void MapPage::TakeText(const core::ClsLingue& lingue, int offset, int k, std::string& out) {
-  std::string t = lingue.Testo(offset, k);
-  if (!t.empty()) {
-    out = std::move(t);
-  }
-}
-
 void MapPage::CaricaLingua(const core::ClsLingue& lingue) {
-  const int off = lingue.MarkerOffset(matrix_text::kMarker);
-  if (off > 0) {
-    const auto text = [&](int k, std::string& out) { TakeText(lingue, off, k, out); };
-    text(matrix_text::kCaption, texts_.caption);
-    for (std::size_t i = 0; i < texts_.map_names.size(); ++i) {
-      text(matrix_text::kMapNames + static_cast<int>(i), texts_.map_names[i]);
-      text(matrix_text::kMapEntries + static_cast<int>(i), texts_.map_entries[i]);
-    }
-    text(matrix_text::kSimplified, texts_.simplified);
-    text(matrix_text::kChangeAxis, texts_.change_axis);
-    text(matrix_text::kUndo, texts_.undo);
-    text(matrix_text::kUp, texts_.up);
-    text(matrix_text::kDown, texts_.down);
-    text(matrix_text::kMultiplier, texts_.params[param::kMultiplier]);
-    for (int i = param::kSecondInjection; i <= param::kFourthInjection; ++i) {
-      text(matrix_text::kPercSec + i - param::kSecondInjection,
-           texts_.params[static_cast<std::size_t>(i)]);
-    }
-    text(matrix_text::kTimeTitle, texts_.time_title);
-    text(matrix_text::kRpmTitle, texts_.rpm_title);
-    text(matrix_text::kPressureTitle, texts_.pressure_title);
-    text(matrix_text::kWorkingPoint, texts_.working_point);
-    text(matrix_text::kMapSelection, texts_.map_selection);
-    text(matrix_text::kResetQuestion, texts_.reset_question);
-    text(matrix_text::kNotice, texts_.notice);
+  const core::TextBlock block(lingue, matrix_text::kMarker);
+  block.Take(matrix_text::kCaption, texts_.caption);
+  for (std::size_t i = 0; i < texts_.map_names.size(); ++i) {
+    block.Take(matrix_text::kMapNames + static_cast<int>(i), texts_.map_names[i]);
+    block.Take(matrix_text::kMapEntries + static_cast<int>(i), texts_.map_entries[i]);
   }
+  block.Take(matrix_text::kSimplified, texts_.simplified);
+  block.Take(matrix_text::kChangeAxis, texts_.change_axis);
+  block.Take(matrix_text::kUndo, texts_.undo);
+  block.Take(matrix_text::kUp, texts_.up);
+  block.Take(matrix_text::kDown, texts_.down);
+  block.Take(matrix_text::kMultiplier, texts_.params[param::kMultiplier]);
+  for (int i = param::kSecondInjection; i <= param::kFourthInjection; ++i) {
+    block.Take(matrix_text::kPercSec + i - param::kSecondInjection,
+               texts_.params[static_cast<std::size_t>(i)]);
+  }
+  block.Take(matrix_text::kTimeTitle, texts_.time_title);
+  block.Take(matrix_text::kRpmTitle, texts_.rpm_title);
+  block.Take(matrix_text::kPressureTitle, texts_.pressure_title);
+  block.Take(matrix_text::kWorkingPoint, texts_.working_point);
+  block.Take(matrix_text::kMapSelection, texts_.map_selection);
+  block.Take(matrix_text::kResetQuestion, texts_.reset_question);
+  block.Take(matrix_text::kNotice, texts_.notice);
   RiempiCmbSwtch(lingue);
 }
 

@@ -242,9 +242,6 @@ class MapPage {
   // The ECU's system id: which coefficient record and reference
   // calibration belong to it.
   [[nodiscard]] std::int32_t SystemId() const;
-  // Reads a dictionary text of "[Frm_Matrix]" into `out` unless it is
-  // missing or empty; `offset` is the marker's.
-  static void TakeText(const core::ClsLingue& lingue, int offset, int k, std::string& out);
   // Sets check boxes and combos without it counting as the user's click.
   class Suppress {
    public:

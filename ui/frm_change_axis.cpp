@@ -40,8 +40,9 @@ char32_t ModelKey(const QKeyEvent& e) {
       break;
   }
   const QString text = e.text();
-  if (text.size() != 1 || !text.at(0).isPrint())
+  if (text.size() != 1 || !text.at(0).isPrint()) {
     return 0;
+  }
   return text.at(0).unicode();
 }
 
@@ -251,8 +252,9 @@ void FrmChangeAxisDialog::Refresh() {
       for (int c = 0; c < grid_->columnCount(); ++c) {
         QTableWidgetItem* item = grid_->item(r, c);
         const QString text = Q(g.Text(r + 1, c));
-        if (item != nullptr && item->text() != text)
+        if (item != nullptr && item->text() != text) {
           item->setText(text);
+        }
       }
     }
   }
@@ -272,8 +274,9 @@ void FrmChangeAxisDialog::Refresh() {
 bool FrmChangeAxisDialog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == grid_ && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (IsNavigation(key->key()))
+    if (IsNavigation(key->key())) {
       return QDialog::eventFilter(watched, event);
+    }
     const char32_t k = ModelKey(*key);
     if (k != 0) {
       (void)model_.TypeKey(k);

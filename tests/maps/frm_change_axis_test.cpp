@@ -23,10 +23,12 @@ using FakeSession = maps::test::FakePageSession;
 // rpm breakpoint i = i x 320 rpm, injection-time breakpoint i = i x 0.896 ms.
 AxisBreakpoints Standard() {
   AxisBreakpoints v;
-  for (std::size_t i = 0; i < v.rpm.size(); ++i)
+  for (std::size_t i = 0; i < v.rpm.size(); ++i) {
     v.rpm[i] = static_cast<std::uint8_t>(i * 5);
-  for (std::size_t i = 0; i < v.time.size(); ++i)
+  }
+  for (std::size_t i = 0; i < v.time.size(); ++i) {
     v.time[i] = static_cast<std::uint8_t>(i * 7);
+  }
   return v;
 }
 
@@ -54,8 +56,9 @@ class AxisEditorTest : public ::testing::Test {
     while (!dlg->Grid().Text(cell.row, cell.col).empty()) {
       ASSERT_TRUE(dlg->TypeKey(axis_key::kBackspace));
     }
-    for (char c : text)
+    for (char c : text) {
       (void)dlg->TypeKey(static_cast<char32_t>(c));
+    }
   }
   void TypeEnter(CellPos cell, std::string_view text) {
     Type(cell, text);
@@ -125,8 +128,9 @@ TEST(AxisValues, PrincipalBoxListsAndLookups) {
 TEST(AxisValues, TextsComeFromTheirDictionaryBlock) {
   velmora::test::TempDir dir;
   std::string diz = "###\r\n#English&0\r\nTitle\r\n[Frm_Other]\r\nx\r\n[Frm_Assi]\r\n";
-  for (int k = 1; k <= 70; ++k)
+  for (int k = 1; k <= 70; ++k) {
     diz += "a" + std::to_string(k) + "\r\n";
+  }
   ASSERT_TRUE(core::WriteFileAtomic(dir.File("diz.diz"), diz));
   ASSERT_TRUE(core::WriteFileAtomic(dir.File("diz.con"), "0\r\n"));
   core::ClsLingue lingue;

@@ -21,10 +21,12 @@ using FakeSession = maps::test::FakePageSession;
 // rpm breakpoint i = i x 320 rpm, injection time i = i x 0.896 ms.
 void FillImage(calib::CalibrationImage& image) {
   calib::AxisBreakpoints v;
-  for (std::size_t i = 0; i < v.rpm.size(); ++i)
+  for (std::size_t i = 0; i < v.rpm.size(); ++i) {
     v.rpm[i] = static_cast<std::uint8_t>(i * 5);
-  for (std::size_t i = 0; i < v.time.size(); ++i)
+  }
+  for (std::size_t i = 0; i < v.time.size(); ++i) {
     v.time[i] = static_cast<std::uint8_t>(i * 7);
+  }
   calib::AxisTables t;
   if (calib::VectorsToTables(v, &t) == calib::AxisFailure::kNone) {
     image.rpm_axis = t.rpm;
@@ -38,8 +40,9 @@ void FillImage(calib::CalibrationImage& image) {
 void TypeInto(QTableWidget* grid, int row, int col, const QString& text) {
   grid->setFocus();
   grid->setCurrentCell(row, col);
-  for (int i = 0; i < 12; ++i)
+  for (int i = 0; i < 12; ++i) {
     QTest::keyClick(grid, Qt::Key_Backspace);
+  }
   QTest::keyClicks(grid, text);
 }
 
