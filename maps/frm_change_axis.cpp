@@ -386,7 +386,7 @@ void FrmChangeAxis::ChoosePrincipal(bool rpm, int box, int index) {
   }
   const std::vector<double>& list = rpm ? rpm_entries_ : time_entries_;
   auto& sel = rpm ? selected_rpm_ : selected_time_;
-  const auto& punt = rpm ? principal_rpm_ : principal_time_;
+  const auto& indices = rpm ? principal_rpm_ : principal_time_;
   if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
     Refuse();
     return;
@@ -398,7 +398,7 @@ void FrmChangeAxis::ChoosePrincipal(bool rpm, int box, int index) {
     if (s >= 0 && static_cast<std::size_t>(s) < list.size()) {
       return Normalised(list[static_cast<std::size_t>(s)], rpm);
     }
-    const std::size_t at = static_cast<std::size_t>(punt[static_cast<std::size_t>(b)]);
+    const std::size_t at = static_cast<std::size_t>(indices[static_cast<std::size_t>(b)]);
     const std::uint8_t byte = rpm ? breakpoints_.rpm[at] : breakpoints_.time[at];
     return static_cast<std::int64_t>(byte) * (rpm ? axis::kRpmStep : axis::kTimeStepUs);
   };
@@ -412,7 +412,7 @@ void FrmChangeAxis::ChoosePrincipal(bool rpm, int box, int index) {
   const int col = rpm ? axis::kColRpm : axis::kColTime;
   const double shown =
       rpm ? static_cast<double>(chosen) : static_cast<double>(chosen) / axis::kTimeScale;
-  grid_.SetText(punt[static_cast<std::size_t>(box)] + 1, col, FormatAxisValue(shown, rpm));
+  grid_.SetText(indices[static_cast<std::size_t>(box)] + 1, col, FormatAxisValue(shown, rpm));
   StoreGrid();
   SpianaAssi();
 }

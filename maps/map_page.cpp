@@ -246,7 +246,7 @@ void MapPage::CaricaLingua(const core::ClsLingue& lingue) {
   block.Take(matrix_text::kDown, texts_.down);
   block.Take(matrix_text::kMultiplier, texts_.params[param::kMultiplier]);
   for (int i = param::kSecondInjection; i <= param::kFourthInjection; ++i) {
-    block.Take(matrix_text::kPercSec + i - param::kSecondInjection,
+    block.Take(matrix_text::kInjections + i - param::kSecondInjection,
                texts_.params[static_cast<std::size_t>(i)]);
   }
   block.Take(matrix_text::kTimeTitle, texts_.time_title);

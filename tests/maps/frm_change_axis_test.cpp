@@ -108,20 +108,20 @@ TEST(AxisValues, PrincipalBoxListsAndLookups) {
   EXPECT_EQ(rpm.front(), 500);
   EXPECT_EQ(rpm[1], 750);
   EXPECT_EQ(rpm.back(), 7500);
-  const std::vector<double> tnj = TimeList();
-  ASSERT_EQ(tnj.size(), 159u);
-  EXPECT_EQ(tnj.front(), 0.25);
-  EXPECT_EQ(tnj[1], 0.375);
-  EXPECT_EQ(tnj.back(), 20);
+  const std::vector<double> time = TimeList();
+  ASSERT_EQ(time.size(), 159u);
+  EXPECT_EQ(time.front(), 0.25);
+  EXPECT_EQ(time[1], 0.375);
+  EXPECT_EQ(time.back(), 20);
 
   EXPECT_EQ(TrovaValoreRPM(16, rpm), 2);    // 1000 normalises to 1024
   EXPECT_EQ(TrovaValoreRPM(17, rpm), 2);    // 1088: the entry below it
   EXPECT_EQ(TrovaValoreRPM(5, rpm), -1);    // 320: below the list
   EXPECT_EQ(TrovaValoreRPM(125, rpm), -1);  // 8000: no entry reaches it
-  EXPECT_EQ(TrovaValoreTNJ(10, tnj), 8);    // 1.28 ms: 1.25 normalises to it
-  EXPECT_EQ(TrovaValoreTNJ(0, tnj), -1);
-  EXPECT_EQ(TrovaValore(0.375, tnj), 1);
-  EXPECT_EQ(TrovaValore(0.3, tnj), -1);
+  EXPECT_EQ(TrovaValoreTNJ(10, time), 8);   // 1.28 ms: 1.25 normalises to it
+  EXPECT_EQ(TrovaValoreTNJ(0, time), -1);
+  EXPECT_EQ(TrovaValore(0.375, time), 1);
+  EXPECT_EQ(TrovaValore(0.3, time), -1);
   EXPECT_EQ(TrovaValore(7500, rpm), 28);
 }
 
