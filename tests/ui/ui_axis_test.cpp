@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "calib/axis_vectors.h"
 #include "calib/calibration_image.h"
 #include "platform/fake/fakes.h"
 #include "tests/maps/page_fakes.h"
@@ -17,24 +16,6 @@ using namespace velmora;
 namespace {
 
 using FakeSession = maps::test::FakePageSession;
-
-// rpm breakpoint i = i x 320 rpm, injection time i = i x 0.896 ms.
-void FillImage(calib::CalibrationImage& image) {
-  calib::AxisBreakpoints v;
-  for (std::size_t i = 0; i < v.rpm.size(); ++i) {
-    v.rpm[i] = static_cast<std::uint8_t>(i * 5);
-  }
-  for (std::size_t i = 0; i < v.time.size(); ++i) {
-    v.time[i] = static_cast<std::uint8_t>(i * 7);
-  }
-  calib::AxisTables t;
-  if (calib::VectorsToTables(v, &t) == calib::AxisFailure::kNone) {
-    image.rpm_axis = t.rpm;
-    image.time_axis = t.time;
-  }
-  image.rpm_vector.assign(v.rpm.begin(), v.rpm.end());
-  image.time_vector.assign(v.time.begin(), v.time.end());
-}
 
 // Clears a cell the way a user does, then types into it.
 void TypeInto(QTableWidget* grid, int row, int col, const QString& text) {
@@ -54,7 +35,7 @@ class UiAxisTest : public QObject {
  private slots:
   void TypingSnapsAndOkPostsTheWrite() {
     calib::CalibrationImage image;
-    FillImage(image);
+    maps::test::PutAxes(maps::test::StandardAxes(), image);
     FakeSession session;
     platform::FakeMessageBox box;
     ui::FrmChangeAxisDialog dialog({image, session, box, {}, "Velmora"});
@@ -92,7 +73,7 @@ class UiAxisTest : public QObject {
 
   void RefusalsAndCancelLeaveTheImageAlone() {
     calib::CalibrationImage image;
-    FillImage(image);
+    maps::test::PutAxes(maps::test::StandardAxes(), image);
     const calib::CalibrationImage before = image;
     FakeSession session;
     platform::FakeMessageBox box;
