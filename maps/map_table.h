@@ -8,9 +8,9 @@
 
 namespace velmora::maps {
 
-// What each of the three maps goes with. The only place the map pages'
-// codes, view bits and requests are written down: everything else (the
-// page switch, the main window's page list) takes them from here.
+// What each of the three maps goes with. The one place the map pages'
+// codes, view bits and requests are written down; whoever needs them (the
+// page models, the page switch, the window's page list) reads them here.
 struct MapInfo {
   int map = 0;
   int grid_page = 0;        // page code of the grid view
