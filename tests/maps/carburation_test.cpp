@@ -15,7 +15,7 @@ Bytes Filled(std::uint8_t v) {
   return Bytes(static_cast<std::size_t>(map_shape::kCells), v);
 }
 
-// A small grid loaded from a map whose every cell holds `v`.
+// A small grid loaded from `map`.
 GridModel GridOf(const Bytes& map) {
   GridModel g = carb::NewSmallGrid();
   carb::CaricaMatriceInGriglia(g, map, 1);
