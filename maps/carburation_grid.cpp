@@ -48,7 +48,7 @@ std::string FormatNumber(double v, int decimals) {
   return std::string(buf, len);
 }
 
-std::optional<double> CellNumber(const std::string& text) {
+std::optional<double> StrictNumber(const std::string& text) {
   std::optional<double> v = core::ParseDecimal(text, ',');
   if (!v || !std::isfinite(*v)) {
     return std::nullopt;
@@ -63,7 +63,8 @@ std::uint8_t ClampByte(std::int64_t v) {
 // One line of the working matrix: fills each unset place from the set
 // places either side of it (the lower one alone when stepped, or when there
 // is nothing beyond it).
-void FillLine(std::array<std::optional<std::int64_t>*, kRpmCols>& line, int count, bool stepped) {
+void FillLine(std::array<std::optional<std::int64_t>*, map_shape::kRpmCols>& line, int count,
+              bool stepped) {
   for (int j = 0; j < count; ++j) {
     if (line[static_cast<std::size_t>(j)]->has_value()) {
       continue;
@@ -97,20 +98,20 @@ void FillLine(std::array<std::optional<std::int64_t>*, kRpmCols>& line, int coun
 }
 
 std::string TimeHeading(std::uint8_t byte) {
-  const double ms = static_cast<double>(byte) * kTimeUsPerByte / 1000.0;
+  const double ms = static_cast<double>(byte) * heading::kTimeUsPerByte / heading::kUsPerMs;
   const double raster =
       static_cast<double>(core::RoundHalfEven(ms / kTimeRasterMs)) * kTimeRasterMs;
   return FormatNumber(raster, 3);
 }
 
 std::string RpmHeading(std::uint8_t byte) {
-  const double rpm = static_cast<double>(byte) * kRpmPerByte;
+  const double rpm = static_cast<double>(byte) * heading::kRpmPerByte;
   return std::to_string(core::RoundHalfEven(rpm / kRpmRaster) * kRpmRaster);
 }
 
 void RpmHeadings(GridModel& grid, std::span<const std::uint8_t> rpm_vector) {
   for (int c = 1; c <= kSide; ++c) {
-    const auto i = static_cast<std::size_t>(kRpmHeadingIndex[static_cast<std::size_t>(c - 1)]);
+    const auto i = static_cast<std::size_t>(principal::kRpm[static_cast<std::size_t>(c - 1)]);
     grid.SetText(0, c, i < rpm_vector.size() ? RpmHeading(rpm_vector[i]) : std::string());
   }
 }
@@ -119,9 +120,9 @@ void RpmHeadings(GridModel& grid, std::span<const std::uint8_t> rpm_vector) {
 
 MapMatrix MatrixOf(std::span<const std::uint8_t> map) {
   MapMatrix m{};
-  for (int r = 0; r < kTimeRows; ++r) {
-    for (int c = 0; c < kRpmCols; ++c) {
-      const std::size_t off = MapOffset(r, c);
+  for (int r = 0; r < map_shape::kTimeRows; ++r) {
+    for (int c = 0; c < map_shape::kRpmCols; ++c) {
+      const auto off = static_cast<std::size_t>(MapOffset(r, c));
       m[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
           off < map.size() ? map[off] : std::uint8_t{0};
     }
@@ -130,10 +131,11 @@ MapMatrix MatrixOf(std::span<const std::uint8_t> map) {
 }
 
 Bytes MapOf(const MapMatrix& m) {
-  Bytes map(kMapSize);
-  for (int r = 0; r < kTimeRows; ++r) {
-    for (int c = 0; c < kRpmCols; ++c) {
-      map[MapOffset(r, c)] = m[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+  Bytes map(static_cast<std::size_t>(map_shape::kCells));
+  for (int r = 0; r < map_shape::kTimeRows; ++r) {
+    for (int c = 0; c < map_shape::kRpmCols; ++c) {
+      map[static_cast<std::size_t>(MapOffset(r, c))] =
+          m[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
     }
   }
   return map;
@@ -147,7 +149,7 @@ void CaricaMatriceInGriglia(GridModel& grid, std::span<const std::uint8_t> map, 
   const int f = std::max(factor, 1);
   for (int r = 1; r <= kSide; ++r) {
     for (int c = 1; c <= kSide; ++c) {
-      const std::size_t off = MapOffset(PrincipalIndex(r), PrincipalIndex(c));
+      const auto off = static_cast<std::size_t>(MapOffset(PrincipalIndex(r), PrincipalIndex(c)));
       grid.SetText(r, c,
                    off < map.size() ? FormatNumber(static_cast<double>(map[off]) / f, kTextDecimals)
                                     : std::string());
@@ -156,19 +158,20 @@ void CaricaMatriceInGriglia(GridModel& grid, std::span<const std::uint8_t> map, 
 }
 
 bool CaricaGrigliaInMatrice(const GridModel& grid, Bytes& map, int factor, bool stepped) {
-  if (map.size() != kMapSize || grid.Rows() < kGridSide || grid.Cols() < kGridSide) {
+  if (map.size() != static_cast<std::size_t>(map_shape::kCells) || grid.Rows() < kGridSide ||
+      grid.Cols() < kGridSide) {
     return false;
   }
   const int f = std::max(factor, 1);
   using Cell = std::optional<std::int64_t>;
-  std::array<std::array<Cell, kRpmCols>, kTimeRows> work{};
+  std::array<std::array<Cell, map_shape::kRpmCols>, map_shape::kTimeRows> work{};
 
   for (int r = 1; r <= kSide; ++r) {
     for (int c = 1; c <= kSide; ++c) {
       const std::string& text = grid.Text(r, c);
       std::int64_t v = kEmptyCellValue;
       if (!core::Trim(text).empty()) {
-        const std::optional<double> n = CellNumber(text);
+        const std::optional<double> n = StrictNumber(text);
         if (!n) {
           return false;
         }
@@ -182,28 +185,28 @@ bool CaricaGrigliaInMatrice(const GridModel& grid, Bytes& map, int factor, bool 
 
   // Down the principal rpm columns first, so the rpm direction then finds
   // every row of those columns set.
-  for (int c = 0; c < kRpmCols - 1; c += 2) {
-    std::array<Cell*, kRpmCols> line{};
-    for (int r = 0; r < kTimeRows; ++r) {
+  for (int c = 0; c < map_shape::kRpmCols - 1; c += 2) {
+    std::array<Cell*, map_shape::kRpmCols> line{};
+    for (int r = 0; r < map_shape::kTimeRows; ++r) {
       line[static_cast<std::size_t>(r)] =
           &work[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
     }
-    FillLine(line, kTimeRows, stepped);
+    FillLine(line, map_shape::kTimeRows, stepped);
   }
-  for (int r = 0; r < kTimeRows; ++r) {
-    std::array<Cell*, kRpmCols> line{};
-    for (int c = 0; c < kRpmCols - 1; ++c) {
+  for (int r = 0; r < map_shape::kTimeRows; ++r) {
+    std::array<Cell*, map_shape::kRpmCols> line{};
+    for (int c = 0; c < map_shape::kRpmCols - 1; ++c) {
       line[static_cast<std::size_t>(c)] =
           &work[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
     }
-    FillLine(line, kRpmCols - 1, stepped);
+    FillLine(line, map_shape::kRpmCols - 1, stepped);
     auto& row = work[static_cast<std::size_t>(r)];
-    row[kRpmCols - 1] = row[kRpmCols - 2];
+    row[map_shape::kRpmCols - 1] = row[map_shape::kRpmCols - 2];
   }
 
   MapMatrix out{};
-  for (int r = 0; r < kTimeRows; ++r) {
-    for (int c = 0; c < kRpmCols; ++c) {
+  for (int r = 0; r < map_shape::kTimeRows; ++r) {
+    for (int c = 0; c < map_shape::kRpmCols; ++c) {
       const Cell& cell = work[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
       out[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = ClampByte(cell.value_or(0));
     }
@@ -231,7 +234,7 @@ void ColoraMatriceGradiente2(GridModel& grid, bool gradient) {
   double min = 255;
   for (int r = grid.FixedRows(); r < grid.Rows(); ++r) {
     for (int c = grid.FixedCols(); c < grid.Cols(); ++c) {
-      if (const std::optional<double> v = CellNumber(grid.Text(r, c))) {
+      if (const std::optional<double> v = StrictNumber(grid.Text(r, c))) {
         max = std::max(max, *v);
         min = std::min(min, *v);
       }
@@ -253,7 +256,7 @@ void ColoraMatriceGradiente2(GridModel& grid, bool gradient) {
         continue;
       }
       // A cell without a number is shaded as the lowest.
-      const double v = CellNumber(grid.Text(r, c)).value_or(min);
+      const double v = StrictNumber(grid.Text(r, c)).value_or(min);
       const double t = std::clamp((v - min) / (max - min) * kGradientSpan, 0.0, kGradientSpan);
       const auto level = static_cast<std::uint8_t>(255 - static_cast<int>(t));
       grid.SetBack(r, c, Rgb{level, level, 255});
@@ -266,7 +269,7 @@ void CaricaAssiInMatrice(GridModel& grid, std::span<const std::uint8_t> rpm_vect
                          std::span<const std::uint8_t> time_vector) {
   RpmHeadings(grid, rpm_vector);
   for (int r = 1; r <= kSide; ++r) {
-    const auto i = static_cast<std::size_t>(kTimeHeadingIndex[static_cast<std::size_t>(r - 1)]);
+    const auto i = static_cast<std::size_t>(principal::kTime[static_cast<std::size_t>(r - 1)]);
     grid.SetText(r, 0, i < time_vector.size() ? TimeHeading(time_vector[i]) : std::string());
   }
 }
@@ -277,15 +280,15 @@ void CaricaAssiInMatricePressione(GridModel& grid, std::span<const std::uint8_t>
   RpmHeadings(grid, rpm_vector);
   const bool raw = line.m == 0 && line.q == 0;
   for (int r = 1; r <= kSide; ++r) {
-    const auto i = static_cast<std::size_t>(kTimeHeadingIndex[static_cast<std::size_t>(r - 1)]);
+    const auto i = static_cast<std::size_t>(principal::kTime[static_cast<std::size_t>(r - 1)]);
     std::string text;
     if (i < pressure_vector.size()) {
       const double byte = pressure_vector[i];
       if (raw) {
         text = std::to_string(pressure_vector[i]);
       } else {
-        const double v =
-            std::clamp(byte / kPressureByteScale * line.m + line.q, -kWorkLimit, kWorkLimit);
+        const double v = std::clamp(byte / heading::kPressureSensorDiv * line.m + line.q,
+                                    -kWorkLimit, kWorkLimit);
         text = std::to_string(core::RoundHalfEven(v));
       }
     }

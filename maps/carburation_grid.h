@@ -12,45 +12,29 @@ namespace velmora::maps::carb {
 
 // Shape of the simplified view: 12 x 12 principal cells standing for the
 // even breakpoint indices 0, 2, ..., 22 of both axes, under one heading row
-// and beside one heading column.
-inline constexpr int kSide = 12;
+// and beside one heading column. The headings name the principal
+// breakpoints, so the first row and the last column show breakpoints 1 and
+// 23 although their cells stand for 0 and 22.
+inline constexpr int kSide = principal::kCount;
 inline constexpr int kGridSide = kSide + 1;
-inline constexpr int kTimeRows = 23;  // injection-time (or pressure) breakpoints
-inline constexpr int kRpmCols = 24;   // rpm breakpoints
-inline constexpr std::size_t kMapSize = static_cast<std::size_t>(kTimeRows) * kRpmCols;
 // What an emptied principal cell stands for.
 inline constexpr int kEmptyCellValue = 128;
-
-// The breakpoints the headings show. The first row and the last column
-// name breakpoints 1 and 23 although their cells stand for 0 and 22.
-inline constexpr std::array<int, kSide> kTimeHeadingIndex = {1,  2,  4,  6,  8,  10,
-                                                             12, 14, 16, 18, 20, 22};
-inline constexpr std::array<int, kSide> kRpmHeadingIndex = {1,  2,  4,  6,  8,  10,
-                                                            12, 14, 16, 18, 20, 23};
 
 // The heading rasters.
 inline constexpr double kTimeRasterMs = 0.125;
 inline constexpr int kRpmRaster = 250;
-inline constexpr int kRpmPerByte = 64;
-inline constexpr int kTimeUsPerByte = 128;
-// The pressure line works on the sensor byte over this full scale.
-inline constexpr double kPressureByteScale = 51.0;
 
 // Shading of the data cells.
 inline constexpr Rgb kFlatColour{160, 160, 250};
 inline constexpr double kGradientSpan = 235.0;
 
-// The map byte a principal cell stands for: injection-time index 2(r - 1),
-// rpm index 2(c - 1), at offset rpm * 23 + time.
-[[nodiscard]] constexpr std::size_t MapOffset(int time_index, int rpm_index) {
-  return static_cast<std::size_t>(rpm_index) * kTimeRows + static_cast<std::size_t>(time_index);
-}
+// The map index a principal cell's row or column stands for: 2(i - 1).
 [[nodiscard]] constexpr int PrincipalIndex(int grid_index) {
   return 2 * (grid_index - 1);
 }
 
 // A whole map as rows of injection time (0..22) by columns of rpm (0..23).
-using MapMatrix = std::array<std::array<std::uint8_t, kRpmCols>, kTimeRows>;
+using MapMatrix = std::array<std::array<std::uint8_t, map_shape::kRpmCols>, map_shape::kTimeRows>;
 
 // The map image as a matrix; cells beyond a short image read 0.
 [[nodiscard]] MapMatrix MatrixOf(std::span<const std::uint8_t> map);

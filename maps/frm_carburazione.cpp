@@ -6,6 +6,7 @@
 
 #include "calib/calibration_reference.h"
 #include "core/paths.h"
+#include "core/text_block.h"
 
 namespace velmora::maps {
 
@@ -16,60 +17,39 @@ FrmCarburazione::FrmCarburazione(MapPageEnv& env, int map)
 
 void FrmCarburazione::Load() {
   MapPage::Load();
-  Bytes& block = Env().image.companion;
-  if (block.size() >= config_block::kSize) {
-    block[config_block::kByte2] = config_block::kByte2OnLoad;
-    block[config_block::kByte3] = config_block::kByte3OnLoad;
-  }
   Suppress s(*this);
-  carb_.spiana_tag = false;
-  carb_.spiana_checked = SteppedInEcu();
+  carb_.stepped_tag = false;
+  carb_.stepped_checked = SteppedInEcu();
 }
 
 void FrmCarburazione::CaricaLingua(const core::ClsLingue& lingue) {
   MapPage::CaricaLingua(lingue);
-  const int off = lingue.MarkerOffset(matrix_text::kMarker);
-  if (off <= 0) {
-    return;
-  }
-  const auto text = [&](int k, std::string& out) {
-    std::string t = lingue.Testo(off, k);
-    if (!t.empty()) {
-      out = std::move(t);
-    }
-  };
-  text(carb_text::kTitle, carb_texts_.title);
-  text(carb_text::kRpm, carb_texts_.rpm);
-  text(carb_text::kMs, carb_texts_.ms);
-  text(carb_text::kBar, carb_texts_.bar);
-  text(carb_text::kStepped, carb_texts_.stepped);
-  text(carb_text::kShading, carb_texts_.shading);
-  text(carb_text::kDefault, carb_texts_.reset);
-  text(carb_text::kPrincipal, carb_texts_.principal);
-  text(carb_text::kComputed, carb_texts_.computed);
-  text(carb_text::kStep, carb_texts_.step);
+  const core::TextBlock block(lingue, matrix_text::kMarker);
+  block.Take(carb_text::kTitle, carb_texts_.title);
+  block.Take(carb_text::kRpm, carb_texts_.rpm);
+  block.Take(carb_text::kMs, carb_texts_.ms);
+  block.Take(carb_text::kBar, carb_texts_.bar);
+  block.Take(carb_text::kStepped, carb_texts_.stepped);
+  block.Take(carb_text::kShading, carb_texts_.shading);
+  block.Take(carb_text::kDefault, carb_texts_.reset);
+  block.Take(carb_text::kPrincipal, carb_texts_.principal);
+  block.Take(carb_text::kComputed, carb_texts_.computed);
+  block.Take(carb_text::kStep, carb_texts_.step);
 }
 
 bool FrmCarburazione::SteppedInEcu() const {
-  return (Env().table.Value(spiana_flag::kEntry, spiana_flag::kField) & spiana_flag::kBit) != 0;
+  return (Env().table.Value(stepped_flag::kEntry, stepped_flag::kField) & stepped_flag::kBit) != 0;
 }
 
-void FrmCarburazione::CaricaAssi() {
-  const calib::CalibrationImage& img = Env().image;
-  if (MapIndex() != map_info::kPressureMap) {
-    carb::CaricaAssiInMatrice(Grid(), img.rpm_vector, img.time_vector);
-    return;
-  }
-  Bytes pressure;
-  for (int r = 0; r < carb::kTimeRows; ++r) {
-    const std::int32_t v = Env().table.Value(
-        pressure_axis::kEntry, pressure_axis::kFirstField + static_cast<std::size_t>(r));
-    pressure.push_back(static_cast<std::uint8_t>(std::clamp(v, 0, 255)));
-  }
-  const PressureLine line = PressureLineFor(
-      Env().coefficients,
-      Env().table.Value(pressure_axis::kSystemIdEntry, pressure_axis::kSystemIdField));
-  carb::CaricaAssiInMatricePressione(Grid(), img.rpm_vector, pressure, line);
+void FrmCarburazione::ShowHeadings(std::span<const std::uint8_t> rpm,
+                                   std::span<const std::uint8_t> time) {
+  carb::CaricaAssiInMatrice(Grid(), rpm, time);
+}
+
+void FrmCarburazione::ShowPressureHeadings(std::span<const std::uint8_t> rpm,
+                                           std::span<const std::uint8_t> pressure,
+                                           PressureLine line) {
+  carb::CaricaAssiInMatricePressione(Grid(), rpm, pressure, line);
 }
 
 CellPos FrmCarburazione::WorkingPointCell() const {
@@ -100,41 +80,41 @@ void FrmCarburazione::BeforeEdit() {
   LoadGrid();
 }
 
-void FrmCarburazione::AggiornaCursMappaExtra() {
-  if (carb_.spiana_tag) {
-    SendSpiana();
+void FrmCarburazione::FollowOwnControls() {
+  if (carb_.stepped_tag) {
+    SendStepped();
     return;
   }
   Suppress s(*this);
-  carb_.spiana_checked = SteppedInEcu();
+  carb_.stepped_checked = SteppedInEcu();
 }
 
-void FrmCarburazione::SpianaClick(bool checked) {
+void FrmCarburazione::SteppedClick(bool checked) {
   if (Suppressed()) {
     return;
   }
-  carb_.spiana_checked = checked;
-  carb_.spiana_tag = true;
-  SendSpiana();
+  carb_.stepped_checked = checked;
+  carb_.stepped_tag = true;
+  SendStepped();
 }
 
-void FrmCarburazione::SendSpiana() {
+void FrmCarburazione::SendStepped() {
   pages::PageSession& session = Env().session;
-  if (!carb_.spiana_tag || !session.SlotFree()) {
+  if (!carb_.stepped_tag || !session.SlotFree()) {
     return;
   }
-  const session::WriteRecord record{carb_.spiana_checked ? 1 : 0, spiana_flag::kField,
-                                    spiana_flag::kBit};
-  if (!session.Lists().Append(spiana_flag::kEntry, record)) {
-    carb_.spiana_tag = false;
+  const session::WriteRecord record{carb_.stepped_checked ? 1 : 0, stepped_flag::kField,
+                                    stepped_flag::kBit};
+  if (!session.Lists().Append(stepped_flag::kEntry, record)) {
+    carb_.stepped_tag = false;
     return;
   }
-  if (session.PostRequest(spiana_flag::kRequest)) {
-    carb_.spiana_tag = false;
+  if (session.PostRequest(stepped_flag::kRequest)) {
+    carb_.stepped_tag = false;
   }
 }
 
-void FrmCarburazione::GradienteClick(bool checked) {
+void FrmCarburazione::GradientClick(bool checked) {
   if (Suppressed()) {
     return;
   }
@@ -148,8 +128,7 @@ std::string FrmCarburazione::ResetFile() const {
     path = Env().lng_dir + core::kSep + chosen_ + std::string(carb_text::kCalibrationExtension);
   } else {
     const auto list = calib::ListReferenceCalibrations(Env().table, Env().lng_dir);
-    path = calib::ChooseReferenceFile(
-        list, Env().table.Value(pressure_axis::kSystemIdEntry, pressure_axis::kSystemIdField), {});
+    path = calib::ChooseReferenceFile(list, SystemId(), {});
   }
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {

@@ -12,12 +12,12 @@ namespace velmora::maps {
 
 // The stepped-map flag the carburation page shows and edits: bit 64 of
 // entry 15 field 5, written through entry 15's write list.
-namespace spiana_flag {
+namespace stepped_flag {
 inline constexpr std::size_t kEntry = 15;
 inline constexpr std::int32_t kField = 5;
 inline constexpr std::int32_t kBit = 64;
 inline constexpr int kRequest = session::request::kEntry15List;
-}  // namespace spiana_flag
+}  // namespace stepped_flag
 
 namespace carb_text {
 // The page's own texts in "[Frm_Matrix]", beside the ones it shares with
@@ -55,8 +55,8 @@ struct CarbTexts {
 
 // What the carburation page shows beyond the shared controls.
 struct CarbControls {
-  bool spiana_checked = false;   // ChkSpiana
-  bool spiana_tag = false;       // the user's click still waits to be sent
+  bool stepped_checked = false;  // ChkSpiana
+  bool stepped_tag = false;      // the user's click still waits to be sent
   bool gradient_checked = true;  // ChkGradiente
 };
 
@@ -71,12 +71,10 @@ class FrmCarburazione final : public MapPage {
  public:
   FrmCarburazione(MapPageEnv& env, int map);
 
-  // The shared load, the configuration block's bytes 2 and 3 (10, 17) when
-  // the block is known, and the stepped-map box from the ECU.
+  // The shared load, then the stepped-map box from the ECU.
   void Load() override;
-  void CaricaAssi() override;
   // The shared captions and combo lists, then the page's own captions.
-  void CaricaLingua(const core::ClsLingue& lingue);
+  void CaricaLingua(const core::ClsLingue& lingue) override;
 
   // The page's own page code (27, 48 or 50).
   [[nodiscard]] int PageCode() const { return Info().carb_page; }
@@ -93,8 +91,8 @@ class FrmCarburazione final : public MapPage {
   void AggiornaCursMappaSmall() { AggiornaCursMappa(); }
 
   // --- the user's actions
-  void SpianaClick(bool checked);
-  void GradienteClick(bool checked);
+  void SteppedClick(bool checked);
+  void GradientClick(bool checked);
   // CmdResetMap: asks first; on Yes posts the load of the chosen
   // calibration when its file exists, silently nothing otherwise.
   ResetOutcome ResetMap();
@@ -109,11 +107,14 @@ class FrmCarburazione final : public MapPage {
   void LoadGrid() override;
   [[nodiscard]] bool StoreGrid() override;
   void Shade() override;
+  void ShowHeadings(std::span<const std::uint8_t> rpm, std::span<const std::uint8_t> time) override;
+  void ShowPressureHeadings(std::span<const std::uint8_t> rpm,
+                            std::span<const std::uint8_t> pressure, PressureLine line) override;
   void BeforeEdit() override;
-  void AggiornaCursMappaExtra() override;
+  void FollowOwnControls() override;
 
  private:
-  void SendSpiana();
+  void SendStepped();
 
   CarbControls carb_;
   CarbTexts carb_texts_;

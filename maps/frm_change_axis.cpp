@@ -8,6 +8,7 @@
 #include "calib/calibration_import.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "core/text_block.h"
 
 namespace velmora::maps {
 
@@ -18,40 +19,35 @@ constexpr std::string_view kLineBreak = "\r\n";
 // Either separator is taken on input, whatever the locale says.
 constexpr char kInputComma = ',';
 
-void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
-  std::string t = lingue.Testo(offset, k);
-  if (!t.empty()) {
-    into = std::move(t);
-  }
-}
-
 [[nodiscard]] std::uint8_t ToByte(std::int64_t v) {
   return static_cast<std::uint8_t>(std::clamp<std::int64_t>(v, 0, 255));
 }
 
 // A breakpoint byte in the grid's unit.
 [[nodiscard]] double Shown(std::uint8_t byte, bool rpm) {
-  return rpm ? byte * assi::kRpmStep
-             : static_cast<double>(byte) * assi::kTimeStepUs / assi::kTimeScale;
+  return rpm ? byte * axis::kRpmStep
+             : static_cast<double>(byte) * axis::kTimeStepUs / axis::kTimeScale;
 }
 
 // A value in the grid's unit normalised to its axis step, in the working
 // unit (rpm or us).
 [[nodiscard]] std::int64_t Normalised(double shown, bool rpm) {
-  const int step = rpm ? assi::kRpmStep : assi::kTimeStepUs;
-  const double work = rpm ? shown : shown * assi::kTimeScale;
+  const int step = rpm ? axis::kRpmStep : axis::kTimeStepUs;
+  const double work = rpm ? shown : shown * axis::kTimeScale;
   return core::RoundHalfEven(work / step) * step;
 }
 
-[[nodiscard]] int TrovaSuScala(std::uint8_t b, std::span<const double> list, bool rpm) {
-  const int step = rpm ? assi::kRpmStep : assi::kTimeStepUs;
+[[nodiscard]] int FindOnScale(std::uint8_t b, std::span<const double> list, bool rpm) {
+  const int step = rpm ? axis::kRpmStep : axis::kTimeStepUs;
   const std::int64_t target = static_cast<std::int64_t>(b) * step;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const std::int64_t n = Normalised(list[i], rpm);
-    if (n == target)
+    if (n == target) {
       return static_cast<int>(i);
-    if (n >= target + step)
+    }
+    if (n >= target + step) {
       return static_cast<int>(i) - 1;
+    }
   }
   return -1;
 }
@@ -61,8 +57,9 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
 // window toolkit sets.
 [[nodiscard]] std::optional<double> ParseAxisText(std::string_view text) {
   text = core::Trim(text);
-  if (text.empty())
+  if (text.empty()) {
     return 0.0;
+  }
   double whole = 0;
   double frac = 0;
   double scale = 1;
@@ -70,8 +67,9 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
   bool digit = false;
   for (char c : text) {
     if (c == '.' || c == kInputComma) {
-      if (in_frac)
+      if (in_frac) {
         return std::nullopt;
+      }
       in_frac = true;
     } else if (c >= '0' && c <= '9') {
       digit = true;
@@ -85,57 +83,54 @@ void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
       return std::nullopt;
     }
   }
-  if (!digit)
+  if (!digit) {
     return std::nullopt;
+  }
   return whole + frac;
 }
 
 [[nodiscard]] bool IsRpm(int col) {
-  return col == assi::kColRpm;
+  return col == axis::kColRpm;
 }
 [[nodiscard]] int RowsOf(int col) {
-  return IsRpm(col) ? assi::kRpmRows : assi::kTimeRows;
+  return IsRpm(col) ? axis::kRpmRows : axis::kTimeRows;
 }
 
 }  // namespace
 
 AxisTexts LoadAxisTexts(const core::ClsLingue& lingue) {
-  namespace t = assi_text;
+  namespace t = axis_text;
   AxisTexts texts;
-  for (int i = 0; i < assi::kPrincipalCount; ++i) {
+  for (int i = 0; i < axis::kPrincipalCount; ++i) {
     texts.rpm_tips[static_cast<std::size_t>(i)] = "rpm breakpoint " + std::to_string(i + 1);
     texts.time_tips[static_cast<std::size_t>(i)] =
         "Injection time breakpoint " + std::to_string(i + 1);
   }
-  // Entry 0 is the language's title, so a marker is never found there.
-  const int offset = lingue.MarkerOffset(t::kMarker);
-  if (offset <= 0) {
-    return texts;
+  const core::TextBlock block(lingue, t::kMarker);
+  block.Take(t::kCaption, texts.caption);
+  block.Take(t::kHeadingTime, texts.heading_time);
+  block.Take(t::kHeadingRpm, texts.heading_rpm);
+  block.Take(t::kOk, texts.ok);
+  block.Take(t::kCancel, texts.cancel);
+  block.Take(t::kDefault, texts.default_axes);
+  block.Take(t::kAutoscaleX, texts.autoscale_x);
+  block.Take(t::kAutoscaleY, texts.autoscale_y);
+  block.Take(t::kAutoscaleAsk, texts.autoscale_ask);
+  block.Take(t::kAutoscaleContinue, texts.autoscale_continue);
+  block.Take(t::kDefaultAsk, texts.default_ask);
+  block.Take(t::kInvalid, texts.invalid);
+  block.Take(t::kLabelRpm, texts.label_rpm);
+  block.Take(t::kLabelTime, texts.label_time);
+  block.Take(t::kPrincipal, texts.principal);
+  for (int i = 0; i < axis::kPrincipalCount; ++i) {
+    block.Take(t::kRpmBoxTip + i, texts.rpm_tips[static_cast<std::size_t>(i)]);
+    block.Take(t::kTimeBoxTip + i, texts.time_tips[static_cast<std::size_t>(i)]);
   }
-  Take(lingue, offset, t::kCaption, texts.caption);
-  Take(lingue, offset, t::kHeadingTime, texts.heading_time);
-  Take(lingue, offset, t::kHeadingRpm, texts.heading_rpm);
-  Take(lingue, offset, t::kOk, texts.ok);
-  Take(lingue, offset, t::kCancel, texts.cancel);
-  Take(lingue, offset, t::kDefault, texts.default_axes);
-  Take(lingue, offset, t::kAutoscaleX, texts.autoscale_x);
-  Take(lingue, offset, t::kAutoscaleY, texts.autoscale_y);
-  Take(lingue, offset, t::kAutoscaleAsk, texts.autoscale_ask);
-  Take(lingue, offset, t::kAutoscaleContinue, texts.autoscale_continue);
-  Take(lingue, offset, t::kDefaultAsk, texts.default_ask);
-  Take(lingue, offset, t::kInvalid, texts.invalid);
-  Take(lingue, offset, t::kLabelRpm, texts.label_rpm);
-  Take(lingue, offset, t::kLabelTime, texts.label_time);
-  Take(lingue, offset, t::kPrincipal, texts.principal);
-  for (int i = 0; i < assi::kPrincipalCount; ++i) {
-    Take(lingue, offset, t::kRpmBoxTip + i, texts.rpm_tips[static_cast<std::size_t>(i)]);
-    Take(lingue, offset, t::kTimeBoxTip + i, texts.time_tips[static_cast<std::size_t>(i)]);
-  }
-  Take(lingue, offset, t::kReferenceMissing, texts.reference_missing);
+  block.Take(t::kReferenceMissing, texts.reference_missing);
   for (int i = 0; i < 4; ++i) {
-    Take(lingue, offset, t::kFailureFirst + i, texts.failures[static_cast<std::size_t>(i)]);
+    block.Take(t::kFailureFirst + i, texts.failures[static_cast<std::size_t>(i)]);
   }
-  Take(lingue, offset, t::kFailureOther, texts.failures[4]);
+  block.Take(t::kFailureOther, texts.failures[4]);
   return texts;
 }
 
@@ -144,16 +139,18 @@ AxisEditorEnv AxisEditorEnvOf(const MapPageEnv& env) {
 }
 
 double ControllaValore(double value, bool is_rpm) {
-  const int step = is_rpm ? assi::kRpmStep : assi::kTimeStepUs;
-  const int max = is_rpm ? assi::kRpmMax : assi::kTimeMaxUs;
-  const int scale = is_rpm ? assi::kRpmScale : assi::kTimeScale;
+  const int step = is_rpm ? axis::kRpmStep : axis::kTimeStepUs;
+  const int max = is_rpm ? axis::kRpmMax : axis::kTimeMaxUs;
+  const int scale = is_rpm ? axis::kRpmScale : axis::kTimeScale;
   double work = value * scale;
   // Nothing typed in the grid is negative or this large; anything beyond
   // the top is clamped to it anyway, so the rounding below stays in range.
-  if (!std::isfinite(work) || work < 0)
+  if (!std::isfinite(work) || work < 0) {
     work = 0;
-  if (work > 2.0 * max)
+  }
+  if (work > 2.0 * max) {
     work = 2.0 * max;
+  }
   const std::int64_t units = core::RoundHalfEven(work);
   const std::int64_t q = core::RoundHalfEven(static_cast<double>(units) / step);
   const std::int64_t v = std::min<std::int64_t>(q * step, max);
@@ -165,10 +162,12 @@ double ControllaValore(std::string_view text, bool is_rpm) {
 }
 
 std::string FormatAxisValue(double value, bool is_rpm) {
-  if (!std::isfinite(value))
+  if (!std::isfinite(value)) {
     return "0";
-  if (is_rpm)
+  }
+  if (is_rpm) {
     return std::to_string(core::RoundHalfEven(value));
+  }
   // Thousandths by hand: the C library's formatting follows the locale the
   // window toolkit sets, and the grid always shows ".".
   const std::int64_t milli = core::RoundHalfEven(value * 1000);
@@ -176,71 +175,74 @@ std::string FormatAxisValue(double value, bool is_rpm) {
   std::string s = (milli < 0 ? "-" : "") + std::to_string(magnitude / 1000);
   if (magnitude % 1000 != 0) {
     std::string digits = std::to_string(magnitude % 1000 + 1000).substr(1);
-    while (digits.back() == '0')
+    while (digits.back() == '0') {
       digits.pop_back();
+    }
     s += "." + digits;
   }
   return s;
 }
 
-std::vector<double> ListaRpm() {
+std::vector<double> RpmList() {
   std::vector<double> list;
-  for (int v = assi::kRpmListFirst; v <= assi::kRpmListLast; v += assi::kRpmListStep) {
+  for (int v = axis::kRpmListFirst; v <= axis::kRpmListLast; v += axis::kRpmListStep) {
     list.push_back(v);
   }
   return list;
 }
 
-std::vector<double> ListaTnj() {
+std::vector<double> TimeList() {
   std::vector<double> list;
-  for (int us = assi::kTimeListFirstUs;; us += assi::kTimeListStepUs) {
-    list.push_back(static_cast<double>(us) / assi::kTimeScale);
-    if (us >= assi::kTimeListEndUs)
+  for (int us = axis::kTimeListFirstUs;; us += axis::kTimeListStepUs) {
+    list.push_back(static_cast<double>(us) / axis::kTimeScale);
+    if (us >= axis::kTimeListEndUs) {
       break;
+    }
   }
   return list;
 }
 
 int TrovaValoreRPM(std::uint8_t b, std::span<const double> list) {
-  return TrovaSuScala(b, list, true);
+  return FindOnScale(b, list, true);
 }
 
 int TrovaValoreTNJ(std::uint8_t b, std::span<const double> list) {
-  return TrovaSuScala(b, list, false);
+  return FindOnScale(b, list, false);
 }
 
 int TrovaValore(double value, std::span<const double> list) {
   for (std::size_t i = 0; i < list.size(); ++i) {
-    if (list[i] == value)
+    if (list[i] == value) {
       return static_cast<int>(i);
+    }
   }
   return -1;
 }
 
 FrmChangeAxis::FrmChangeAxis(AxisEditorEnv env, AxisTexts texts)
-    : env_(std::move(env)), texts_(std::move(texts)), grid_(assi::kRows, assi::kCols, 1, 0) {
-  sel_rpm_.fill(-1);
-  sel_tnj_.fill(-1);
+    : env_(std::move(env)), texts_(std::move(texts)), grid_(axis::kRows, axis::kCols, 1, 0) {
+  selected_rpm_.fill(-1);
+  selected_time_.fill(-1);
 }
 
 void FrmChangeAxis::Load() {
-  chiuso_ = false;
+  closed_ = false;
   PredisponiPuntatori();
   RiempiLeCombo();
   InizializzaDati();
   CaricaComboAssi();
   CaricaLingua();
-  grid_.SetCurrent({2, assi::kColRpm});
+  grid_.SetCurrent({2, axis::kColRpm});
 }
 
 void FrmChangeAxis::PredisponiPuntatori() {
-  punt_rpm_ = assi::kPrincipalRpm;
-  punt_tnj_ = assi::kPrincipalTime;
+  principal_rpm_ = principal::kRpm;
+  principal_time_ = principal::kTime;
 }
 
 void FrmChangeAxis::RiempiLeCombo() {
-  lista_rpm_ = ListaRpm();
-  lista_tnj_ = ListaTnj();
+  rpm_entries_ = RpmList();
+  time_entries_ = TimeList();
 }
 
 void FrmChangeAxis::InizializzaDati() {
@@ -255,29 +257,31 @@ void FrmChangeAxis::InizializzaDati() {
     // fitter types or loads the defaults.
     v = calib::AxisBreakpoints{};
   }
-  Riempi(v);
+  Fill(v);
 }
 
-void FrmChangeAxis::Riempi(const calib::AxisBreakpoints& v) {
-  vettori_ = v;
-  for (int i = 0; i < assi::kTimeRows; ++i) {
-    WriteRow(assi::kColTime, i, v.time[static_cast<std::size_t>(i)]);
+void FrmChangeAxis::Fill(const calib::AxisBreakpoints& v) {
+  breakpoints_ = v;
+  for (int i = 0; i < axis::kTimeRows; ++i) {
+    WriteRow(axis::kColTime, i, v.time[static_cast<std::size_t>(i)]);
   }
-  for (int i = 0; i < assi::kRpmRows; ++i) {
-    WriteRow(assi::kColRpm, i, v.rpm[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < axis::kRpmRows; ++i) {
+    WriteRow(axis::kColRpm, i, v.rpm[static_cast<std::size_t>(i)]);
   }
 }
 
 void FrmChangeAxis::CaricaComboAssi() {
-  for (std::size_t i = 0; i < assi::kPrincipalCount; ++i) {
-    sel_rpm_[i] = TrovaValoreRPM(vettori_.rpm[static_cast<std::size_t>(punt_rpm_[i])], lista_rpm_);
-    sel_tnj_[i] = TrovaValoreTNJ(vettori_.time[static_cast<std::size_t>(punt_tnj_[i])], lista_tnj_);
+  for (std::size_t i = 0; i < axis::kPrincipalCount; ++i) {
+    selected_rpm_[i] =
+        TrovaValoreRPM(breakpoints_.rpm[static_cast<std::size_t>(principal_rpm_[i])], rpm_entries_);
+    selected_time_[i] = TrovaValoreTNJ(
+        breakpoints_.time[static_cast<std::size_t>(principal_time_[i])], time_entries_);
   }
 }
 
 void FrmChangeAxis::CaricaLingua() {
-  grid_.SetText(0, assi::kColTime, texts_.heading_time);
-  grid_.SetText(0, assi::kColRpm, texts_.heading_rpm);
+  grid_.SetText(0, axis::kColTime, texts_.heading_time);
+  grid_.SetText(0, axis::kColRpm, texts_.heading_rpm);
 }
 
 double FrmChangeAxis::CellValue(int row, int col) const {
@@ -287,16 +291,17 @@ double FrmChangeAxis::CellValue(int row, int col) const {
 
 bool FrmChangeAxis::Editable(CellPos cell) const {
   // Row 1 is breakpoint 0, which is always 0.
-  return cell.row >= 2 && cell.row <= RowsOf(cell.col) && cell.col >= 0 && cell.col < assi::kCols;
+  return cell.row >= 2 && cell.row <= RowsOf(cell.col) && cell.col >= 0 && cell.col < axis::kCols;
 }
 
 void FrmChangeAxis::SnapCell(CellPos cell) {
-  if (!Editable(cell))
+  if (!Editable(cell)) {
     return;
+  }
   const bool rpm = IsRpm(cell.col);
   grid_.SetText(cell.row, cell.col,
                 FormatAxisValue(ControllaValore(grid_.Text(cell.row, cell.col), rpm), rpm));
-  MemorizzaGriglia();
+  StoreGrid();
   CaricaComboAssi();
 }
 
@@ -305,33 +310,37 @@ void FrmChangeAxis::WriteRow(int col, int index, std::uint8_t byte) {
   grid_.SetText(index + 1, col, FormatAxisValue(Shown(byte, rpm), rpm));
 }
 
-void FrmChangeAxis::SelezionaCella(CellPos cell) {
+void FrmChangeAxis::SelectCell(CellPos cell) {
   const CellPos before = grid_.Current();
-  if (before == cell)
+  if (before == cell) {
     return;
+  }
   SnapCell(before);
   grid_.SetCurrent(cell);
 }
 
-bool FrmChangeAxis::Tasto(char32_t key) {
+bool FrmChangeAxis::TypeKey(char32_t key) {
   const CellPos cell = grid_.Current();
-  if (!Editable(cell))
+  if (!Editable(cell)) {
     return false;
-  if (key == assi_key::kEnter) {
+  }
+  if (key == axis_key::kEnter) {
     SnapCell(cell);
     return true;
   }
   std::string text = grid_.Text(cell.row, cell.col);
-  if (key == assi_key::kBackspace) {
-    if (!text.empty())
+  if (key == axis_key::kBackspace) {
+    if (!text.empty()) {
       text.pop_back();
+    }
   } else if (key >= U'0' && key <= U'9') {
-    if (text.size() >= assi::kMaxCellChars)
+    if (text.size() >= axis::kMaxCellChars) {
       return false;
+    }
     text.push_back(static_cast<char>(key));
-  } else if ((key == U',' || key == U'.') && cell.col == assi::kColTime) {
+  } else if ((key == U',' || key == U'.') && cell.col == axis::kColTime) {
     // One separator per number.
-    if (text.size() >= assi::kMaxCellChars || text.find_first_of(",.") != std::string::npos) {
+    if (text.size() >= axis::kMaxCellChars || text.find_first_of(",.") != std::string::npos) {
       return false;
     }
     text.push_back(static_cast<char>(key));
@@ -342,20 +351,20 @@ bool FrmChangeAxis::Tasto(char32_t key) {
   return true;
 }
 
-void FrmChangeAxis::ConfermaCella() {
+void FrmChangeAxis::CommitCell() {
   SnapCell(grid_.Current());
 }
 
-void FrmChangeAxis::MemorizzaGriglia() {
-  vettori_.rpm[0] = 0;
-  vettori_.time[0] = 0;
-  for (int i = 1; i < assi::kRpmRows; ++i) {
-    vettori_.rpm[static_cast<std::size_t>(i)] =
-        ToByte(core::RoundHalfEven(CellValue(i + 1, assi::kColRpm) / assi::kRpmStep));
+void FrmChangeAxis::StoreGrid() {
+  breakpoints_.rpm[0] = 0;
+  breakpoints_.time[0] = 0;
+  for (int i = 1; i < axis::kRpmRows; ++i) {
+    breakpoints_.rpm[static_cast<std::size_t>(i)] =
+        ToByte(core::RoundHalfEven(CellValue(i + 1, axis::kColRpm) / axis::kRpmStep));
   }
-  for (int i = 1; i < assi::kTimeRows; ++i) {
-    vettori_.time[static_cast<std::size_t>(i)] = ToByte(core::RoundHalfEven(
-        CellValue(i + 1, assi::kColTime) * assi::kTimeScale / assi::kTimeStepUs));
+  for (int i = 1; i < axis::kTimeRows; ++i) {
+    breakpoints_.time[static_cast<std::size_t>(i)] = ToByte(core::RoundHalfEven(
+        CellValue(i + 1, axis::kColTime) * axis::kTimeScale / axis::kTimeStepUs));
   }
 }
 
@@ -364,19 +373,20 @@ void FrmChangeAxis::Refuse() {
   CaricaComboAssi();
 }
 
-void FrmChangeAxis::CambiaRpm(int box, int index) {
-  CambiaPrincipale(true, box, index);
+void FrmChangeAxis::ChooseRpm(int box, int index) {
+  ChoosePrincipal(true, box, index);
 }
-void FrmChangeAxis::CambiaTnj(int box, int index) {
-  CambiaPrincipale(false, box, index);
+void FrmChangeAxis::ChooseTime(int box, int index) {
+  ChoosePrincipal(false, box, index);
 }
 
-void FrmChangeAxis::CambiaPrincipale(bool rpm, int box, int index) {
-  if (box < 0 || box >= assi::kPrincipalCount)
+void FrmChangeAxis::ChoosePrincipal(bool rpm, int box, int index) {
+  if (box < 0 || box >= axis::kPrincipalCount) {
     return;
-  const std::vector<double>& list = rpm ? lista_rpm_ : lista_tnj_;
-  auto& sel = rpm ? sel_rpm_ : sel_tnj_;
-  const auto& punt = rpm ? punt_rpm_ : punt_tnj_;
+  }
+  const std::vector<double>& list = rpm ? rpm_entries_ : time_entries_;
+  auto& sel = rpm ? selected_rpm_ : selected_time_;
+  const auto& indices = rpm ? principal_rpm_ : principal_time_;
   if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
     Refuse();
     return;
@@ -388,22 +398,22 @@ void FrmChangeAxis::CambiaPrincipale(bool rpm, int box, int index) {
     if (s >= 0 && static_cast<std::size_t>(s) < list.size()) {
       return Normalised(list[static_cast<std::size_t>(s)], rpm);
     }
-    const std::size_t at = static_cast<std::size_t>(punt[static_cast<std::size_t>(b)]);
-    const std::uint8_t byte = rpm ? vettori_.rpm[at] : vettori_.time[at];
-    return static_cast<std::int64_t>(byte) * (rpm ? assi::kRpmStep : assi::kTimeStepUs);
+    const std::size_t at = static_cast<std::size_t>(indices[static_cast<std::size_t>(b)]);
+    const std::uint8_t byte = rpm ? breakpoints_.rpm[at] : breakpoints_.time[at];
+    return static_cast<std::int64_t>(byte) * (rpm ? axis::kRpmStep : axis::kTimeStepUs);
   };
   const std::int64_t chosen = Normalised(list[static_cast<std::size_t>(index)], rpm);
   if ((box > 0 && chosen <= neighbour(box - 1)) ||
-      (box + 1 < assi::kPrincipalCount && chosen >= neighbour(box + 1))) {
+      (box + 1 < axis::kPrincipalCount && chosen >= neighbour(box + 1))) {
     Refuse();
     return;
   }
   sel[static_cast<std::size_t>(box)] = index;
-  const int col = rpm ? assi::kColRpm : assi::kColTime;
+  const int col = rpm ? axis::kColRpm : axis::kColTime;
   const double shown =
-      rpm ? static_cast<double>(chosen) : static_cast<double>(chosen) / assi::kTimeScale;
-  grid_.SetText(punt[static_cast<std::size_t>(box)] + 1, col, FormatAxisValue(shown, rpm));
-  MemorizzaGriglia();
+      rpm ? static_cast<double>(chosen) : static_cast<double>(chosen) / axis::kTimeScale;
+  grid_.SetText(indices[static_cast<std::size_t>(box)] + 1, col, FormatAxisValue(shown, rpm));
+  StoreGrid();
   SpianaAssi();
 }
 
@@ -413,39 +423,41 @@ void FrmChangeAxis::SpianaAssi() {
   };
   // Between principal indices 2k and 2k + 2; indices 0..2 are never computed.
   for (std::size_t k = 1; k <= 9; ++k) {
-    vettori_.rpm[2 * k + 1] = halfway(vettori_.rpm[2 * k], vettori_.rpm[2 * k + 2]);
+    breakpoints_.rpm[2 * k + 1] = halfway(breakpoints_.rpm[2 * k], breakpoints_.rpm[2 * k + 2]);
   }
   for (std::size_t k = 1; k <= 10; ++k) {
-    vettori_.time[2 * k + 1] = halfway(vettori_.time[2 * k], vettori_.time[2 * k + 2]);
+    breakpoints_.time[2 * k + 1] = halfway(breakpoints_.time[2 * k], breakpoints_.time[2 * k + 2]);
   }
   // The last rpm segment spans three steps (20 to 23).
-  const std::uint8_t a = vettori_.rpm[20];
-  const std::uint8_t b = vettori_.rpm[23];
+  const std::uint8_t a = breakpoints_.rpm[20];
+  const std::uint8_t b = breakpoints_.rpm[23];
   const std::int64_t d = core::RoundHalfEven((static_cast<double>(b) - a) / 3);
-  vettori_.rpm[21] = ToByte(a + d);
-  vettori_.rpm[22] = ToByte(a + 2 * d);
+  breakpoints_.rpm[21] = ToByte(a + d);
+  breakpoints_.rpm[22] = ToByte(a + 2 * d);
   for (int i = 3; i <= 19; i += 2) {
-    WriteRow(assi::kColRpm, i, vettori_.rpm[static_cast<std::size_t>(i)]);
+    WriteRow(axis::kColRpm, i, breakpoints_.rpm[static_cast<std::size_t>(i)]);
   }
-  WriteRow(assi::kColRpm, 21, vettori_.rpm[21]);
-  WriteRow(assi::kColRpm, 22, vettori_.rpm[22]);
-  for (int i = 3; i < assi::kTimeRows; i += 2) {
-    WriteRow(assi::kColTime, i, vettori_.time[static_cast<std::size_t>(i)]);
+  WriteRow(axis::kColRpm, 21, breakpoints_.rpm[21]);
+  WriteRow(axis::kColRpm, 22, breakpoints_.rpm[22]);
+  for (int i = 3; i < axis::kTimeRows; i += 2) {
+    WriteRow(axis::kColTime, i, breakpoints_.time[static_cast<std::size_t>(i)]);
   }
 }
 
 void FrmChangeAxis::AdattaScala(int count, int column) {
-  if (column < 0 || column >= assi::kCols || count < 2 || count > RowsOf(column))
+  if (column < 0 || column >= axis::kCols || count < 2 || count > RowsOf(column)) {
     return;
+  }
   // The end points are read from the grid: a value still being typed
   // counts as the fitter will see it.
-  ConfermaCella();
+  CommitCell();
   const bool rpm = IsRpm(column);
   const std::string& heading = rpm ? texts_.heading_rpm : texts_.heading_time;
   const std::string question =
       texts_.autoscale_ask + " " + heading + std::string(kLineBreak) + texts_.autoscale_continue;
-  if (!env_.box.Ask(question, env_.main_title))
+  if (!env_.box.Ask(question, env_.main_title)) {
     return;
+  }
   const double first = CellValue(1, column);
   const double last = CellValue(count, column);
   const double step = (last - first) / (count - 1);
@@ -453,35 +465,36 @@ void FrmChangeAxis::AdattaScala(int count, int column) {
     grid_.SetText(row, column,
                   FormatAxisValue(ControllaValore(first + (row - 1) * step, rpm), rpm));
   }
-  MemorizzaGriglia();
+  StoreGrid();
   CaricaComboAssi();
-  Controlla();
+  Check();
 }
 
-std::string FrmChangeAxis::RigheNonValide() const {
+std::string FrmChangeAxis::InvalidLines() const {
   std::string lines;
   auto line = [&](const std::string& heading, int row, int col) {
     lines += heading + ": " + grid_.Text(row - 1, col) + "/" + grid_.Text(row, col) +
              std::string(kLineBreak);
   };
-  for (int row = 2; row <= assi::kRpmRows; ++row) {
-    if (CellValue(row, assi::kColRpm) - CellValue(row - 1, assi::kColRpm) < assi::kRpmStep) {
-      line(texts_.heading_rpm, row, assi::kColRpm);
+  for (int row = 2; row <= axis::kRpmRows; ++row) {
+    if (CellValue(row, axis::kColRpm) - CellValue(row - 1, axis::kColRpm) < axis::kRpmStep) {
+      line(texts_.heading_rpm, row, axis::kColRpm);
     }
   }
-  for (int row = 2; row <= assi::kTimeRows; ++row) {
-    const double gap = CellValue(row, assi::kColTime) - CellValue(row - 1, assi::kColTime);
-    if (core::RoundHalfEven(gap * assi::kTimeScale) < assi::kTimeStepUs) {
-      line(texts_.heading_time, row, assi::kColTime);
+  for (int row = 2; row <= axis::kTimeRows; ++row) {
+    const double gap = CellValue(row, axis::kColTime) - CellValue(row - 1, axis::kColTime);
+    if (core::RoundHalfEven(gap * axis::kTimeScale) < axis::kTimeStepUs) {
+      line(texts_.heading_time, row, axis::kColTime);
     }
   }
   return lines;
 }
 
-bool FrmChangeAxis::Controlla() {
-  const std::string lines = RigheNonValide();
-  if (lines.empty())
+bool FrmChangeAxis::Check() {
+  const std::string lines = InvalidLines();
+  if (lines.empty()) {
     return true;
+  }
   env_.box.Show(texts_.invalid + std::string(kLineBreak) + lines, env_.main_title,
                 platform::BoxKind::Exclamation);
   return false;
@@ -493,58 +506,62 @@ void FrmChangeAxis::ShowFailure(calib::AxisFailure failure) {
   env_.box.Show(texts_.failures[at], env_.main_title, platform::BoxKind::Critical);
 }
 
-EsitoAssi FrmChangeAxis::CmdOk() {
-  ConfermaCella();
-  if (!Controlla())
-    return EsitoAssi::kResta;
-  MemorizzaGriglia();
-  if (static_cast<int>(vettori_.rpm[assi::kRpmRows - 1]) * assi::kRpmStep == assi::kRpmOverTop) {
-    vettori_.rpm[assi::kRpmRows - 1] = assi::kRpmTop;
+AxisOutcome FrmChangeAxis::CmdOk() {
+  CommitCell();
+  if (!Check()) {
+    return AxisOutcome::kStay;
+  }
+  StoreGrid();
+  if (static_cast<int>(breakpoints_.rpm[axis::kRpmRows - 1]) * axis::kRpmStep ==
+      axis::kRpmOverTop) {
+    breakpoints_.rpm[axis::kRpmRows - 1] = axis::kRpmTop;
   }
   calib::AxisTables tables;
-  const calib::AxisFailure failure = calib::VectorsToTables(vettori_, &tables);
+  const calib::AxisFailure failure = calib::VectorsToTables(breakpoints_, &tables);
   if (failure != calib::AxisFailure::kNone) {
     ShowFailure(failure);
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   }
   // First request wins: with another one pending the image stays as it
   // was, so it never holds axes the ECU was not asked to take.
   if (!env_.session.PostRequest(session::request::kAxes)) {
-    return EsitoAssi::kOccupato;
+    return AxisOutcome::kBusy;
   }
   calib::CalibrationImage& image = env_.image;
   image.rpm_axis = std::move(tables.rpm);
   image.time_axis = std::move(tables.time);
-  image.rpm_vector.assign(vettori_.rpm.begin(), vettori_.rpm.end());
-  image.time_vector.assign(vettori_.time.begin(), vettori_.time.end());
-  chiuso_ = true;
-  return EsitoAssi::kChiudi;
+  image.rpm_vector.assign(breakpoints_.rpm.begin(), breakpoints_.rpm.end());
+  image.time_vector.assign(breakpoints_.time.begin(), breakpoints_.time.end());
+  closed_ = true;
+  return AxisOutcome::kClose;
 }
 
-EsitoAssi FrmChangeAxis::CmdDefault() {
-  if (!env_.box.Ask(texts_.default_ask, env_.main_title))
-    return EsitoAssi::kResta;
+AxisOutcome FrmChangeAxis::CmdDefault() {
+  if (!env_.box.Ask(texts_.default_ask, env_.main_title)) {
+    return AxisOutcome::kStay;
+  }
   std::string path = env_.lng_dir;
-  if (!path.empty() && path.back() != core::kSep)
+  if (!path.empty() && path.back() != core::kSep) {
     path.push_back(core::kSep);
+  }
   path += kReferenceFile;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     env_.box.Show(texts_.reference_missing, env_.main_title, platform::BoxKind::Critical);
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   }
   const std::optional<calib::AxisVectors> read = calib::ReadAxisVectorsFromFile(path);
   if (!read) {
     ShowFailure(calib::AxisFailure::kUnexpected);
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   }
   calib::AxisBreakpoints v;
   const calib::AxisFailure failure = calib::TablesToVectors(read->rpm, read->time, &v);
   if (failure != calib::AxisFailure::kNone) {
     ShowFailure(failure);
-    return EsitoAssi::kResta;
+    return AxisOutcome::kStay;
   }
-  Riempi(v);
+  Fill(v);
   CaricaComboAssi();
   return CmdOk();
 }

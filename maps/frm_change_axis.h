@@ -11,13 +11,14 @@
 #include "calib/calibration_image.h"
 #include "core/dictionary.h"
 #include "maps/grid_model.h"
+#include "maps/map_grid_ops.h"
 #include "maps/map_page_env.h"
 #include "platform/message_box.h"
 
 namespace velmora::maps {
 
 // Texts of the axis editor, relative to its marker.
-namespace assi_text {
+namespace axis_text {
 inline constexpr std::string_view kMarker = "[Frm_Assi]";
 inline constexpr int kCaption = 1;
 inline constexpr int kHeadingTime = 2;
@@ -39,27 +40,23 @@ inline constexpr int kTimeBoxTip = 29;  // 29..40
 inline constexpr int kReferenceMissing = 63;
 inline constexpr int kFailureFirst = 66;  // 66 + failure - 1 for failures 1..4
 inline constexpr int kFailureOther = 70;
-}  // namespace assi_text
+}  // namespace axis_text
 
 // The editor's grid, its scales and its principal breakpoints.
-namespace assi {
+namespace axis {
 inline constexpr int kColTime = 0;  // injection time in ms, rows 1..23
 inline constexpr int kColRpm = 1;   // rpm, rows 1..24
 inline constexpr int kRows = 25;    // heading row + 24 breakpoints
 inline constexpr int kCols = 2;
-inline constexpr int kTimeRows = 23;
-inline constexpr int kRpmRows = 24;
-inline constexpr int kPrincipalCount = 12;
-inline constexpr std::array<int, kPrincipalCount> kPrincipalTime{1,  2,  4,  6,  8,  10,
-                                                                 12, 14, 16, 18, 20, 22};
-inline constexpr std::array<int, kPrincipalCount> kPrincipalRpm{1,  2,  4,  6,  8,  10,
-                                                                12, 14, 16, 18, 20, 23};
+inline constexpr int kTimeRows = map_shape::kTimeRows;
+inline constexpr int kRpmRows = map_shape::kRpmCols;
+inline constexpr int kPrincipalCount = principal::kCount;
 // Typed values: the step they snap to, the highest value and the factor
 // from the shown unit to the working one (ms to us).
-inline constexpr int kRpmStep = 64;
+inline constexpr int kRpmStep = heading::kRpmPerByte;
 inline constexpr int kRpmMax = 8000;
 inline constexpr int kRpmScale = 1;
-inline constexpr int kTimeStepUs = 128;
+inline constexpr int kTimeStepUs = heading::kTimeUsPerByte;
 inline constexpr int kTimeMaxUs = 22784;
 inline constexpr int kTimeScale = 1000;
 // The last rpm breakpoint one step above 8000 rpm is pulled back to it.
@@ -74,13 +71,13 @@ inline constexpr int kTimeListStepUs = 125;
 inline constexpr int kTimeListEndUs = 20000;  // the list ends on the first value >= this
 // A typed cell holds at most this many characters.
 inline constexpr std::size_t kMaxCellChars = 9;
-}  // namespace assi
+}  // namespace axis
 
 // Keys the grid takes besides digits and the decimal separator.
-namespace assi_key {
+namespace axis_key {
 inline constexpr char32_t kBackspace = 8;
 inline constexpr char32_t kEnter = 13;
-}  // namespace assi_key
+}  // namespace axis_key
 
 struct AxisTexts {
   std::string caption = "Map axes";
@@ -99,8 +96,8 @@ struct AxisTexts {
   std::string label_rpm = "rpm";
   std::string label_time = "ms";
   std::string principal = "Principal breakpoints";
-  std::array<std::string, assi::kPrincipalCount> rpm_tips;
-  std::array<std::string, assi::kPrincipalCount> time_tips;
+  std::array<std::string, axis::kPrincipalCount> rpm_tips;
+  std::array<std::string, axis::kPrincipalCount> time_tips;
   std::string reference_missing = "The reference calibration file is missing";
   // Failures 1..4, then any other.
   std::array<std::string, 5> failures = {
@@ -136,8 +133,8 @@ struct AxisEditorEnv {
 [[nodiscard]] std::string FormatAxisValue(double value, bool is_rpm);
 
 // The principal boxes' lists (rpm, ms).
-[[nodiscard]] std::vector<double> ListaRpm();
-[[nodiscard]] std::vector<double> ListaTnj();
+[[nodiscard]] std::vector<double> RpmList();
+[[nodiscard]] std::vector<double> TimeList();
 
 // The box entry that stands for breakpoint byte `b`: the entry that
 // normalises to it, else the last one below it; -1 when none.
@@ -147,10 +144,10 @@ struct AxisEditorEnv {
 [[nodiscard]] int TrovaValore(double value, std::span<const double> list);
 
 // How a closing button ended.
-enum class EsitoAssi {
-  kChiudi,    // done: the dialog closes
-  kResta,     // refused, failed or not confirmed: the dialog stays open
-  kOccupato,  // another request is pending: nothing changed, try again
+enum class AxisOutcome {
+  kClose,  // done: the dialog closes
+  kStay,   // refused, failed or not confirmed: the dialog stays open
+  kBusy,   // another request is pending: nothing changed, try again
 };
 
 // The map axis editor without its window. Works on its own copy of the
@@ -177,80 +174,80 @@ class FrmChangeAxis {
     texts_ = std::move(texts);
     CaricaLingua();
   }
-  [[nodiscard]] const std::vector<double>& ComboRpm() const { return lista_rpm_; }
-  [[nodiscard]] const std::vector<double>& ComboTnj() const { return lista_tnj_; }
-  [[nodiscard]] const std::array<int, assi::kPrincipalCount>& PuntatoriRpm() const {
-    return punt_rpm_;
+  [[nodiscard]] const std::vector<double>& RpmEntries() const { return rpm_entries_; }
+  [[nodiscard]] const std::vector<double>& TimeEntries() const { return time_entries_; }
+  [[nodiscard]] const std::array<int, axis::kPrincipalCount>& PrincipalRpm() const {
+    return principal_rpm_;
   }
-  [[nodiscard]] const std::array<int, assi::kPrincipalCount>& PuntatoriTnj() const {
-    return punt_tnj_;
+  [[nodiscard]] const std::array<int, axis::kPrincipalCount>& PrincipalTime() const {
+    return principal_time_;
   }
   // The selected entry of each principal box; -1 for none.
-  [[nodiscard]] const std::array<int, assi::kPrincipalCount>& SelezioneRpm() const {
-    return sel_rpm_;
+  [[nodiscard]] const std::array<int, axis::kPrincipalCount>& SelectedRpm() const {
+    return selected_rpm_;
   }
-  [[nodiscard]] const std::array<int, assi::kPrincipalCount>& SelezioneTnj() const {
-    return sel_tnj_;
+  [[nodiscard]] const std::array<int, axis::kPrincipalCount>& SelectedTime() const {
+    return selected_time_;
   }
   // The breakpoints as the grid has them.
-  [[nodiscard]] const calib::AxisBreakpoints& Vettori() const { return vettori_; }
-  [[nodiscard]] bool Chiuso() const { return chiuso_; }
+  [[nodiscard]] const calib::AxisBreakpoints& Breakpoints() const { return breakpoints_; }
+  [[nodiscard]] bool Closed() const { return closed_; }
 
   // Moves to another cell; the cell left is snapped first.
-  void SelezionaCella(CellPos cell);
+  void SelectCell(CellPos cell);
   // A key on the current cell: digits are appended, "," or "." only in the
   // injection-time column, Backspace removes the last character, Enter
   // snaps. Anything else, and any key on the heading row, the fixed first
   // breakpoint or the row below the injection-time column, is discarded
   // (false).
-  bool Tasto(char32_t key);
+  bool TypeKey(char32_t key);
   // Snaps the current cell (Enter, leaving it, OK).
-  void ConfermaCella();
+  void CommitCell();
 
   // A principal box's choice by the user; `index` -1 for none.
-  void CambiaRpm(int box, int index);
-  void CambiaTnj(int box, int index);
+  void ChooseRpm(int box, int index);
+  void ChooseTime(int box, int index);
 
   void SpianaAssi();
   // Even spacing of a column between its first and last row, after a
   // Yes/No question.
   void AdattaScala(int count, int column);
-  void CmdAutoscaleX() { AdattaScala(assi::kRpmRows, assi::kColRpm); }
-  void CmdAutoscaleY() { AdattaScala(assi::kTimeRows, assi::kColTime); }
+  void CmdAutoscaleX() { AdattaScala(axis::kRpmRows, axis::kColRpm); }
+  void CmdAutoscaleY() { AdattaScala(axis::kTimeRows, axis::kColTime); }
 
   // The spacing violations, one "heading: previous/value" CR LF line each;
   // empty when the grid is sound.
-  [[nodiscard]] std::string RigheNonValide() const;
+  [[nodiscard]] std::string InvalidLines() const;
   // Shows the invalid-breakpoints message with the lines; true when sound.
-  bool Controlla();
+  bool Check();
 
-  EsitoAssi CmdOk();
-  EsitoAssi CmdDefault();
-  void CmdAnnulla() { chiuso_ = true; }
+  AxisOutcome CmdOk();
+  AxisOutcome CmdDefault();
+  void CmdAnnulla() { closed_ = true; }
 
  private:
   [[nodiscard]] double CellValue(int row, int col) const;
   [[nodiscard]] bool Editable(CellPos cell) const;
   void SnapCell(CellPos cell);
   void WriteRow(int col, int index, std::uint8_t byte);
-  void Riempi(const calib::AxisBreakpoints& v);
+  void Fill(const calib::AxisBreakpoints& v);
   // The grid into the breakpoints (rounded to bytes, index 0 = 0).
-  void MemorizzaGriglia();
-  void CambiaPrincipale(bool rpm, int box, int index);
+  void StoreGrid();
+  void ChoosePrincipal(bool rpm, int box, int index);
   void Refuse();
   void ShowFailure(calib::AxisFailure failure);
 
   AxisEditorEnv env_;
   AxisTexts texts_;
   GridModel grid_;
-  std::vector<double> lista_rpm_;
-  std::vector<double> lista_tnj_;
-  std::array<int, assi::kPrincipalCount> punt_rpm_{};
-  std::array<int, assi::kPrincipalCount> punt_tnj_{};
-  std::array<int, assi::kPrincipalCount> sel_rpm_{};
-  std::array<int, assi::kPrincipalCount> sel_tnj_{};
-  calib::AxisBreakpoints vettori_;
-  bool chiuso_ = false;
+  std::vector<double> rpm_entries_;
+  std::vector<double> time_entries_;
+  std::array<int, axis::kPrincipalCount> principal_rpm_{};
+  std::array<int, axis::kPrincipalCount> principal_time_{};
+  std::array<int, axis::kPrincipalCount> selected_rpm_{};
+  std::array<int, axis::kPrincipalCount> selected_time_{};
+  calib::AxisBreakpoints breakpoints_;
+  bool closed_ = false;
 };
 
 }  // namespace velmora::maps

@@ -13,10 +13,6 @@ class FrmMatrix final : public MapPage {
 
   // The page's own page code (12, 47 or 49).
   [[nodiscard]] int PageCode() const { return Info().grid_page; }
-
-  // The shared load, then the configuration block's bytes 2 and 3 (10, 17)
-  // when the block is known.
-  void Load() override;
 };
 
 }  // namespace velmora::maps

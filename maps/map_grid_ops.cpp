@@ -128,7 +128,7 @@ void CaricaGrigliaInMatrice(const GridModel& grid, Bytes& map, float factor) {
 }
 
 void ModificaValoriGrigliaLibera(GridModel& grid, int mode, float value, int factor) {
-  if (mode == modo::kNessuno) {
+  if (mode == edit_mode::kNone) {
     return;
   }
   const double f = factor > 0 ? factor : 1;
@@ -139,13 +139,13 @@ void ModificaValoriGrigliaLibera(GridModel& grid, int mode, float value, int fac
       const double cell = CellNumber(grid.Text(row, col));
       double next = cell;
       switch (mode) {
-        case modo::kSomma:
+        case edit_mode::kAdd:
           next = cell + val;
           break;
-        case modo::kImposta:
+        case edit_mode::kSet:
           next = val;
           break;
-        case modo::kPercentuale: {
+        case edit_mode::kPercent: {
           const double old = std::floor(cell);
           const double raw = static_cast<double>(core::RoundHalfEven(cell * f * (1 + val / 100)));
           next = raw / f;
@@ -162,7 +162,7 @@ void ModificaValoriGrigliaLibera(GridModel& grid, int mode, float value, int fac
   }
 }
 
-std::string CopiaSelezione(const GridModel& grid) {
+std::string CopySelection(const GridModel& grid) {
   const CellRect sel = grid.Selection();
   std::string out(kTab);
   for (int col = sel.left; col <= sel.right; ++col) {
@@ -186,7 +186,7 @@ std::string CopiaSelezione(const GridModel& grid) {
   return out;
 }
 
-int IncollaTesto(GridModel& grid, std::string_view text) {
+int PasteText(GridModel& grid, std::string_view text) {
   const CellPos origin = grid.Current();
   int written = 0;
   const auto lines = Lines(text);
@@ -221,7 +221,7 @@ void ColoraMatriceVuota(GridModel& grid) {
   grid.SetCurrent({grid.FixedRows(), grid.FixedCols()});
 }
 
-Rgb ColoreGradiente(double value, double min, double max) {
+Rgb GradientColour(double value, double min, double max) {
   const double t = (value - min) / (max - min) * shading::kSpan;
   const std::uint8_t rg = ClampColour(255 - t);
   return {rg, rg, 255};
@@ -250,7 +250,7 @@ void ColoraMatriceGradiente(GridModel& grid) {
   }
   for (int row = grid.FixedRows(); row < grid.Rows(); ++row) {
     for (int col = grid.FixedCols(); col < grid.Cols(); ++col) {
-      grid.SetBack(row, col, ColoreGradiente(CellNumber(grid.Text(row, col)), min, max));
+      grid.SetBack(row, col, GradientColour(CellNumber(grid.Text(row, col)), min, max));
       grid.SetFore(row, col, colour::kBlack);
     }
   }

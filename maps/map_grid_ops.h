@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -24,13 +25,21 @@ inline constexpr int kMaxByte = 255;
 inline constexpr std::string_view kFont = "Arial Narrow";
 }  // namespace map_shape
 
+// The twelve principal breakpoints of each axis: the cells the carburation
+// page shows and the breakpoints the axis editor offers in its boxes.
+namespace principal {
+inline constexpr int kCount = 12;
+inline constexpr std::array<int, kCount> kTime = {1, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22};
+inline constexpr std::array<int, kCount> kRpm = {1, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 23};
+}  // namespace principal
+
 // The operations ModificaValoriGrigliaLibera applies to the selection.
-namespace modo {
-inline constexpr int kNessuno = 0;
-inline constexpr int kSomma = 1;
-inline constexpr int kPercentuale = 2;
-inline constexpr int kImposta = 3;
-}  // namespace modo
+namespace edit_mode {
+inline constexpr int kNone = 0;
+inline constexpr int kAdd = 1;
+inline constexpr int kPercent = 2;
+inline constexpr int kSet = 3;
+}  // namespace edit_mode
 
 // The value shading of the map grid.
 namespace shading {
@@ -71,20 +80,20 @@ void CaricaMatriceInGriglia(GridModel& grid, std::span<const std::uint8_t> map, 
 // first; a factor that is not a positive number counts as 1.
 void CaricaGrigliaInMatrice(const GridModel& grid, Bytes& map, float factor);
 
-// One operation (modo::) on every cell of the grid's selection, rows outer,
+// One operation (edit_mode::) on every cell of the grid's selection, rows outer,
 // columns inner. Non-numeric cells count as 0. Nothing is clamped here.
 void ModificaValoriGrigliaLibera(GridModel& grid, int mode, float value, int factor);
 
 // The selection as the clipboard gets it: a TAB and the column headings,
 // CR LF, then each row's heading and cells, TAB separated; rows end with
 // CR LF except the last, whose last cell is followed by a TAB.
-[[nodiscard]] std::string CopiaSelezione(const GridModel& grid);
+[[nodiscard]] std::string CopySelection(const GridModel& grid);
 
 // Pastes TAB-separated lines (CR LF, or LF alone) from the current cell on.
 // Numeric items land as their whole part clamped to 0..255; empty and
 // non-numeric items, and items beyond the grid, change nothing. Returns the
 // number of cells written.
-int IncollaTesto(GridModel& grid, std::string_view text);
+int PasteText(GridModel& grid, std::string_view text);
 
 // Headings in the system's button colours, data cells white on black; the
 // current cell goes to the first data cell.
@@ -95,7 +104,7 @@ void ColoraMatriceVuota(GridModel& grid);
 void ColoraMatriceGradiente(GridModel& grid);
 
 // The shading of one value between min and max (max > min).
-[[nodiscard]] Rgb ColoreGradiente(double value, double min, double max);
+[[nodiscard]] Rgb GradientColour(double value, double min, double max);
 
 // The pressure sensor line: display = byte / 51 x m + q.
 struct PressureLine {

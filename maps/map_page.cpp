@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "core/text_block.h"
 
 namespace velmora::maps {
 
@@ -10,31 +11,17 @@ namespace {
 
 constexpr std::int32_t kNeverRead = std::numeric_limits<std::int32_t>::min();
 
-// The three map combos' entries by map: CMB_SelPage_0 has all three maps,
-// CMB_SelPage_1 maps 0 and 1.
-constexpr int kSelPage1Entries = 2;
+// What a cancelled value entry sounds like.
+namespace cancel_beep {
+constexpr int kHertz = 600;
+constexpr int kMs = 100;
+}  // namespace cancel_beep
 
 }  // namespace
 
-const MapInfo& InfoOfMap(int map) {
-  if (map < 0 || map >= static_cast<int>(map_info::kMaps.size())) {
-    return map_info::kMaps[0];
-  }
-  return map_info::kMaps[static_cast<std::size_t>(map)];
-}
-
-int MapOfPage(int page_code) {
-  for (const auto& m : map_info::kMaps) {
-    if (m.grid_page == page_code || m.carb_page == page_code) {
-      return m.map;
-    }
-  }
-  return -1;
-}
-
 MapPage::MapPage(MapPageEnv& env, int map, int grid_rows, int grid_cols)
     : env_(env), map_(InfoOfMap(map).map), grid_(grid_rows, grid_cols) {
-  ultimi_valori_.fill(kNeverRead);
+  last_values_.fill(kNeverRead);
   grid_.SetFont(std::string(map_shape::kFont));
 }
 
@@ -42,23 +29,28 @@ void MapPage::SetMapIndex(int map) {
   map_ = InfoOfMap(map).map;
 }
 
-Pulsante MapPage::TakeFocusReturn() {
-  const Pulsante p = controls_.focus_return;
-  controls_.focus_return = Pulsante::kNessuno;
+Button MapPage::TakeFocusReturn() {
+  const Button p = controls_.focus_return;
+  controls_.focus_return = Button::kNone;
   return p;
 }
 
 void MapPage::Load() {
-  controls_.pressed = Pulsante::kNessuno;
-  controls_.sim_tag = false;
+  controls_.pressed = Button::kNone;
+  controls_.simplified_tag = false;
   for (auto& c : controls_.params) {
     c.tag = false;
   }
   {
     Suppress s(*this);
-    controls_.sim_checked = true;
+    controls_.simplified_checked = true;
   }
-  pronta_ = pronta::kNo;
+  editing_ready_ = editing_ready::kNo;
+  Bytes& block = env_.image.companion;
+  if (block.size() >= config_block::kSize) {
+    block[config_block::kByte2] = config_block::kByte2OnLoad;
+    block[config_block::kByte3] = config_block::kByte3OnLoad;
+  }
   ColoraMatriceVuota(grid_);
   LoadGrid();
 }
@@ -81,25 +73,36 @@ void MapPage::CambiaTipoGriglia(int page_code) {
   CaricaAssi();
   LoadGrid();
   Shade();
-  pronta_ = pronta::kSi;
+  editing_ready_ = editing_ready::kYes;
   AbilitaTasti();
+}
+
+std::int32_t MapPage::SystemId() const {
+  return env_.table.Value(pressure_axis::kSystemIdEntry, pressure_axis::kSystemIdField);
 }
 
 void MapPage::CaricaAssi() {
   const auto& img = env_.image;
-  if (map_ == map_info::kPressureMap) {
-    Bytes pressure;
-    for (int r = 0; r < map_shape::kTimeRows; ++r) {
-      pressure.push_back(static_cast<std::uint8_t>(
-          env_.table.Value(pressure_axis::kEntry, pressure_axis::kFirstField + r) & 0xFF));
-    }
-    const PressureLine line = PressureLineFor(
-        env_.coefficients,
-        env_.table.Value(pressure_axis::kSystemIdEntry, pressure_axis::kSystemIdField));
-    CaricaAssiInMatricePressione(grid_, img.rpm_vector, pressure, line);
-  } else {
-    CaricaAssiInMatrice(grid_, img.rpm_vector, img.time_vector);
+  if (map_ != map_info::kPressureMap) {
+    ShowHeadings(img.rpm_vector, img.time_vector);
+    return;
   }
+  Bytes pressure;
+  for (int r = 0; r < map_shape::kTimeRows; ++r) {
+    const std::int32_t v = env_.table.Value(
+        pressure_axis::kEntry, pressure_axis::kFirstField + static_cast<std::size_t>(r));
+    pressure.push_back(static_cast<std::uint8_t>(std::clamp(v, 0, map_shape::kMaxByte)));
+  }
+  ShowPressureHeadings(img.rpm_vector, pressure, PressureLineFor(env_.coefficients, SystemId()));
+}
+
+void MapPage::ShowHeadings(std::span<const std::uint8_t> rpm, std::span<const std::uint8_t> time) {
+  CaricaAssiInMatrice(grid_, rpm, time);
+}
+
+void MapPage::ShowPressureHeadings(std::span<const std::uint8_t> rpm,
+                                   std::span<const std::uint8_t> pressure, PressureLine line) {
+  CaricaAssiInMatricePressione(grid_, rpm, pressure, line);
 }
 
 void MapPage::LoadGrid() {
@@ -125,13 +128,12 @@ void MapPage::MapWritten(bool ok) {
 }
 
 void MapPage::AbilitaTasti() {
-  controls_.up_enabled = true;
-  controls_.dw_enabled = true;
+  controls_.steps_enabled = true;
   grid_.SetRedraw(true);
   controls_.undo_enabled = env_.image.undo_available[static_cast<std::size_t>(map_)] == 1;
-  if (controls_.pressed != Pulsante::kNessuno) {
+  if (controls_.pressed != Button::kNone) {
     controls_.focus_return = controls_.pressed;
-    controls_.pressed = Pulsante::kNessuno;
+    controls_.pressed = Button::kNone;
   }
 }
 
@@ -157,56 +159,63 @@ std::uint8_t MapPage::ViewFlags() const {
 }
 
 void MapPage::AggiornaCursMappa() {
-  if (!controls_.sim_tag) {
-    Suppress s(*this);
-    controls_.sim_checked = (ViewFlags() & Info().view_bit) != 0;
-  } else {
+  FollowView();
+  FollowParams();
+  SendParams();
+  FollowOwnControls();
+}
+
+void MapPage::FollowView() {
+  if (controls_.simplified_tag) {
     SendView();
+    return;
   }
-  for (int i = 0; i < parametro::kCount; ++i) {
-    auto& combo = controls_.params[static_cast<std::size_t>(i)];
-    const ParamInfo& p = kParametri[static_cast<std::size_t>(i)];
-    const std::int32_t word = env_.table.Value(p.entry, p.field);
-    if (combo.tag || word == ultimi_valori_[static_cast<std::size_t>(i)]) {
+  Suppress s(*this);
+  controls_.simplified_checked = (ViewFlags() & Info().view_bit) != 0;
+}
+
+void MapPage::FollowParams() {
+  for (std::size_t i = 0; i < kParams.size(); ++i) {
+    ComboState& combo = controls_.params[i];
+    const std::int32_t word = env_.table.Value(kParams[i].entry, kParams[i].field);
+    if (combo.tag || word == last_values_[i]) {
       continue;
     }
     Suppress s(*this);
-    ultimi_valori_[static_cast<std::size_t>(i)] = word;
+    last_values_[i] = word;
     const auto it = std::find(combo.values.begin(), combo.values.end(), word);
     combo.index = it == combo.values.end() ? -1 : static_cast<int>(it - combo.values.begin());
   }
-  SendParams();
-  AggiornaCursMappaExtra();
 }
 
 void MapPage::SendView() {
-  if (!controls_.sim_tag || !env_.session.SlotFree()) {
+  if (!controls_.simplified_tag || !env_.session.SlotFree()) {
     return;
   }
   Bytes& block = env_.image.companion;
   if (block.size() < config_block::kSize) {
     // The block was never read: writing it would send made-up bytes.
-    controls_.sim_tag = false;
+    controls_.simplified_tag = false;
     return;
   }
   auto& flags = block[config_block::kViewByte];
-  if (controls_.sim_checked) {
+  if (controls_.simplified_checked) {
     flags = static_cast<std::uint8_t>(flags | Info().view_bit);
   } else {
     flags = static_cast<std::uint8_t>(flags & ~Info().view_bit);
   }
   if (env_.session.PostRequest(Info().view_request)) {
-    controls_.sim_tag = false;
+    controls_.simplified_tag = false;
   }
 }
 
 void MapPage::SendParams() {
-  for (int i = 0; i < parametro::kCount; ++i) {
+  for (int i = 0; i < param::kCount; ++i) {
     auto& combo = controls_.params[static_cast<std::size_t>(i)];
     if (!combo.tag || !env_.session.SlotFree()) {
       continue;
     }
-    const ParamInfo& p = kParametri[static_cast<std::size_t>(i)];
+    const ParamInfo& p = kParams[static_cast<std::size_t>(i)];
     if (combo.index < 0 || combo.index >= static_cast<int>(combo.values.size())) {
       combo.tag = false;
       continue;
@@ -224,36 +233,29 @@ void MapPage::SendParams() {
 }
 
 void MapPage::CaricaLingua(const core::ClsLingue& lingue) {
-  const int off = lingue.MarkerOffset(matrix_text::kMarker);
-  if (off > 0) {
-    const auto text = [&](int k, std::string& out) {
-      std::string t = lingue.Testo(off, k);
-      if (!t.empty()) {
-        out = std::move(t);
-      }
-    };
-    text(matrix_text::kCaption, texts_.caption);
-    for (int i = 0; i < 3; ++i) {
-      text(matrix_text::kMapNames + i, texts_.map_names[static_cast<std::size_t>(i)]);
-      text(matrix_text::kMapEntries + i, texts_.map_entries[static_cast<std::size_t>(i)]);
-    }
-    text(matrix_text::kSimplified, texts_.simplified);
-    text(matrix_text::kChangeAxis, texts_.change_axis);
-    text(matrix_text::kUndo, texts_.undo);
-    text(matrix_text::kUp, texts_.up);
-    text(matrix_text::kDown, texts_.down);
-    text(matrix_text::kMultiplier, texts_.params[parametro::kMoltiplicatore]);
-    for (int i = 0; i < 3; ++i) {
-      text(matrix_text::kPercSec + i, texts_.params[static_cast<std::size_t>(1 + i)]);
-    }
-    text(matrix_text::kTimeTitle, texts_.time_title);
-    text(matrix_text::kRpmTitle, texts_.rpm_title);
-    text(matrix_text::kPressureTitle, texts_.pressure_title);
-    text(matrix_text::kWorkingPoint, texts_.working_point);
-    text(matrix_text::kMapSelection, texts_.map_selection);
-    text(matrix_text::kResetQuestion, texts_.reset_question);
-    text(matrix_text::kNotice, texts_.notice);
+  const core::TextBlock block(lingue, matrix_text::kMarker);
+  block.Take(matrix_text::kCaption, texts_.caption);
+  for (std::size_t i = 0; i < texts_.map_names.size(); ++i) {
+    block.Take(matrix_text::kMapNames + static_cast<int>(i), texts_.map_names[i]);
+    block.Take(matrix_text::kMapEntries + static_cast<int>(i), texts_.map_entries[i]);
   }
+  block.Take(matrix_text::kSimplified, texts_.simplified);
+  block.Take(matrix_text::kChangeAxis, texts_.change_axis);
+  block.Take(matrix_text::kUndo, texts_.undo);
+  block.Take(matrix_text::kUp, texts_.up);
+  block.Take(matrix_text::kDown, texts_.down);
+  block.Take(matrix_text::kMultiplier, texts_.params[param::kMultiplier]);
+  for (int i = param::kSecondInjection; i <= param::kFourthInjection; ++i) {
+    block.Take(matrix_text::kInjections + i - param::kSecondInjection,
+               texts_.params[static_cast<std::size_t>(i)]);
+  }
+  block.Take(matrix_text::kTimeTitle, texts_.time_title);
+  block.Take(matrix_text::kRpmTitle, texts_.rpm_title);
+  block.Take(matrix_text::kPressureTitle, texts_.pressure_title);
+  block.Take(matrix_text::kWorkingPoint, texts_.working_point);
+  block.Take(matrix_text::kMapSelection, texts_.map_selection);
+  block.Take(matrix_text::kResetQuestion, texts_.reset_question);
+  block.Take(matrix_text::kNotice, texts_.notice);
   RiempiCmbSwtch(lingue);
 }
 
@@ -281,17 +283,17 @@ void MapPage::RiempiCmbSwtch(const core::ClsLingue& lingue) {
   const int mult = lingue.MarkerOffset(matrix_text::kMultiplierKey);
   if (mult > 0) {
     const std::string captions = lingue.Testo(mult, 2);
-    fill(controls_.params[parametro::kMoltiplicatore], lingue.Testo(mult, 1), &captions);
+    fill(controls_.params[param::kMultiplier], lingue.Testo(mult, 1), &captions);
   }
   const int sec = lingue.MarkerOffset(matrix_text::kSecondInjKey);
   if (sec > 0) {
     const std::string values = lingue.Testo(sec, 1);
-    for (int i = parametro::kPercSec; i <= parametro::kPercSec4; ++i) {
+    for (int i = param::kSecondInjection; i <= param::kFourthInjection; ++i) {
       fill(controls_.params[static_cast<std::size_t>(i)], values, nullptr);
     }
   }
   // The new lists select what the ECU holds on the next tick.
-  ultimi_valori_.fill(kNeverRead);
+  last_values_.fill(kNeverRead);
 }
 
 void MapPage::AggiornaUndo() {
@@ -317,10 +319,9 @@ void MapPage::ReplaceUndo() {
   img.undo_available[m] = 1;
 }
 
-void MapPage::BeginEdit(Pulsante button) {
+void MapPage::BeginEdit(Button button) {
   controls_.undo_enabled = false;
-  controls_.up_enabled = false;
-  controls_.dw_enabled = false;
+  controls_.steps_enabled = false;
   grid_.SetRedraw(false);
   controls_.pressed = button;
 }
@@ -338,58 +339,62 @@ bool MapPage::HasMap() const {
   return env_.image.Map(map_).size() == static_cast<std::size_t>(map_shape::kCells);
 }
 
-EditOutcome MapPage::Step(Pulsante button, int delta) {
+std::optional<EditOutcome> MapPage::Refusal() const {
   if (!env_.session.SlotFree()) {
     return EditOutcome::kBusy;
   }
   if (!HasMap()) {
     return EditOutcome::kNotReady;
   }
+  return std::nullopt;
+}
+
+EditOutcome MapPage::Step(Button button, int delta) {
+  if (const auto refused = Refusal()) {
+    return *refused;
+  }
   BeforeEdit();
   BeginEdit(button);
   AggiornaUndo();
-  if (pronta_ == pronta::kSi) {
-    ModificaValoriGrigliaLibera(grid_, modo::kSomma, static_cast<float>(delta), 1);
+  if (editing_ready_ == editing_ready::kYes) {
+    ModificaValoriGrigliaLibera(grid_, edit_mode::kAdd, static_cast<float>(delta), 1);
   }
   return Commit();
 }
 
 EditOutcome MapPage::Enter() {
-  if (!env_.session.SlotFree()) {
-    return EditOutcome::kBusy;
+  if (const auto refused = Refusal()) {
+    return *refused;
   }
-  if (pronta_ != pronta::kSi || !HasMap()) {
+  if (editing_ready_ != editing_ready::kYes) {
     return EditOutcome::kNotReady;
   }
   const pages::EnteredValue r = env_.window.AskValue(pages::grid_limits::kMap, last_option_);
   if (r.operation == pages::value_op::kCancelled || r.operation < 0 ||
-      r.operation > modo::kImposta) {
-    env_.window.Beep(600, 100);
+      r.operation > edit_mode::kSet) {
+    env_.window.Beep(cancel_beep::kHertz, cancel_beep::kMs);
     return EditOutcome::kCancelled;
   }
   // Window events flowed while the dialog was open.
   if (!env_.session.SlotFree()) {
-    env_.window.Beep(600, 100);
+    env_.window.Beep(cancel_beep::kHertz, cancel_beep::kMs);
     return EditOutcome::kBusy;
   }
   last_option_ = std::clamp(r.operation - 1, 0, 2);
   BeforeEdit();
-  BeginEdit(Pulsante::kNessuno);
+  BeginEdit(Button::kNone);
   AggiornaUndo();
   ModificaValoriGrigliaLibera(grid_, r.operation, r.value, 1);
   return Commit();
 }
 
 EditOutcome MapPage::Paste(std::string_view text) {
-  if (!env_.session.SlotFree()) {
-    return EditOutcome::kBusy;
-  }
-  if (!HasMap()) {
-    return EditOutcome::kNotReady;
+  if (const auto refused = Refusal()) {
+    return *refused;
   }
   BeforeEdit();
-  BeginEdit(Pulsante::kNessuno);
-  static_cast<void>(IncollaTesto(grid_, text));
+  BeginEdit(Button::kNone);
+  static_cast<void>(PasteText(grid_, text));
   return Commit();
 }
 
@@ -404,7 +409,7 @@ EditOutcome MapPage::Undo() {
     return EditOutcome::kIgnored;
   }
   BeforeEdit();
-  BeginEdit(Pulsante::kUndo);
+  BeginEdit(Button::kUndo);
   ReplaceUndo();
   if (!env_.session.PostRequest(Info().write_request)) {
     ReplaceUndo();  // back as it was: nothing will be written
@@ -428,35 +433,33 @@ void MapPage::SelPage0Click(int index) {
   if (Suppressed()) {
     return;
   }
-  const std::uint8_t flags = ViewFlags();
-  if (index < 0 || index >= static_cast<int>(map_info::kMaps.size())) {
+  if (index < 0 || index >= map_info::kCount) {
     return;
   }
-  const MapInfo& m = map_info::kMaps[static_cast<std::size_t>(index)];
-  env_.window.SelezioneScheda((flags & m.view_bit) != 0 ? m.carb_page : m.grid_page);
+  env_.window.SelezioneScheda(PageOfMap(index, ViewFlags()));
 }
 
 void MapPage::SelPage1Click(int index) {
-  if (index < 0 || index >= kSelPage1Entries) {
+  if (index < 0 || index >= map_info::kSelPage1Entries) {
     return;
   }
   SelPage0Click(index);
 }
 
-void MapPage::SimClick(bool checked) {
+void MapPage::SimplifiedClick(bool checked) {
   if (Suppressed()) {
     return;
   }
-  controls_.sim_checked = checked;
-  controls_.sim_tag = true;
+  controls_.simplified_checked = checked;
+  controls_.simplified_tag = true;
   SendView();
 }
 
-void MapPage::ParamClick(int param, int index) {
-  if (Suppressed() || param < 0 || param >= parametro::kCount) {
+void MapPage::ParamClick(int which, int index) {
+  if (Suppressed() || which < 0 || which >= param::kCount) {
     return;
   }
-  auto& combo = controls_.params[static_cast<std::size_t>(param)];
+  auto& combo = controls_.params[static_cast<std::size_t>(which)];
   if (index < 0 || index >= static_cast<int>(combo.values.size())) {
     return;
   }

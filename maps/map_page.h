@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,32 +14,9 @@
 #include "maps/grid_model.h"
 #include "maps/map_grid_ops.h"
 #include "maps/map_page_env.h"
+#include "maps/map_table.h"
 
 namespace velmora::maps {
-
-// What each of the three maps goes with.
-struct MapInfo {
-  int map = 0;
-  int grid_page = 0;        // page code of the grid view
-  int carb_page = 0;        // page code of the carburation view
-  std::uint8_t view_bit{};  // in byte 15 of the map configuration block
-  int write_request = 0;    // after an edit
-  int view_request = 0;     // after a view change
-};
-
-namespace map_info {
-inline constexpr std::array<MapInfo, 3> kMaps{{
-    {0, 12, 27, 8, session::request::kWriteBank1, session::request::kRecordAfterMap0},
-    {1, 47, 48, 2, session::request::kWriteBank2, session::request::kRecordAfterMap1},
-    {2, 49, 50, 1, session::request::kWriteBank3, session::request::kRecordAfterMap2},
-}};
-inline constexpr int kPressureMap = 2;
-}  // namespace map_info
-
-// The map's row of the table; map 0's for an index outside 0..2.
-[[nodiscard]] const MapInfo& InfoOfMap(int map);
-// The map a page code shows (grid or carburation view); -1 for other codes.
-[[nodiscard]] int MapOfPage(int page_code);
 
 // The 16-byte map configuration block ("[BLK_5]").
 namespace config_block {
@@ -51,13 +30,13 @@ inline constexpr std::uint8_t kByte3OnLoad = 17;
 }  // namespace config_block
 
 // The ECU parameters beside the map, in the order of the page's combos.
-namespace parametro {
-inline constexpr int kMoltiplicatore = 0;  // cmbmultiplier
-inline constexpr int kPercSec = 1;         // cmbpercsec
-inline constexpr int kPercSec3 = 2;        // cmbpercsec3
-inline constexpr int kPercSec4 = 3;        // cmbpercsec4
+namespace param {
+inline constexpr int kMultiplier = 0;       // cmbmultiplier
+inline constexpr int kSecondInjection = 1;  // cmbpercsec
+inline constexpr int kThirdInjection = 2;   // cmbpercsec3
+inline constexpr int kFourthInjection = 3;  // cmbpercsec4
 inline constexpr int kCount = 4;
-}  // namespace parametro
+}  // namespace param
 
 struct ParamInfo {
   std::size_t entry;
@@ -65,7 +44,7 @@ struct ParamInfo {
   int request;
 };
 
-inline constexpr std::array<ParamInfo, parametro::kCount> kParametri{{
+inline constexpr std::array<ParamInfo, param::kCount> kParams{{
     {15, 88, session::request::kEntry15List},
     {16, 14, session::request::kEntry16List},
     {16, 28, session::request::kEntry16List},
@@ -101,7 +80,7 @@ inline constexpr int kUndo = 7;
 inline constexpr int kUp = 8;
 inline constexpr int kDown = 9;
 inline constexpr int kMultiplier = 10;
-inline constexpr int kPercSec = 11;  // 11, 12, 13: second, third, fourth injection
+inline constexpr int kInjections = 11;  // 11, 12, 13: second, third, fourth injection
 inline constexpr int kTimeTitle = 17;
 inline constexpr int kRpmTitle = 18;
 inline constexpr int kPressureTitle = 19;
@@ -121,8 +100,8 @@ struct MatrixTexts {
   std::string undo = "Undo";
   std::string up = "Increase";
   std::string down = "Decrease";
-  std::array<std::string, parametro::kCount> params = {
-      "Map multiplier", "Second injection (%)", "Third injection (%)", "Fourth injection (%)"};
+  std::array<std::string, param::kCount> params = {"Map multiplier", "Second injection (%)",
+                                                   "Third injection (%)", "Fourth injection (%)"};
   std::string time_title = "Petrol injection time (ms)";
   std::string rpm_title = "Engine speed (rpm)";
   std::string pressure_title = "Gas pressure (bar)";
@@ -134,7 +113,7 @@ struct MatrixTexts {
 };
 
 // The buttons that give the focus back after a write.
-enum class Pulsante { kNessuno, kUp, kDw, kUndo };
+enum class Button { kNone, kUp, kDown, kUndo };
 
 // A parameter combo: its entries (caption and value), the selected entry
 // (-1 none) and whether the user changed it and it still waits to be sent.
@@ -147,16 +126,16 @@ struct ComboState {
 
 // Everything a view shows besides the grid.
 struct PageControls {
-  bool up_enabled = true;
-  bool dw_enabled = true;
+  // CmdUp and CmdDw: off from an edit until its write came back.
+  bool steps_enabled = true;
   bool undo_enabled = false;
-  Pulsante pressed = Pulsante::kNessuno;       // the button whose Tag is "1"
-  Pulsante focus_return = Pulsante::kNessuno;  // set by AbilitaTasti for the view
-  bool sim_checked = true;
-  bool sim_tag = false;
+  Button pressed = Button::kNone;       // the button whose Tag is "1"
+  Button focus_return = Button::kNone;  // set by AbilitaTasti for the view
+  bool simplified_checked = true;       // ChkSIM
+  bool simplified_tag = false;
   int sel_page_0 = 0;  // CMB_SelPage_0: maps 0, 1, 2
   int sel_page_1 = 0;  // CMB_SelPage_1: maps 0, 1; -1 while map 2 is shown
-  std::array<ComboState, parametro::kCount> params;
+  std::array<ComboState, param::kCount> params;
   bool working_point_shown = false;
   CellPos working_point{};  // grid cell of the engine's working point
   std::string marker_text;  // the map byte there
@@ -166,10 +145,10 @@ struct PageControls {
 enum class EditOutcome { kApplied, kBusy, kNotReady, kCancelled, kIgnored };
 
 // The editing-ready flag's values.
-namespace pronta {
+namespace editing_ready {
 inline constexpr int kNo = 0;
-inline constexpr int kSi = 8;
-}  // namespace pronta
+inline constexpr int kYes = 8;
+}  // namespace editing_ready
 
 // What the map grid page and the carburation page share: the page's map,
 // its grid, the edit cycle (undo save, change, store, write request), the
@@ -186,7 +165,7 @@ class MapPage {
   [[nodiscard]] int MapIndex() const { return map_; }
   void SetMapIndex(int map);
   [[nodiscard]] const MapInfo& Info() const { return InfoOfMap(map_); }
-  [[nodiscard]] int EditingReady() const { return pronta_; }
+  [[nodiscard]] int EditingReady() const { return editing_ready_; }
   [[nodiscard]] int LastOption() const { return last_option_; }
   [[nodiscard]] GridModel& Grid() { return grid_; }
   [[nodiscard]] const GridModel& Grid() const { return grid_; }
@@ -197,18 +176,22 @@ class MapPage {
   // The map was read (or opened): before that there is nothing to edit,
   // and an edit would send a map made up of the empty grid.
   [[nodiscard]] bool HasMap() const;
+  // Whether CmdUp and CmdDw take a click: not while an edit waits for its
+  // write, and not before the map was read.
+  [[nodiscard]] bool StepsEnabled() const { return controls_.steps_enabled && HasMap(); }
   // The focus the view should give back, once.
-  [[nodiscard]] Pulsante TakeFocusReturn();
+  [[nodiscard]] Button TakeFocusReturn();
 
   // --- calls of the window and the session
-  // Window load: tags cleared, ChkSIM checked, editing not ready, the grid
-  // filled from the map. Derived pages add their own steps.
+  // Window load: tags cleared, ChkSIM checked, editing not ready, the
+  // configuration block's bytes 2 and 3 (10, 17) when the block is known,
+  // the grid filled from the map. Derived pages add their own steps.
   virtual void Load();
   // Sets the map combos from the page code, fills the grid from the map,
   // marks the page ready and re-enables the buttons.
   void CambiaTipoGriglia(int page_code);
   // Headings from the image's breakpoints (pressure axis for map 2).
-  virtual void CaricaAssi();
+  void CaricaAssi();
   // After the session wrote (or failed to write) this page's map.
   void MapWritten(bool ok);
   void AbilitaTasti();
@@ -218,23 +201,23 @@ class MapPage {
   void VisualizzaPuntoMatrice(int time_index, int rpm_index);
   void AggiornaCursMappa();
   // Captions, the notice and the parameter combos' lists.
-  void CaricaLingua(const core::ClsLingue& lingue);
+  virtual void CaricaLingua(const core::ClsLingue& lingue);
   void RiempiCmbSwtch(const core::ClsLingue& lingue);
 
   // --- the user's actions
-  EditOutcome StepUp() { return Step(Pulsante::kUp, 1); }
-  EditOutcome StepDown() { return Step(Pulsante::kDw, -1); }
+  EditOutcome StepUp() { return Step(Button::kUp, 1); }
+  EditOutcome StepDown() { return Step(Button::kDown, -1); }
   // Enter on the grid: the value entry dialog, then the operation.
   EditOutcome Enter();
-  [[nodiscard]] std::string Copy() const { return CopiaSelezione(grid_); }
+  [[nodiscard]] std::string Copy() const { return CopySelection(grid_); }
   EditOutcome Paste(std::string_view text);
   EditOutcome Undo();
   // Opens the axis editor when the slot is free.
   bool ChangeAxis();
   void SelPage0Click(int index);
   void SelPage1Click(int index);
-  void SimClick(bool checked);
-  void ParamClick(int param, int index);
+  void SimplifiedClick(bool checked);
+  void ParamClick(int which, int index);
 
  protected:
   // --- hooks of the derived pages
@@ -244,15 +227,21 @@ class MapPage {
   // nothing.
   [[nodiscard]] virtual bool StoreGrid();
   virtual void Shade();
+  // Headings from the breakpoints, or from the pressure bytes and line.
+  virtual void ShowHeadings(std::span<const std::uint8_t> rpm, std::span<const std::uint8_t> time);
+  virtual void ShowPressureHeadings(std::span<const std::uint8_t> rpm,
+                                    std::span<const std::uint8_t> pressure, PressureLine line);
   // Runs before every edit (the carburation page reloads its grid here).
   virtual void BeforeEdit() {}
-  // More of AggiornaCursMappa (the carburation page's stepped-map flag).
-  virtual void AggiornaCursMappaExtra() {}
+  // The rest of AggiornaCursMappa (the carburation page's stepped-map flag).
+  virtual void FollowOwnControls() {}
 
   [[nodiscard]] MapPageEnv& Env() { return env_; }
   [[nodiscard]] const MapPageEnv& Env() const { return env_; }
-  [[nodiscard]] PageControls& MutableControls() { return controls_; }
   [[nodiscard]] Bytes& Map() { return env_.image.Map(map_); }
+  // The ECU's system id: which coefficient record and reference
+  // calibration belong to it.
+  [[nodiscard]] std::int32_t SystemId() const;
   // Sets check boxes and combos without it counting as the user's click.
   class Suppress {
    public:
@@ -268,22 +257,26 @@ class MapPage {
   void ReplaceUndo();
 
  private:
-  EditOutcome Step(Pulsante button, int delta);
+  EditOutcome Step(Button button, int delta);
+  // Busy slot or no map: why an edit cannot start; nullopt when it can.
+  [[nodiscard]] std::optional<EditOutcome> Refusal() const;
   // Buttons off, redraw off, the pressed button marked.
-  void BeginEdit(Pulsante button);
+  void BeginEdit(Button button);
   // Stores the grid and posts the map's write; the buttons come back when
   // nothing could be posted.
   EditOutcome Commit();
+  void FollowView();
+  void FollowParams();
   void SendView();
   void SendParams();
   [[nodiscard]] std::uint8_t ViewFlags() const;
 
   MapPageEnv& env_;
   int map_;
-  int pronta_ = pronta::kNo;
+  int editing_ready_ = editing_ready::kNo;
   int last_option_ = 0;
   int suppress_ = 0;
-  std::array<std::int32_t, parametro::kCount> ultimi_valori_;
+  std::array<std::int32_t, param::kCount> last_values_;
   GridModel grid_;
   PageControls controls_;
   MatrixTexts texts_;

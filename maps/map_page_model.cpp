@@ -3,10 +3,10 @@
 namespace velmora::maps {
 
 int MapPageCodeFor(int map, const Bytes& configuration_block) {
-  const MapInfo& info = InfoOfMap(map);
-  const bool simplified = configuration_block.size() > config_block::kViewByte &&
-                          (configuration_block[config_block::kViewByte] & info.view_bit) != 0;
-  return simplified ? info.carb_page : info.grid_page;
+  const std::uint8_t flags = configuration_block.size() > config_block::kViewByte
+                                 ? configuration_block[config_block::kViewByte]
+                                 : 0;
+  return PageOfMap(map, flags);
 }
 
 std::unique_ptr<pages::PageModel> NewMapGridModel(MapPageEnv& env, int code) {

@@ -91,13 +91,15 @@ QSize BarWidget::minimumSizeHint() const {
 void BarWidget::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
-  QRectF area;
-  if (compact_) {
-    area = QRectF(rect()).adjusted(1, 1, -1, -1);
-  } else {
-    area = PaintCard(p, *this, QString());
-  }
+  const QRectF area =
+      compact_ ? QRectF(rect()).adjusted(1, 1, -1, -1) : PaintCard(p, *this, QString());
+  const QRectF head = PaintHead(p, area);
+  const QRectF bar(area.left(), head.bottom() + kGap, area.width(), kBarHeight);
+  PaintBar(p, bar);
+  PaintEnds(p, bar);
+}
 
+QRectF BarWidget::PaintHead(QPainter& p, const QRectF& area) const {
   // Title left, figures and unit right.
   const QFont title_font = ScaledFont(*this, 0.95, !compact_);
   const QFont value_font = ScaledFont(*this, 1.15, true);
@@ -120,9 +122,11 @@ void BarWidget::paintEvent(QPaintEvent*) {
   p.drawText(QRectF(head.left(), head.top(), head.width() - value_w, head.height()),
              Qt::AlignLeft | Qt::AlignVCenter,
              tm.elidedText(title_, Qt::ElideRight, std::max(0.0, head.width() - value_w)));
+  return head;
+}
 
-  // Track, zones, fill.
-  const QRectF bar(area.left(), head.bottom() + kGap, area.width(), kBarHeight);
+void BarWidget::PaintBar(QPainter& p, const QRectF& bar) const {
+  // Track, zones, fill, then the segment dividers and the marker over them.
   const double radius = kBarHeight / 2;
   p.setPen(Qt::NoPen);
   p.setBrush(Colour(palette::kTrack));
@@ -158,8 +162,9 @@ void BarWidget::paintEvent(QPaintEvent*) {
     p.setPen(QPen(Colour(palette::kHub), 2));
     p.drawLine(QPointF(x, bar.top() - 3), QPointF(x, bar.bottom() + 3));
   }
+}
 
-  // The scale's ends.
+void BarWidget::PaintEnds(QPainter& p, const QRectF& bar) const {
   const QFont end_font = ScaledFont(*this, 0.8);
   p.setFont(end_font);
   p.setPen(Colour(palette::kTextMuted));

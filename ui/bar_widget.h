@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRectF>
 #include <QWidget>
 #include <optional>
 #include <vector>
@@ -7,6 +8,8 @@
 #include "core/gauge_geometry.h"
 #include "ui/gauge_widget.h"
 #include "ui/shown_reading.h"
+
+class QPainter;
 
 namespace velmora::ui {
 
@@ -44,6 +47,12 @@ class BarWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The title and the figures on one line; returns where they went.
+  QRectF PaintHead(QPainter& p, const QRectF& area) const;
+  void PaintBar(QPainter& p, const QRectF& bar) const;
+  // The scale's ends under the bar.
+  void PaintEnds(QPainter& p, const QRectF& bar) const;
+
   QString title_;
   QString unit_;
   core::GaugeScale scale_{};

@@ -101,7 +101,14 @@ DashboardPage::DashboardPage(const core::ClsLingue* lingue, QWidget* parent)
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Colour(palette::kWindow));
   setPalette(pal);
+  SetUpGauges();
+  SetUpBars();
+  LayOut();
+  CaricaLingua();
+  Clear();
+}
 
+void DashboardPage::SetUpGauges() {
   rpm_->SetScale(0, scale::kRpmMax, 0, 1000, 8, 5);
   rpm_->SetUnit("rpm");
   rpm_->SetLabelNote(QStringLiteral("x1000"));
@@ -120,7 +127,9 @@ DashboardPage::DashboardPage(const core::ClsLingue* lingue, QWidget* parent)
   gas_temperature_->SetUnit(QStringLiteral("\u00b0C"));
   gas_temperature_->SetZones({{scale::kGasWarm, scale::kGasHot, palette::kWarning},
                               {scale::kGasHot, scale::kTempMax, palette::kDanger}});
+}
 
+void DashboardPage::SetUpBars() {
   static constexpr std::array<const char*, 4> kLambdaNames = {"BAR_Lambda1", "BAR_Lambda2",
                                                               "BAR_Lambda1Post", "BAR_Lambda2Post"};
   for (std::size_t i = 0; i < lambda_.size(); ++i) {
@@ -139,7 +148,9 @@ DashboardPage::DashboardPage(const core::ClsLingue* lingue, QWidget* parent)
   level_->SetSegments(scale::kLevelLeds);
   level_->SetZones({{0, scale::kLevelReserve, palette::kDanger}});
   status_->setObjectName("PNL_Stato");
+}
 
+void DashboardPage::LayOut() {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(spacing::kPage, spacing::kPage, spacing::kPage, spacing::kPage);
   grid->setSpacing(spacing::kGap);
@@ -161,9 +172,6 @@ DashboardPage::DashboardPage(const core::ClsLingue* lingue, QWidget* parent)
   grid->setRowStretch(0, 3);
   grid->setRowStretch(1, 3);
   grid->setRowStretch(2, 2);
-
-  CaricaLingua();
-  Clear();
 }
 
 QString DashboardPage::Text(int k) const {

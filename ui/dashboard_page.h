@@ -68,6 +68,10 @@ class DashboardPage : public QWidget, public Captioned {
   [[nodiscard]] GaugeWidget* RpmGauge() const { return rpm_; }
 
  private:
+  // Scales, units and warning bands of the instruments.
+  void SetUpGauges();
+  void SetUpBars();
+  void LayOut();
   [[nodiscard]] QString Text(int k) const;
   void ShowStatus();
 

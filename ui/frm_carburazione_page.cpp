@@ -1,8 +1,6 @@
 #include "ui/frm_carburazione_page.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -27,6 +25,7 @@ constexpr int kCellWidth = 52;
 constexpr int kCellHeight = 26;
 constexpr int kHeadingWidth = 60;
 constexpr int kSideWidth = 210;
+constexpr int kMarkerWidth = 48;
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
@@ -56,64 +55,96 @@ QFont CarburationFont(int point_size) {
 
 FrmCarburazionePage::FrmCarburazionePage(maps::FrmCarburazione& page, const core::ClsLingue* lingue,
                                          QWidget* parent)
-    : QWidget(parent), page_(page), lingue_(lingue) {
-  Build();
+    : QWidget(parent),
+      page_(page),
+      lingue_(lingue),
+      grid_(new MapGridView(page.Grid(), this)),
+      strip_(page, this, maps::param::kSecondInjection + 1, MapControlStrip::StepCaptions::kSigns),
+      title_(new QLabel(this)),
+      rpm_label_(new QLabel(this)),
+      axis_label_(new QLabel(this)),
+      notice_(new QLabel(this)),
+      hint_(new QLabel(this)),
+      step_label_(new QLabel(this)),
+      point_caption_(new QLabel(this)),
+      marker_(new QLabel(this)),
+      reset_(new QPushButton(this)),
+      stepped_(new QCheckBox(this)),
+      gradient_(new QCheckBox(this)) {
+  StyleWidgets();
+  LayOut();
   Connect();
   ShowCaptions();
   Refresh();
 }
 
-void FrmCarburazionePage::Build() {
-  grid_ = new MapGridView(page_.Grid(), this);
+void FrmCarburazionePage::StyleWidgets() {
   const QFont font = CarburationFont();
   grid_->Model().SetFont(font);
   grid_->setFont(font);
   grid_->horizontalHeader()->setDefaultSectionSize(kCellWidth);
   grid_->verticalHeader()->setDefaultSectionSize(kCellHeight);
   grid_->setColumnWidth(0, kHeadingWidth);
-  const int side = maps::carb::kGridSide;
   // Exactly the cells: the small grid never scrolls.
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const int side = maps::carb::kGridSide;
   const int frame = 2 * grid_->frameWidth();
   grid_->setFixedSize(kHeadingWidth + (side - 1) * kCellWidth + frame, side * kCellHeight + frame);
 
-  title_ = new QLabel(this);
   QFont title_font = title_->font();
   title_font.setBold(true);
   title_font.setPointSize(title_font.pointSize() + 2);
   title_->setFont(title_font);
-  rpm_label_ = new QLabel(this);
   rpm_label_->setAlignment(Qt::AlignCenter);
-  axis_label_ = new QLabel(this);
-  notice_ = new QLabel(this);
   notice_->setWordWrap(true);
   notice_->setStyleSheet(QStringLiteral("color: %1;").arg(Colour(palette::kTextMuted).name()));
-  hint_ = new QLabel(this);
   hint_->setWordWrap(true);
-  step_label_ = new QLabel(this);
-  point_caption_ = new QLabel(this);
-  marker_ = new QLabel(this);
   marker_->setAlignment(Qt::AlignCenter);
-  marker_->setMinimumWidth(48);
+  marker_->setMinimumWidth(kMarkerWidth);
   marker_->setFrameShape(QFrame::Box);
+}
 
-  up_ = new QPushButton(this);
-  down_ = new QPushButton(this);
-  undo_ = new QPushButton(this);
-  change_axis_ = new QPushButton(this);
-  reset_ = new QPushButton(this);
-  sim_ = new QCheckBox(this);
-  spiana_ = new QCheckBox(this);
-  gradient_ = new QCheckBox(this);
-  selection_label_ = new QLabel(this);
-  sel_page_0_ = new QComboBox(this);
-  sel_page_1_ = new QComboBox(this);
-  multiplier_label_ = new QLabel(this);
-  multiplier_ = new QComboBox(this);
-  perc_sec_label_ = new QLabel(this);
-  perc_sec_ = new QComboBox(this);
+QWidget* FrmCarburazionePage::SidePanel() {
+  auto* steps = new QHBoxLayout;
+  steps->addWidget(step_label_);
+  steps->addWidget(strip_.Down());
+  steps->addWidget(strip_.Up());
+  auto* point = new QHBoxLayout;
+  point->addWidget(point_caption_);
+  point->addWidget(marker_);
+  point->addStretch(1);
 
+  auto* side = new QVBoxLayout;
+  side->addWidget(strip_.SelectionLabel());
+  side->addWidget(strip_.SelPage0());
+  side->addWidget(strip_.SelPage1());
+  side->addSpacing(spacing::kGap);
+  side->addLayout(steps);
+  side->addWidget(hint_);
+  side->addWidget(strip_.Undo());
+  side->addWidget(strip_.Axis());
+  side->addWidget(reset_);
+  side->addSpacing(spacing::kGap);
+  side->addWidget(strip_.Simplified());
+  side->addWidget(stepped_);
+  side->addWidget(gradient_);
+  side->addSpacing(spacing::kGap);
+  // labmultiplier over cmbmultiplier, lblpercsec over cmbpercsec.
+  for (int i = 0; i < strip_.ParamCount(); ++i) {
+    side->addWidget(strip_.ParamLabel(i));
+    side->addWidget(strip_.Param(i));
+  }
+  side->addSpacing(spacing::kGap);
+  side->addLayout(point);
+  side->addStretch(1);
+  auto* panel = new QWidget(this);
+  panel->setLayout(side);
+  panel->setFixedWidth(kSideWidth);
+  return panel;
+}
+
+void FrmCarburazionePage::LayOut() {
   auto* grid_box = new QGridLayout;
   grid_box->addWidget(rpm_label_, 0, 1, Qt::AlignHCenter);
   grid_box->addWidget(axis_label_, 1, 0, Qt::AlignTop);
@@ -121,46 +152,9 @@ void FrmCarburazionePage::Build() {
   grid_box->setColumnStretch(2, 1);
   grid_box->setRowStretch(2, 1);
 
-  auto* steps = new QHBoxLayout;
-  steps->addWidget(step_label_);
-  steps->addWidget(down_);
-  steps->addWidget(up_);
-
-  auto* point = new QHBoxLayout;
-  point->addWidget(point_caption_);
-  point->addWidget(marker_);
-  point->addStretch(1);
-
-  auto* side_box = new QVBoxLayout;
-  side_box->addWidget(selection_label_);
-  side_box->addWidget(sel_page_0_);
-  side_box->addWidget(sel_page_1_);
-  side_box->addSpacing(spacing::kGap);
-  side_box->addLayout(steps);
-  side_box->addWidget(hint_);
-  side_box->addWidget(undo_);
-  side_box->addWidget(change_axis_);
-  side_box->addWidget(reset_);
-  side_box->addSpacing(spacing::kGap);
-  side_box->addWidget(sim_);
-  side_box->addWidget(spiana_);
-  side_box->addWidget(gradient_);
-  side_box->addSpacing(spacing::kGap);
-  side_box->addWidget(multiplier_label_);
-  side_box->addWidget(multiplier_);
-  side_box->addWidget(perc_sec_label_);
-  side_box->addWidget(perc_sec_);
-  side_box->addSpacing(spacing::kGap);
-  side_box->addLayout(point);
-  side_box->addStretch(1);
-  auto* side_widget = new QWidget(this);
-  side_widget->setLayout(side_box);
-  side_widget->setFixedWidth(kSideWidth);
-
   auto* body = new QHBoxLayout;
   body->addLayout(grid_box, 1);
-  body->addWidget(side_widget);
-
+  body->addWidget(SidePanel());
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(spacing::kPage, spacing::kPage, spacing::kPage, spacing::kPage);
   outer->addWidget(title_);
@@ -169,52 +163,20 @@ void FrmCarburazionePage::Build() {
 }
 
 void FrmCarburazionePage::Connect() {
-  const auto after = [this](auto&& action) {
-    return [this, action] {
-      static_cast<void>(action());
-      Refresh();
-    };
-  };
-  connect(up_, &QPushButton::clicked, this, after([this] { return page_.StepUp(); }));
-  connect(down_, &QPushButton::clicked, this, after([this] { return page_.StepDown(); }));
-  connect(undo_, &QPushButton::clicked, this, after([this] { return page_.Undo(); }));
-  connect(change_axis_, &QPushButton::clicked, this, after([this] { return page_.ChangeAxis(); }));
-  connect(reset_, &QPushButton::clicked, this, after([this] { return page_.ResetMap(); }));
-  connect(grid_, &MapGridView::EnterPressed, this, after([this] { return page_.Enter(); }));
-  connect(grid_, &MapGridView::StepRequested, this, [this](int delta) {
-    static_cast<void>(delta > 0 ? page_.StepUp() : page_.StepDown());
+  strip_.Attach(grid_);
+  connect(&strip_, &MapControlStrip::Acted, this, [this] { Refresh(); });
+  // clicked comes from the user only; Refresh sets the boxes with their
+  // signals blocked as well.
+  connect(reset_, &QPushButton::clicked, this, [this] {
+    static_cast<void>(page_.ResetMap());
     Refresh();
   });
-  connect(grid_, &MapGridView::CopyRequested, this, [this] { Copy(); });
-  connect(grid_, &MapGridView::PasteRequested, this, [this] { Paste(); });
-  // clicked / activated come from the user only; Refresh sets the boxes
-  // with their signals blocked as well.
-  connect(sim_, &QCheckBox::clicked, this, [this](bool checked) {
-    page_.SimClick(checked);
-    Refresh();
-  });
-  connect(spiana_, &QCheckBox::clicked, this, [this](bool checked) {
-    page_.SpianaClick(checked);
+  connect(stepped_, &QCheckBox::clicked, this, [this](bool checked) {
+    page_.SteppedClick(checked);
     Refresh();
   });
   connect(gradient_, &QCheckBox::clicked, this, [this](bool checked) {
-    page_.GradienteClick(checked);
-    Refresh();
-  });
-  connect(sel_page_0_, &QComboBox::activated, this, [this](int index) {
-    page_.SelPage0Click(index);
-    Refresh();
-  });
-  connect(sel_page_1_, &QComboBox::activated, this, [this](int index) {
-    page_.SelPage1Click(index);
-    Refresh();
-  });
-  connect(multiplier_, &QComboBox::activated, this, [this](int index) {
-    page_.ParamClick(maps::parametro::kMoltiplicatore, index);
-    Refresh();
-  });
-  connect(perc_sec_, &QComboBox::activated, this, [this](int index) {
-    page_.ParamClick(maps::parametro::kPercSec, index);
+    page_.GradientClick(checked);
     Refresh();
   });
 }
@@ -230,6 +192,7 @@ void FrmCarburazionePage::CaricaLingua() {
 void FrmCarburazionePage::ShowCaptions() {
   const maps::MatrixTexts& t = page_.Texts();
   const maps::CarbTexts& c = page_.CarbCaptions();
+  strip_.ShowTexts();
   setWindowTitle(Q(c.title));
   rpm_label_->setText(Q(t.rpm_title));
   notice_->setText(Q(t.notice));
@@ -237,110 +200,29 @@ void FrmCarburazionePage::ShowCaptions() {
   hint_->setText(Q(c.computed));
   step_label_->setText(Q(c.step));
   point_caption_->setText(Q(t.working_point));
-  up_->setText(QStringLiteral("+"));
-  up_->setToolTip(Q(t.up));
-  down_->setText(QStringLiteral("-"));
-  down_->setToolTip(Q(t.down));
-  undo_->setText(Q(t.undo));
-  change_axis_->setText(Q(t.change_axis));
   reset_->setText(Q(c.reset));
-  sim_->setText(Q(t.simplified));
-  spiana_->setText(Q(c.stepped));
+  stepped_->setText(Q(c.stepped));
   gradient_->setText(Q(c.shading));
-  selection_label_->setText(Q(t.map_selection));
-  multiplier_label_->setText(Q(t.params[maps::parametro::kMoltiplicatore]));
-  perc_sec_label_->setText(Q(t.params[maps::parametro::kPercSec]));
-  {
-    const QSignalBlocker b0(sel_page_0_);
-    const QSignalBlocker b1(sel_page_1_);
-    sel_page_0_->clear();
-    sel_page_1_->clear();
-    for (std::size_t i = 0; i < t.map_entries.size(); ++i) {
-      sel_page_0_->addItem(Q(t.map_entries[i]));
-      if (i < 2) {
-        sel_page_1_->addItem(Q(t.map_entries[i]));
-      }
-    }
-  }
-}
-
-void FrmCarburazionePage::FillCombo(QComboBox* combo, const maps::ComboState& state) {
-  const QSignalBlocker block(combo);
-  bool same = combo->count() == static_cast<int>(state.items.size());
-  for (int i = 0; same && i < combo->count(); ++i) {
-    same = combo->itemText(i) == Q(state.items[static_cast<std::size_t>(i)]);
-  }
-  if (!same) {
-    combo->clear();
-    for (const std::string& item : state.items) {
-      combo->addItem(Q(item));
-    }
-  }
-  combo->setCurrentIndex(state.index < combo->count() ? state.index : -1);
-}
-
-void FrmCarburazionePage::ShowControls() {
-  const maps::PageControls& c = page_.Controls();
-  const maps::CarbControls& carb = page_.Carb();
-  const maps::MatrixTexts& t = page_.Texts();
-  const bool pressure = page_.MapIndex() == maps::map_info::kPressureMap;
-  title_->setText(Q(page_.CarbCaptions().title) + QStringLiteral(" - ") +
-                  Q(t.map_names[static_cast<std::size_t>(page_.MapIndex())]));
-  axis_label_->setText(Q(pressure ? page_.CarbCaptions().bar : page_.CarbCaptions().ms));
-  // Nothing to step before the map was read.
-  up_->setEnabled(c.up_enabled && page_.HasMap());
-  down_->setEnabled(c.dw_enabled && page_.HasMap());
-  undo_->setEnabled(c.undo_enabled);
-  {
-    const QSignalBlocker b0(sim_);
-    const QSignalBlocker b1(spiana_);
-    const QSignalBlocker b2(gradient_);
-    sim_->setChecked(c.sim_checked);
-    spiana_->setChecked(carb.spiana_checked);
-    gradient_->setChecked(carb.gradient_checked);
-  }
-  {
-    const QSignalBlocker b0(sel_page_0_);
-    const QSignalBlocker b1(sel_page_1_);
-    sel_page_0_->setCurrentIndex(c.sel_page_0);
-    sel_page_1_->setCurrentIndex(c.sel_page_1);
-  }
-  FillCombo(multiplier_, c.params[maps::parametro::kMoltiplicatore]);
-  FillCombo(perc_sec_, c.params[maps::parametro::kPercSec]);
-  marker_->setText(c.working_point_shown ? Q(c.marker_text) : QString());
-  grid_->SetWorkingPoint(c.working_point_shown, page_.WorkingPointCell());
 }
 
 void FrmCarburazionePage::Refresh() {
-  ShowControls();
+  const maps::PageControls& c = page_.Controls();
+  const maps::CarbControls& carb = page_.Carb();
+  const maps::CarbTexts& texts = page_.CarbCaptions();
+  const bool pressure = page_.MapIndex() == maps::map_info::kPressureMap;
+  title_->setText(Q(texts.title) + QStringLiteral(" - ") +
+                  Q(page_.Texts().map_names[static_cast<std::size_t>(page_.MapIndex())]));
+  axis_label_->setText(Q(pressure ? texts.bar : texts.ms));
+  {
+    const QSignalBlocker b0(stepped_);
+    const QSignalBlocker b1(gradient_);
+    stepped_->setChecked(carb.stepped_checked);
+    gradient_->setChecked(carb.gradient_checked);
+  }
+  marker_->setText(c.working_point_shown ? Q(c.marker_text) : QString());
+  grid_->SetWorkingPoint(c.working_point_shown, page_.WorkingPointCell());
   grid_->Refresh();
-  switch (page_.TakeFocusReturn()) {
-    case maps::Pulsante::kUp:
-      up_->setFocus();
-      break;
-    case maps::Pulsante::kDw:
-      down_->setFocus();
-      break;
-    case maps::Pulsante::kUndo:
-      undo_->setFocus();
-      break;
-    case maps::Pulsante::kNessuno:
-      break;
-  }
-}
-
-void FrmCarburazionePage::Copy() {
-  if (QClipboard* clip = QApplication::clipboard()) {
-    clip->clear();
-    clip->setText(Q(page_.Copy()));
-  }
-}
-
-void FrmCarburazionePage::Paste() {
-  if (QClipboard* clip = QApplication::clipboard()) {
-    static_cast<void>(page_.Paste(clip->text().toStdString()));
-  }
-  Refresh();
+  strip_.Refresh();
 }
 
 }  // namespace velmora::ui

@@ -5,10 +5,10 @@
 
 #include "core/dictionary.h"
 #include "maps/frm_carburazione.h"
+#include "ui/map_control_strip.h"
 #include "ui/window_registry.h"
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QPushButton;
 
@@ -23,8 +23,10 @@ class MapGridView;
 // FRM_KVXCarburazione: a thin view over maps::FrmCarburazione. The user's
 // clicks and keys go to the model, then the view shows the model again;
 // the main window calls Refresh() after it has driven the model (page
-// switch, map written, live tick, language).
-class FrmCarburazionePage : public QWidget, public Captioned {
+// switch, map written, live tick, language). Besides the shared control
+// strip (multiplier and second injection only) it has the stepped-map and
+// shading boxes and the default-calibration button.
+class FrmCarburazionePage final : public QWidget, public Captioned {
   Q_OBJECT
  public:
   // Neither is owned; `lingue` may be null (built-in texts).
@@ -33,61 +35,41 @@ class FrmCarburazionePage : public QWidget, public Captioned {
 
   // The model's captions and combo lists from the dictionary, then shown.
   void CaricaLingua() override;
-  // Everything from the model: grid, buttons, boxes, combos, markers.
+  // Everything from the model: grid, strip, boxes, markers.
   void Refresh();
 
   [[nodiscard]] maps::FrmCarburazione& Model() { return page_; }
   [[nodiscard]] MapGridView* Grid() const { return grid_; }
-  [[nodiscard]] QPushButton* UpButton() const { return up_; }
-  [[nodiscard]] QPushButton* DownButton() const { return down_; }
-  [[nodiscard]] QPushButton* UndoButton() const { return undo_; }
-  [[nodiscard]] QPushButton* ChangeAxisButton() const { return change_axis_; }
+  [[nodiscard]] MapControlStrip& Strip() { return strip_; }
   [[nodiscard]] QPushButton* ResetButton() const { return reset_; }
-  [[nodiscard]] QCheckBox* SimBox() const { return sim_; }
-  [[nodiscard]] QCheckBox* SpianaBox() const { return spiana_; }
+  [[nodiscard]] QCheckBox* SteppedBox() const { return stepped_; }
   [[nodiscard]] QCheckBox* GradientBox() const { return gradient_; }
-  [[nodiscard]] QComboBox* SelPage0() const { return sel_page_0_; }
-  [[nodiscard]] QComboBox* SelPage1() const { return sel_page_1_; }
-  [[nodiscard]] QComboBox* Multiplier() const { return multiplier_; }
-  [[nodiscard]] QComboBox* PercSec() const { return perc_sec_; }
   // TxtMat: the map byte at the working point.
   [[nodiscard]] QLabel* MarkerLabel() const { return marker_; }
 
  private:
-  void Build();
+  void StyleWidgets();
+  [[nodiscard]] QWidget* SidePanel();
+  void LayOut();
   void Connect();
   void ShowCaptions();
-  void ShowControls();
-  static void FillCombo(QComboBox* combo, const maps::ComboState& state);
-  void Copy();
-  void Paste();
 
   maps::FrmCarburazione& page_;
   const core::ClsLingue* lingue_;
-  MapGridView* grid_ = nullptr;
-  QLabel* title_ = nullptr;
-  QLabel* rpm_label_ = nullptr;   // Lblrpm
-  QLabel* axis_label_ = nullptr;  // Lblms, or LblBAR for the pressure map
-  QLabel* notice_ = nullptr;      // TxtMsgMappa
-  QLabel* hint_ = nullptr;        // LAB_PLUSMINUS
-  QLabel* step_label_ = nullptr;  // LAB_Tick
-  QLabel* point_caption_ = nullptr;
-  QLabel* marker_ = nullptr;  // TxtMat
-  QPushButton* up_ = nullptr;
-  QPushButton* down_ = nullptr;
-  QPushButton* undo_ = nullptr;
-  QPushButton* change_axis_ = nullptr;
-  QPushButton* reset_ = nullptr;
-  QCheckBox* sim_ = nullptr;
-  QCheckBox* spiana_ = nullptr;
-  QCheckBox* gradient_ = nullptr;
-  QLabel* selection_label_ = nullptr;
-  QComboBox* sel_page_0_ = nullptr;
-  QComboBox* sel_page_1_ = nullptr;
-  QLabel* multiplier_label_ = nullptr;  // labmultiplier
-  QComboBox* multiplier_ = nullptr;
-  QLabel* perc_sec_label_ = nullptr;  // lblpercsec
-  QComboBox* perc_sec_ = nullptr;
+  // The grid first: it is the page's first control to take the focus.
+  MapGridView* grid_;
+  MapControlStrip strip_;
+  QLabel* title_;
+  QLabel* rpm_label_;   // Lblrpm
+  QLabel* axis_label_;  // Lblms, or LblBAR for the pressure map
+  QLabel* notice_;      // TxtMsgMappa
+  QLabel* hint_;        // LAB_PLUSMINUS
+  QLabel* step_label_;  // LAB_Tick
+  QLabel* point_caption_;
+  QLabel* marker_;  // TxtMat
+  QPushButton* reset_;
+  QCheckBox* stepped_;   // ChkSpiana
+  QCheckBox* gradient_;  // ChkGradiente
 };
 
 }  // namespace velmora::ui

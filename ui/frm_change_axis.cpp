@@ -33,15 +33,16 @@ char32_t ModelKey(const QKeyEvent& e) {
   switch (e.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      return maps::assi_key::kEnter;
+      return maps::axis_key::kEnter;
     case Qt::Key_Backspace:
-      return maps::assi_key::kBackspace;
+      return maps::axis_key::kBackspace;
     default:
       break;
   }
   const QString text = e.text();
-  if (text.size() != 1 || !text.at(0).isPrint())
+  if (text.size() != 1 || !text.at(0).isPrint()) {
     return 0;
+  }
   return text.at(0).unicode();
 }
 
@@ -78,7 +79,7 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
     : QDialog(parent),
       model_(std::move(env), lingue != nullptr ? maps::LoadAxisTexts(*lingue) : maps::AxisTexts{}),
       lingue_(lingue),
-      grid_(new QTableWidget(maps::assi::kRows - 1, maps::assi::kCols)),
+      grid_(new QTableWidget(maps::axis::kRows - 1, maps::axis::kCols)),
       principal_rpm_(new QGroupBox),
       principal_time_(new QGroupBox),
       ok_(new QPushButton),
@@ -88,7 +89,20 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
       autoscale_y_(new QPushButton) {
   setObjectName("FrmChangeAxis");
   setModal(true);
+  SetUpGrid();
+  // The principal indices label the boxes before the model's load runs.
+  model_.PredisponiPuntatori();
+  SetUpPrincipalBoxes();
+  SetUpButtons();
+  LayOut();
+  // Window load.
+  model_.Load();
+  FillBoxes();
+  CaricaLingua();
+  Refresh();
+}
 
+void FrmChangeAxisDialog::SetUpGrid() {
   // The model's rows 1..24 are the table's rows 0..23 (breakpoint indices);
   // its heading row is the table's header.
   grid_->setObjectName("MSFGAssi");
@@ -106,31 +120,40 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
     }
   }
   grid_->installEventFilter(this);
+  connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
+    if (refreshing_ || row < 0 || col < 0) {
+      return;
+    }
+    model_.SelectCell({row + 1, col});
+    Refresh();
+  });
+}
 
-  // The principal indices label the boxes before the model's load runs.
-  model_.PredisponiPuntatori();
+void FrmChangeAxisDialog::SetUpPrincipalBoxes() {
   auto* time_boxes = new QGridLayout(principal_time_);
   auto* rpm_boxes = new QGridLayout(principal_rpm_);
-  for (int i = 0; i < maps::assi::kPrincipalCount; ++i) {
+  for (int i = 0; i < maps::axis::kPrincipalCount; ++i) {
     const std::size_t at = static_cast<std::size_t>(i);
     cmb_tinj_[at] = NewCombo(QStringLiteral("CmbTINJ%1").arg(i));
     cmb_rpm_[at] = NewCombo(QStringLiteral("CmbRPM%1").arg(i));
-    time_boxes->addWidget(new QLabel(QString::number(model_.PuntatoriTnj()[at])), i, 0);
+    time_boxes->addWidget(new QLabel(QString::number(model_.PrincipalTime()[at])), i, 0);
     time_boxes->addWidget(cmb_tinj_[at], i, 1);
-    rpm_boxes->addWidget(new QLabel(QString::number(model_.PuntatoriRpm()[at])), i, 0);
+    rpm_boxes->addWidget(new QLabel(QString::number(model_.PrincipalRpm()[at])), i, 0);
     rpm_boxes->addWidget(cmb_rpm_[at], i, 1);
     // Only a user's choice reaches the model: boxes set by the view do not
     // come back as choices.
     connect(cmb_tinj_[at], &QComboBox::activated, this, [this, i](int index) {
-      model_.CambiaTnj(i, index);
+      model_.ChooseTime(i, index);
       Refresh();
     });
     connect(cmb_rpm_[at], &QComboBox::activated, this, [this, i](int index) {
-      model_.CambiaRpm(i, index);
+      model_.ChooseRpm(i, index);
       Refresh();
     });
   }
+}
 
+void FrmChangeAxisDialog::SetUpButtons() {
   ok_->setObjectName("CmdOk");
   cancel_->setObjectName("CmdAnnulla");
   default_->setObjectName("CmdDefault");
@@ -150,13 +173,9 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
     model_.CmdAutoscaleY();
     Refresh();
   });
-  connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
-    if (refreshing_ || row < 0 || col < 0)
-      return;
-    model_.SelezionaCella({row + 1, col});
-    Refresh();
-  });
+}
 
+void FrmChangeAxisDialog::LayOut() {
   auto* boxes = new QHBoxLayout;
   boxes->addWidget(principal_time_);
   boxes->addWidget(principal_rpm_);
@@ -178,27 +197,26 @@ FrmChangeAxisDialog::FrmChangeAxisDialog(maps::AxisEditorEnv env, const core::Cl
   layout->addLayout(body, 1);
   layout->addLayout(spread);
   layout->addLayout(closing);
+}
 
-  // Window load.
-  model_.Load();
-  for (int i = 0; i < maps::assi::kPrincipalCount; ++i) {
-    const std::size_t at = static_cast<std::size_t>(i);
-    for (double v : model_.ComboTnj())
+void FrmChangeAxisDialog::FillBoxes() {
+  for (std::size_t at = 0; at < cmb_rpm_.size(); ++at) {
+    for (double v : model_.TimeEntries()) {
       cmb_tinj_[at]->addItem(Q(maps::FormatAxisValue(v, false)));
-    for (double v : model_.ComboRpm())
+    }
+    for (double v : model_.RpmEntries()) {
       cmb_rpm_[at]->addItem(Q(maps::FormatAxisValue(v, true)));
+    }
   }
-  CaricaLingua();
-  Refresh();
 }
 
 QComboBox* FrmChangeAxisDialog::CmbRpm(int i) const {
-  return i >= 0 && i < maps::assi::kPrincipalCount ? cmb_rpm_[static_cast<std::size_t>(i)]
+  return i >= 0 && i < maps::axis::kPrincipalCount ? cmb_rpm_[static_cast<std::size_t>(i)]
                                                    : nullptr;
 }
 
 QComboBox* FrmChangeAxisDialog::CmbTinj(int i) const {
-  return i >= 0 && i < maps::assi::kPrincipalCount ? cmb_tinj_[static_cast<std::size_t>(i)]
+  return i >= 0 && i < maps::axis::kPrincipalCount ? cmb_tinj_[static_cast<std::size_t>(i)]
                                                    : nullptr;
 }
 
@@ -234,8 +252,9 @@ void FrmChangeAxisDialog::Refresh() {
       for (int c = 0; c < grid_->columnCount(); ++c) {
         QTableWidgetItem* item = grid_->item(r, c);
         const QString text = Q(g.Text(r + 1, c));
-        if (item != nullptr && item->text() != text)
+        if (item != nullptr && item->text() != text) {
           item->setText(text);
+        }
       }
     }
   }
@@ -246,8 +265,8 @@ void FrmChangeAxisDialog::Refresh() {
   for (std::size_t i = 0; i < cmb_rpm_.size(); ++i) {
     const QSignalBlocker block_rpm(cmb_rpm_[i]);
     const QSignalBlocker block_tinj(cmb_tinj_[i]);
-    cmb_rpm_[i]->setCurrentIndex(model_.SelezioneRpm()[i]);
-    cmb_tinj_[i]->setCurrentIndex(model_.SelezioneTnj()[i]);
+    cmb_rpm_[i]->setCurrentIndex(model_.SelectedRpm()[i]);
+    cmb_tinj_[i]->setCurrentIndex(model_.SelectedTime()[i]);
   }
   refreshing_ = false;
 }
@@ -255,11 +274,12 @@ void FrmChangeAxisDialog::Refresh() {
 bool FrmChangeAxisDialog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == grid_ && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (IsNavigation(key->key()))
+    if (IsNavigation(key->key())) {
       return QDialog::eventFilter(watched, event);
+    }
     const char32_t k = ModelKey(*key);
     if (k != 0) {
-      (void)model_.Tasto(k);
+      (void)model_.TypeKey(k);
       Refresh();
     }
     // Every other key is the model's to refuse, never the table's.
@@ -268,16 +288,16 @@ bool FrmChangeAxisDialog::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void FrmChangeAxisDialog::Finish(maps::EsitoAssi outcome) {
+void FrmChangeAxisDialog::Finish(maps::AxisOutcome outcome) {
   Refresh();
   switch (outcome) {
-    case maps::EsitoAssi::kChiudi:
+    case maps::AxisOutcome::kClose:
       accept();
       break;
-    case maps::EsitoAssi::kOccupato:
+    case maps::AxisOutcome::kBusy:
       QApplication::beep();
       break;
-    case maps::EsitoAssi::kResta:
+    case maps::AxisOutcome::kStay:
       break;
   }
 }
@@ -287,7 +307,7 @@ void FrmChangeAxisDialog::reject() {
   QDialog::reject();
 }
 
-bool ApriEditorAssi(const maps::MapPageEnv& env, const core::ClsLingue* lingue, QWidget* parent) {
+bool RunAxisEditor(const maps::MapPageEnv& env, const core::ClsLingue* lingue, QWidget* parent) {
   FrmChangeAxisDialog dialog(maps::AxisEditorEnvOf(env), lingue, parent);
   return dialog.exec() == QDialog::Accepted;
 }

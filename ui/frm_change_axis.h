@@ -46,17 +46,24 @@ class FrmChangeAxisDialog : public QDialog, public Captioned {
   void reject() override;
 
  private:
+  void SetUpGrid();
+  // The principal boxes with their breakpoint indices, still empty.
+  void SetUpPrincipalBoxes();
+  void SetUpButtons();
+  void LayOut();
+  // The principal boxes' lists from the loaded model.
+  void FillBoxes();
   // The model's grid, boxes and current cell into the widgets.
   void Refresh();
-  void Finish(maps::EsitoAssi outcome);
+  void Finish(maps::AxisOutcome outcome);
 
   maps::FrmChangeAxis model_;
   const core::ClsLingue* lingue_;
   QTableWidget* grid_;
   QGroupBox* principal_rpm_;
   QGroupBox* principal_time_;
-  std::array<QComboBox*, maps::assi::kPrincipalCount> cmb_rpm_{};
-  std::array<QComboBox*, maps::assi::kPrincipalCount> cmb_tinj_{};
+  std::array<QComboBox*, maps::axis::kPrincipalCount> cmb_rpm_{};
+  std::array<QComboBox*, maps::axis::kPrincipalCount> cmb_tinj_{};
   QPushButton* ok_;
   QPushButton* cancel_;
   QPushButton* default_;
@@ -68,7 +75,7 @@ class FrmChangeAxisDialog : public QDialog, public Captioned {
 
 // Opens the editor modally over a map page's environment; true when the
 // axes were stored and their write posted.
-bool ApriEditorAssi(const maps::MapPageEnv& env, const core::ClsLingue* lingue,
-                    QWidget* parent = nullptr);
+bool RunAxisEditor(const maps::MapPageEnv& env, const core::ClsLingue* lingue,
+                   QWidget* parent = nullptr);
 
 }  // namespace velmora::ui

@@ -118,8 +118,14 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
   }
   const double r = side / 2;
   const QPointF c(area.center().x(), area.top() + r + (area.height() - side) / 2);
+  PaintRing(p, c, r);
+  PaintTicks(p, c, r);
+  PaintFigures(p, c, r);
+  PaintNeedle(p, c, r);
+}
 
-  // Ring: track, zones, then the reading's progress over them.
+void GaugeWidget::PaintRing(QPainter& p, QPointF c, double r) const {
+  // Track, zones, then the reading's progress over them.
   const double ring = r * dial::kRing;
   QPen pen(Colour(palette::kTrack), r * dial::kRingWidth, Qt::SolidLine, Qt::FlatCap);
   p.setPen(pen);
@@ -140,8 +146,9 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
     const double angle = core::NeedleAngle(reading_.Value(), scale_);
     Arc(p, c, ring, scale_.start_deg, angle - scale_.start_deg);
   }
+}
 
-  // Ticks and labels.
+void GaugeWidget::PaintTicks(QPainter& p, QPointF c, double r) const {
   const QFont label_font = PixelFont(*this, r * dial::kLabelPixels);
   p.setFont(label_font);
   for (const auto& t : ticks_) {
@@ -158,8 +165,11 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
                  QString::fromStdString(t.label));
     }
   }
+}
 
-  // Figures and unit in the open bottom of the dial.
+void GaugeWidget::PaintFigures(QPainter& p, QPointF c, double r) const {
+  // Figures and unit in the open bottom of the dial, the labels' note above
+  // the hub.
   p.setPen(Colour(reading_.Has() ? palette::kText : palette::kTextMuted));
   p.setFont(PixelFont(*this, r * dial::kValuePixels, true));
   p.drawText(QRectF(c.x() - r, c.y() + r * (dial::kValueY - 0.16), 2 * r, r * 0.32),
@@ -168,13 +178,14 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
   p.setFont(PixelFont(*this, r * dial::kUnitPixels));
   p.drawText(QRectF(c.x() - r, c.y() + r * (dial::kUnitY - 0.09), 2 * r, r * 0.18), Qt::AlignCenter,
              unit_);
-
   if (!label_note_.isEmpty()) {
     p.setFont(PixelFont(*this, r * dial::kLabelPixels * 0.85));
     p.drawText(QRectF(c.x() - r / 2, c.y() - r * 0.38, r, r * 0.16), Qt::AlignCenter, label_note_);
   }
+}
 
-  // Needle, drawn along +x and turned into place.
+void GaugeWidget::PaintNeedle(QPainter& p, QPointF c, double r) const {
+  // Drawn along +x and turned into place.
   p.save();
   p.translate(c);
   p.rotate(-core::NeedleAngle(reading_.Has() ? reading_.Value() : scale_.min, scale_));

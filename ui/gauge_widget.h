@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QPointF>
 #include <QWidget>
 #include <vector>
 
 #include "core/gauge_geometry.h"
 #include "ui/shown_reading.h"
+
+class QPainter;
 
 namespace velmora::ui {
 
@@ -53,6 +56,12 @@ class GaugeWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Around the centre `c` of a dial of radius `r`.
+  void PaintRing(QPainter& p, QPointF c, double r) const;
+  void PaintTicks(QPainter& p, QPointF c, double r) const;
+  void PaintFigures(QPainter& p, QPointF c, double r) const;
+  void PaintNeedle(QPainter& p, QPointF c, double r) const;
+
   QString title_;
   QString unit_;
   QString label_note_;

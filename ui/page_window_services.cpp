@@ -59,7 +59,7 @@ std::unique_ptr<FrmChangeAxisDialog> PageWindowServices::NewAxisEditor() const {
 }
 
 void PageWindowServices::OpenAxisEditor() {
-  (void)ApriEditorAssi(env_, &lingue_, parent_);
+  (void)RunAxisEditor(env_, &lingue_, parent_);
 }
 
 }  // namespace velmora::ui

@@ -67,7 +67,7 @@ TEST(MapGrid, OperationsOnTheSelection) {
 
   // +1 at 255: the grid shows 256, the map keeps 255.
   grid.SetCurrent({1, 1});
-  ModificaValoriGrigliaLibera(grid, modo::kSomma, 1, 1);
+  ModificaValoriGrigliaLibera(grid, edit_mode::kAdd, 1, 1);
   EXPECT_EQ(grid.Text(1, 1), "256");
   EXPECT_EQ(grid.Text(1, 2), "10");  // outside the selection
   CaricaGrigliaInMatrice(grid, map, 1);
@@ -75,34 +75,34 @@ TEST(MapGrid, OperationsOnTheSelection) {
 
   // Percentages too small to move a cell move it by one unit.
   grid.Select({2, 2}, {3, 3});
-  ModificaValoriGrigliaLibera(grid, modo::kPercentuale, 1, 1);
+  ModificaValoriGrigliaLibera(grid, edit_mode::kPercent, 1, 1);
   EXPECT_EQ(grid.Text(2, 2), "11");
   EXPECT_EQ(grid.Text(3, 3), "11");
   EXPECT_EQ(grid.Text(4, 4), "10");
   grid.SetCurrent({4, 4});
-  ModificaValoriGrigliaLibera(grid, modo::kPercentuale, -1, 1);
+  ModificaValoriGrigliaLibera(grid, edit_mode::kPercent, -1, 1);
   EXPECT_EQ(grid.Text(4, 4), "9");
   // Larger ones round half to even: 10 x 1.25 = 12.5 -> 12.
   grid.SetText(4, 4, "10");
-  ModificaValoriGrigliaLibera(grid, modo::kPercentuale, 25, 1);
+  ModificaValoriGrigliaLibera(grid, edit_mode::kPercent, 25, 1);
   EXPECT_EQ(grid.Text(4, 4), "12");
   grid.SetText(4, 4, "100");
-  ModificaValoriGrigliaLibera(grid, modo::kPercentuale, -50, 1);
+  ModificaValoriGrigliaLibera(grid, edit_mode::kPercent, -50, 1);
   EXPECT_EQ(grid.Text(4, 4), "50");
 
   // Set and add over a selection dragged backwards; non-numeric cells
   // count as 0; fractions stay in the text until the grid is stored.
   grid.Select({6, 6}, {5, 5});
-  ModificaValoriGrigliaLibera(grid, modo::kImposta, 100, 1);
+  ModificaValoriGrigliaLibera(grid, edit_mode::kSet, 100, 1);
   EXPECT_EQ(grid.Text(5, 5), "100");
   EXPECT_EQ(grid.Text(6, 6), "100");
   EXPECT_EQ(grid.Text(7, 7), "10");
   grid.SetText(5, 5, "abc");
-  ModificaValoriGrigliaLibera(grid, modo::kSomma, -2.5F, 1);
+  ModificaValoriGrigliaLibera(grid, edit_mode::kAdd, -2.5F, 1);
   EXPECT_EQ(grid.Text(5, 5), "-2.5");
   EXPECT_EQ(grid.Text(6, 6), "97.5");
   // Mode 0 and unknown modes change nothing.
-  ModificaValoriGrigliaLibera(grid, modo::kNessuno, 9, 1);
+  ModificaValoriGrigliaLibera(grid, edit_mode::kNone, 9, 1);
   ModificaValoriGrigliaLibera(grid, 7, 9, 1);
   EXPECT_EQ(grid.Text(6, 6), "97.5");
   CaricaGrigliaInMatrice(grid, map, 1);
@@ -115,13 +115,13 @@ TEST(MapGrid, CopyGivesHeadingsAndRowsAndPasteSkipsWhatItCannotPlace) {
   CaricaMatriceInGriglia(grid, Ramp(), 1);
   CaricaAssiInMatrice(grid, Bytes{0, 16, 32, 48}, Bytes{0, 8, 16});
   grid.Select({1, 2}, {2, 3});
-  const std::string copied = CopiaSelezione(grid);
+  const std::string copied = CopySelection(grid);
   EXPECT_EQ(copied, "\t102\t205\r\n0\t23\t46\r\n1\t24\t47\t");
 
   // Pasted back at the same top-left cell, the block shifts by the
   // headings: the first item is empty, the headings land in cells.
   grid.SetCurrent({1, 2});
-  EXPECT_EQ(IncollaTesto(grid, copied), 2 + 3 + 3);
+  EXPECT_EQ(PasteText(grid, copied), 2 + 3 + 3);
   EXPECT_EQ(grid.Text(1, 2), "23");   // unchanged: the leading empty item
   EXPECT_EQ(grid.Text(1, 3), "102");  // heading
   EXPECT_EQ(grid.Text(1, 4), "205");  // heading
@@ -135,19 +135,19 @@ TEST(MapGrid, CopyGivesHeadingsAndRowsAndPasteSkipsWhatItCannotPlace) {
   grid.SetText(10, 24, "5");
   grid.SetText(11, 24, "6");
   grid.SetCurrent({10, 24});
-  EXPECT_EQ(IncollaTesto(grid, "abc\t1\t2\n300\t3\t4"), 1);
+  EXPECT_EQ(PasteText(grid, "abc\t1\t2\n300\t3\t4"), 1);
   EXPECT_EQ(grid.Text(10, 24), "5");
   EXPECT_EQ(grid.Text(11, 24), "255");
   grid.SetCurrent({23, 1});
-  EXPECT_EQ(IncollaTesto(grid, "\t-3\r\n7\r\n"), 1);  // the second line is past the grid
+  EXPECT_EQ(PasteText(grid, "\t-3\r\n7\r\n"), 1);  // the second line is past the grid
   EXPECT_EQ(grid.Text(23, 1), std::to_string((23 - 1) % 256));
   EXPECT_EQ(grid.Text(23, 2), "0");
   // A decimal comma or point: the whole part.
   grid.SetCurrent({5, 5});
-  EXPECT_EQ(IncollaTesto(grid, "12,7\t8.9"), 2);
+  EXPECT_EQ(PasteText(grid, "12,7\t8.9"), 2);
   EXPECT_EQ(grid.Text(5, 5), "12");
   EXPECT_EQ(grid.Text(5, 6), "8");
-  EXPECT_EQ(IncollaTesto(grid, ""), 0);
+  EXPECT_EQ(PasteText(grid, ""), 0);
 }
 
 TEST(MapGrid, ShadingRunsFromWhiteToBlueVioletAndKeepsTheSelection) {
@@ -181,7 +181,7 @@ TEST(MapGrid, ShadingRunsFromWhiteToBlueVioletAndKeepsTheSelection) {
   CaricaMatriceInGriglia(grid, map, 1);
   ColoraMatriceGradiente(grid);
   EXPECT_EQ(grid.Back(3, 1), (Rgb{180, 180, 255}));
-  EXPECT_EQ(ColoreGradiente(400, 0, 200), (Rgb{0, 0, 255}));
+  EXPECT_EQ(GradientColour(400, 0, 200), (Rgb{0, 0, 255}));
 
   ColoraMatriceVuota(grid);
   EXPECT_EQ(grid.Back(0, 3), colour::kButtonFace);

@@ -25,7 +25,7 @@ TEST(MapPageModel, RowOpensTheViewTheFlagChoosesAndWritesReachOnlyTheirMap) {
 
   // Shown before any live record: ready to edit, no working point yet.
   grid.Shown();
-  EXPECT_EQ(grid.Model().EditingReady(), pronta::kSi);
+  EXPECT_EQ(grid.Model().EditingReady(), editing_ready::kYes);
   EXPECT_FALSE(grid.Model().Controls().working_point_shown);
   rig.table.SetLastAnswer(live_point::kEntry, Bytes{0x42});
   grid.Shown();
@@ -33,11 +33,11 @@ TEST(MapPageModel, RowOpensTheViewTheFlagChoosesAndWritesReachOnlyTheirMap) {
 
   // An edit waits for its map's write, not another map's.
   ASSERT_EQ(grid.Model().StepUp(), EditOutcome::kApplied);
-  EXPECT_FALSE(grid.Model().Controls().up_enabled);
+  EXPECT_FALSE(grid.Model().Controls().steps_enabled);
   grid.MapWritten(0, true);
-  EXPECT_FALSE(grid.Model().Controls().up_enabled);
+  EXPECT_FALSE(grid.Model().Controls().steps_enabled);
   grid.MapWritten(1, false);
-  EXPECT_TRUE(grid.Model().Controls().up_enabled);
+  EXPECT_TRUE(grid.Model().Controls().steps_enabled);
 
   EXPECT_TRUE(grid.Enabled());
   grid.SetEnabled(false);

@@ -8,12 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "calib/axis_vectors.h"
 #include "calib/calibration_image.h"
+#include "core/dictionary.h"
+#include "core/files.h"
 #include "link/message_table.h"
 #include "maps/map_page_env.h"
 #include "platform/fake/fakes.h"
 #include "session/request_codes.h"
 #include "session/write_list.h"
+#include "tests/core/temp_dir.h"
 
 namespace velmora::maps::test {
 
@@ -82,19 +86,53 @@ inline link::MessageTable PageTable(std::size_t fields = 96) {
   return link::MessageTable(std::move(entries));
 }
 
-// Everything a page needs, owned in one place.
+// rpm breakpoint i = i x 320 rpm, injection-time breakpoint i = i x 0.896 ms.
+inline calib::AxisBreakpoints StandardAxes() {
+  calib::AxisBreakpoints v;
+  for (std::size_t i = 0; i < v.rpm.size(); ++i) {
+    v.rpm[i] = static_cast<std::uint8_t>(i * 5);
+  }
+  for (std::size_t i = 0; i < v.time.size(); ++i) {
+    v.time[i] = static_cast<std::uint8_t>(i * 7);
+  }
+  return v;
+}
+
+// The breakpoints and, when they convert, their lookup tables into the image.
+inline void PutAxes(const calib::AxisBreakpoints& v, calib::CalibrationImage& image) {
+  calib::AxisTables t;
+  if (calib::VectorsToTables(v, &t) == calib::AxisFailure::kNone) {
+    image.rpm_axis = t.rpm;
+    image.time_axis = t.time;
+  }
+  image.rpm_vector.assign(v.rpm.begin(), v.rpm.end());
+  image.time_vector.assign(v.time.begin(), v.time.end());
+}
+
+// A one-language dictionary whose entries after the title are `body`
+// (CR LF lines), loaded from a folder of its own.
+struct TestDictionary {
+  explicit TestDictionary(const std::string& body) {
+    static_cast<void>(
+        core::WriteFileAtomic(dir.File("diz.diz"), "###\r\n#English&0\r\nTitle\r\n" + body));
+    static_cast<void>(core::WriteFileAtomic(dir.File("diz.con"), "0\r\n"));
+    lingue.SetPathDizionario(dir.File("diz.diz"));
+    lingue.SetPathAttualeLingua(dir.File("diz.con"));
+    lingue.LoadDizionario();
+  }
+  velmora::test::TempDir dir;
+  core::ClsLingue lingue;
+};
+
+// Everything a page needs, owned in one place: three maps of zeros, a
+// configuration block of zeros and the standard axes.
 struct PageRig {
   PageRig() {
     image.base_map.assign(552, 0);
     image.adaptive_map.assign(552, 0);
     image.second_map.assign(552, 0);
     image.companion.assign(16, 0);
-    for (int i = 0; i < 24; ++i) {
-      image.rpm_vector.push_back(static_cast<std::uint8_t>(i * 5));
-    }
-    for (int i = 0; i < 23; ++i) {
-      image.time_vector.push_back(static_cast<std::uint8_t>(i * 7));
-    }
+    PutAxes(StandardAxes(), image);
   }
   calib::CalibrationImage image;
   link::MessageTable table = PageTable();

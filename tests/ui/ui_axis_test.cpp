@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "calib/axis_vectors.h"
 #include "calib/calibration_image.h"
 #include "platform/fake/fakes.h"
 #include "tests/maps/page_fakes.h"
@@ -18,28 +17,13 @@ namespace {
 
 using FakeSession = maps::test::FakePageSession;
 
-// rpm breakpoint i = i x 320 rpm, injection time i = i x 0.896 ms.
-void FillImage(calib::CalibrationImage& image) {
-  calib::AxisBreakpoints v;
-  for (std::size_t i = 0; i < v.rpm.size(); ++i)
-    v.rpm[i] = static_cast<std::uint8_t>(i * 5);
-  for (std::size_t i = 0; i < v.time.size(); ++i)
-    v.time[i] = static_cast<std::uint8_t>(i * 7);
-  calib::AxisTables t;
-  if (calib::VectorsToTables(v, &t) == calib::AxisFailure::kNone) {
-    image.rpm_axis = t.rpm;
-    image.time_axis = t.time;
-  }
-  image.rpm_vector.assign(v.rpm.begin(), v.rpm.end());
-  image.time_vector.assign(v.time.begin(), v.time.end());
-}
-
 // Clears a cell the way a user does, then types into it.
 void TypeInto(QTableWidget* grid, int row, int col, const QString& text) {
   grid->setFocus();
   grid->setCurrentCell(row, col);
-  for (int i = 0; i < 12; ++i)
+  for (int i = 0; i < 12; ++i) {
     QTest::keyClick(grid, Qt::Key_Backspace);
+  }
   QTest::keyClicks(grid, text);
 }
 
@@ -51,31 +35,31 @@ class UiAxisTest : public QObject {
  private slots:
   void TypingSnapsAndOkPostsTheWrite() {
     calib::CalibrationImage image;
-    FillImage(image);
+    maps::test::PutAxes(maps::test::StandardAxes(), image);
     FakeSession session;
     platform::FakeMessageBox box;
     ui::FrmChangeAxisDialog dialog({image, session, box, {}, "Velmora"});
     dialog.show();
     QTableWidget* grid = dialog.Grid();
-    QCOMPARE(grid->item(1, maps::assi::kColRpm)->text(), QStringLiteral("320"));
-    QCOMPARE(grid->item(22, maps::assi::kColTime)->text(), QStringLiteral("19.712"));
+    QCOMPARE(grid->item(1, maps::axis::kColRpm)->text(), QStringLiteral("320"));
+    QCOMPARE(grid->item(22, maps::axis::kColTime)->text(), QStringLiteral("19.712"));
     QCOMPARE(grid->horizontalHeaderItem(1)->text(),
              QString::fromStdString(dialog.Model().Texts().heading_rpm));
 
     // Breakpoint 4 of the rpm column.
-    TypeInto(grid, 4, maps::assi::kColRpm, QStringLiteral("1000"));
-    QCOMPARE(grid->item(4, maps::assi::kColRpm)->text(), QStringLiteral("1000"));
+    TypeInto(grid, 4, maps::axis::kColRpm, QStringLiteral("1000"));
+    QCOMPARE(grid->item(4, maps::axis::kColRpm)->text(), QStringLiteral("1000"));
     QTest::keyClick(grid, Qt::Key_Return);
-    QCOMPARE(grid->item(4, maps::assi::kColRpm)->text(), QStringLiteral("1024"));
+    QCOMPARE(grid->item(4, maps::axis::kColRpm)->text(), QStringLiteral("1024"));
     QVERIFY(dialog.isVisible());
 
     // Letters and a comma never reach the rpm column; the injection-time
     // column takes the comma and snaps on leaving the cell.
     QTest::keyClicks(grid, QStringLiteral("a,"));
-    QCOMPARE(grid->item(4, maps::assi::kColRpm)->text(), QStringLiteral("1024"));
-    TypeInto(grid, 3, maps::assi::kColTime, QStringLiteral("2,3"));
+    QCOMPARE(grid->item(4, maps::axis::kColRpm)->text(), QStringLiteral("1024"));
+    TypeInto(grid, 3, maps::axis::kColTime, QStringLiteral("2,3"));
     QTest::keyClick(grid, Qt::Key_Down);
-    QCOMPARE(grid->item(3, maps::assi::kColTime)->text(), QStringLiteral("2.304"));
+    QCOMPARE(grid->item(3, maps::axis::kColTime)->text(), QStringLiteral("2.304"));
     QCOMPARE(grid->currentRow(), 4);
 
     QVERIFY(session.posted.empty());
@@ -89,7 +73,7 @@ class UiAxisTest : public QObject {
 
   void RefusalsAndCancelLeaveTheImageAlone() {
     calib::CalibrationImage image;
-    FillImage(image);
+    maps::test::PutAxes(maps::test::StandardAxes(), image);
     const calib::CalibrationImage before = image;
     FakeSession session;
     platform::FakeMessageBox box;
@@ -109,14 +93,14 @@ class UiAxisTest : public QObject {
     QVERIFY(pick >= 0);
     cmb->setCurrentIndex(pick);
     cmb->activated(pick);
-    QCOMPARE(dialog.Grid()->item(10, maps::assi::kColRpm)->text(), QStringLiteral("3008"));
-    QCOMPARE(dialog.Grid()->item(9, maps::assi::kColRpm)->text(), QStringLiteral("2816"));
+    QCOMPARE(dialog.Grid()->item(10, maps::axis::kColRpm)->text(), QStringLiteral("3008"));
+    QCOMPARE(dialog.Grid()->item(9, maps::axis::kColRpm)->text(), QStringLiteral("2816"));
 
     // Autoscale asks first; No leaves the grid.
     box.answers = {false};
     dialog.AutoscaleXButton()->click();
     QCOMPARE(box.shown.size(), std::size_t{2});
-    QCOMPARE(dialog.Grid()->item(10, maps::assi::kColRpm)->text(), QStringLiteral("3008"));
+    QCOMPARE(dialog.Grid()->item(10, maps::axis::kColRpm)->text(), QStringLiteral("3008"));
 
     // With another request pending OK changes nothing and stays open.
     session.pending = session::request::kEntry15List;

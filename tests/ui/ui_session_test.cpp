@@ -351,7 +351,7 @@ class UiSessionTest : public QObject {
     auto* grid_page = w.Page<ui::FrmMatrixPage>(base.grid_page);
     QVERIFY(grid_page != nullptr);
     QVERIFY(grid_page->isVisible());
-    maps::FrmMatrix& grid = grid_page->Page();
+    maps::FrmMatrix& grid = grid_page->Model();
 
     // The framed cell is the one the live record names, and it moves with
     // the engine.
@@ -383,9 +383,9 @@ class UiSessionTest : public QObject {
     }
     QCOMPARE(image.base_map, expected);
     QVERIFY(WaitUntil(
-        [&] { return app.Session().PendingRequest() == 0 && grid_page->UpButton()->isEnabled(); },
+        [&] { return app.Session().PendingRequest() == 0 && grid_page->Strip().Up()->isEnabled(); },
         kStepMs));
-    QVERIFY(grid_page->UndoButton()->isEnabled());
+    QVERIFY(grid_page->Strip().Undo()->isEnabled());
     QCOMPARE(grid.Grid().Text(3, 5), std::string("100"));
     QVERIFY(ReadAgain(app, image));
     QCOMPARE(image.base_map, expected);
@@ -400,14 +400,14 @@ class UiSessionTest : public QObject {
     carb.Grid().SetCurrent({1, 1});
     const std::uint8_t corner = image.base_map[Cell(0, 0)];
     QVERIFY(corner < 255);
-    carb_page->UpButton()->click();
+    carb_page->Strip().Up()->click();
     const Bytes written = image.base_map;
     QCOMPARE(written[Cell(0, 0)], static_cast<std::uint8_t>(corner + 1));
     for (int r = 0; r < 23; ++r) {
       QCOMPARE(written[Cell(r, 23)], written[Cell(r, 22)]);
     }
     QVERIFY(WaitUntil(
-        [&] { return app.Session().PendingRequest() == 0 && carb_page->UpButton()->isEnabled(); },
+        [&] { return app.Session().PendingRequest() == 0 && carb_page->Strip().Up()->isEnabled(); },
         kStepMs));
     QVERIFY(ReadAgain(app, image));
     QCOMPARE(image.base_map, written);
