@@ -15,6 +15,13 @@ inline constexpr int kPostOperation = 7;  // a post-operation step is pending
 inline constexpr int kDisconnectedAlt = 8;
 }  // namespace session_state
 
+// States in which an ECU is connected: live polling, an operation, a step
+// after an operation.
+[[nodiscard]] constexpr bool IsConnectedState(int state) {
+  return state == session_state::kConnected || state == session_state::kOperation ||
+         state == session_state::kPostOperation;
+}
+
 // The shared session state and the flags the link layer raises. One instance
 // lives as long as the application; the session timer clears the flags.
 struct SessionFlags {

@@ -2,8 +2,17 @@
 
 #include <string>
 
+#include "calib/calibration_image.h"
+#include "calib/coefficient_file.h"
+#include "core/dictionary.h"
+#include "core/paths.h"
+#include "core/session_flags.h"
+#include "link/message_table.h"
 #include "pages/value_entry.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
 #include "session/request_codes.h"
+#include "session/request_table.h"
 #include "session/session.h"
 #include "session/write_list.h"
 
@@ -20,6 +29,14 @@ class PageSession {
   [[nodiscard]] virtual bool PostRequest(int code) = 0;
   [[nodiscard]] virtual bool PostFileRequest(int code, std::string path) = 0;
   [[nodiscard]] virtual session::WriteLists& Lists() = 0;
+  // The session state (searching, connected, disconnected...).
+  [[nodiscard]] virtual int State() const = 0;
+  [[nodiscard]] bool Connected() const { return core::IsConnectedState(State()); }
+  // The poll marker a page sets for the live poll (read block 2, align the
+  // OBD data's periodic transmission).
+  virtual void SetPollMarker(int marker) = 0;
+  // Page events 1 (blank-ECU check) and 2 (resume polling, read afresh).
+  virtual void SetPageEvent(int event) = 0;
 };
 
 // The running session as a page sees it.
@@ -32,6 +49,9 @@ class SessionPageSession final : public PageSession {
     return session_.PostFileRequest(code, std::move(path));
   }
   [[nodiscard]] session::WriteLists& Lists() override { return session_.Lists(); }
+  [[nodiscard]] int State() const override { return session_.State(); }
+  void SetPollMarker(int marker) override { session_.SetPollMarker(marker); }
+  void SetPageEvent(int event) override { session_.SetPageEvent(event); }
 
  private:
   session::Session& session_;
@@ -49,6 +69,23 @@ class PageWindow {
   virtual void Beep(int hertz, int milliseconds) = 0;
   // The main window's page switch.
   virtual void SelezioneScheda(int page_code) = 0;
+};
+
+// What every page model works on, whatever its subsystem. Nothing here is
+// owned; `coefficients` may be null.
+struct PageEnv {
+  calib::CalibrationImage& image;
+  link::MessageTable& table;
+  PageSession& session;
+  PageWindow& window;
+  platform::MessageBox& box;
+  platform::Clock& clock;
+  const core::ClsLingue& lingue;
+  const core::PathTable& paths;
+  // Where a page registers the request codes it owns.
+  session::RequestTable& requests;
+  const calib::CoefficientList* coefficients = nullptr;
+  std::string main_title;  // caption of the message boxes
 };
 
 }  // namespace velmora::pages

@@ -31,10 +31,6 @@ ShellTexts ShellTextsFrom(const core::ClsLingue& lingue) {
   return t;
 }
 
-bool IsConnectedState(int state) {
-  return state == st::kConnected || state == st::kOperation || state == st::kPostOperation;
-}
-
 StateActions ShellModel::StateChanged(int from, int to, bool search_running) {
   StateActions a;
   a.start_search = to == st::kSearching && !search_running;

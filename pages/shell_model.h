@@ -30,9 +30,7 @@ struct ShellTexts {
 
 [[nodiscard]] ShellTexts ShellTextsFrom(const core::ClsLingue& lingue);
 
-// States in which an ECU is connected (live polling, an operation, a step
-// after one).
-[[nodiscard]] bool IsConnectedState(int state);
+using core::IsConnectedState;
 
 // What a change of the session's state starts and stops in the window.
 struct StateActions {

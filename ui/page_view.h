@@ -40,13 +40,14 @@ struct PageView {
   std::function<void()> refresh;
 };
 
-// What every page model of the workstation is made with: the page
-// environment (the calibration image, the message table, the session as a
-// page sees it, the window services, the message box) and the session's
-// request table, where a page registers the request codes it owns.
+// What every page model of the workstation is made with: the environment
+// every page shares (the calibration image, the message table, the session
+// as a page sees it with its request table, the window services, the
+// message box, the clock, the dictionary and the folders), and the map
+// pages' own, which adds the axis editor.
 struct PageEnv {
-  maps::MapPageEnv& page;
-  session::RequestTable& requests;
+  pages::PageEnv& page;
+  maps::MapPageEnv& maps;
 };
 using ViewFactory = PageView (*)(const ViewEnv& env, pages::PageModel& model);
 // One line of the workstation's page table.

@@ -21,7 +21,9 @@ struct PageLinks {
   pages::PageSession& session;
   session::RequestTable& requests;  // where pages register their request codes
   platform::MessageBox& box;
+  platform::Clock& clock;
   const core::ClsLingue& lingue;
+  const core::PathTable& paths;
   const calib::CoefficientList* coefficients = nullptr;  // may be null
   std::string lng_dir;
   std::string main_title;
@@ -40,7 +42,8 @@ class PageWindowServices final : public maps::MapPageWindow {
   PageWindowServices(const PageWindowServices&) = delete;
   PageWindowServices& operator=(const PageWindowServices&) = delete;
 
-  [[nodiscard]] maps::MapPageEnv& Env() { return env_; }
+  [[nodiscard]] pages::PageEnv& Env() { return pages_env_; }
+  [[nodiscard]] maps::MapPageEnv& MapEnv() { return env_; }
   [[nodiscard]] session::RequestTable& Requests() { return requests_; }
   [[nodiscard]] FrmEnterValue& EnterValue() const { return *enter_value_; }
   // Opens the value entry dialog without waiting for it, `text` in its box
@@ -62,6 +65,7 @@ class PageWindowServices final : public maps::MapPageWindow {
   std::function<void(int)> select_page_;
   QWidget* parent_;
   session::RequestTable& requests_;
+  pages::PageEnv pages_env_;
   maps::MapPageEnv env_;
 };
 

@@ -29,11 +29,11 @@ Model Dashboard(PageEnv& env, int /*code*/) {
 }
 
 Model MapGrid(PageEnv& env, int code) {
-  return maps::NewMapGridModel(env.page, code);
+  return maps::NewMapGridModel(env.maps, code);
 }
 
 Model Carburation(PageEnv& env, int code) {
-  return maps::NewCarburationModel(env.page, code);
+  return maps::NewCarburationModel(env.maps, code);
 }
 
 PageView DashboardView(const ViewEnv& env, pages::PageModel& model) {

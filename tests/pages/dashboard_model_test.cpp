@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/maps/page_fakes.h"
+#include "tests/pages/page_fakes.h"
 
 namespace velmora::pages {
 namespace {
@@ -23,7 +23,7 @@ void FillLiveRecord(link::MessageTable& table) {
 }
 
 TEST(DashboardModel, LiveRecordInDisplayUnitsOnceItWasRead) {
-  link::MessageTable table = maps::test::PageTable();
+  link::MessageTable table = test::PageRig::Table(96);
   DashboardModel model(table);
   model.Shown();
   EXPECT_FALSE(model.Values().has_value());  // the instruments show dashes

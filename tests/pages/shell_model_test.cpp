@@ -11,13 +11,13 @@
 #include "pages/ecu_summary.h"
 #include "pages/switch_over_setting.h"
 #include "tests/core/temp_dir.h"
-#include "tests/maps/page_fakes.h"
+#include "tests/pages/page_fakes.h"
 
 namespace velmora::pages {
 namespace {
 
 namespace st = core::session_state;
-using maps::test::FakePageSession;
+using test::FakePageSession;
 
 TEST(ShellModel, StateChangesStartAndStopTheSearchTheRateAndTheDashes) {
   // {start search, finish search, reset rate, show port, clear live views}
@@ -42,17 +42,11 @@ TEST(ShellModel, StateChangesStartAndStopTheSearchTheRateAndTheDashes) {
 }
 
 TEST(ShellModel, StatusTextsFollowTheStateAndTheDictionary) {
-  test::TempDir dir;
   // "[Frm_Main]" up to text 6, the rate's unit; no "[Frm_Generale]".
-  ASSERT_TRUE(
-      core::WriteFileAtomic(dir.File("diz.diz"),
-                            "###\r\n#Italiano&0\r\nTitolo\r\n[Frm_Main]\r\nConnessione\r\n"
-                            "Archivio\r\nPagine\r\nCentralina\r\nCommutazione\r\nletture/s\r\n"));
-  ASSERT_TRUE(core::WriteFileAtomic(dir.File("diz.con"), "0\r\n"));
-  core::ClsLingue lingue;
-  lingue.SetPathDizionario(dir.File("diz.diz"));
-  lingue.SetPathAttualeLingua(dir.File("diz.con"));
-  lingue.LoadDizionario();
+  test::TestDictionary dictionary(
+      "[Frm_Main]\r\nConnessione\r\nArchivio\r\nPagine\r\nCentralina\r\nCommutazione\r\n"
+      "letture/s\r\n");
+  const core::ClsLingue& lingue = dictionary.lingue;
   const ShellTexts texts = ShellTextsFrom(lingue);
   EXPECT_EQ(texts.file_menu, "Archivio");
   EXPECT_EQ(texts.connect, "Connect");       // no "[Frm_Generale]" block
@@ -214,7 +208,7 @@ TEST(EcuSummary, IdentityAnswersOfEveryLengthAreShownSafely) {
 
   // From the table: the connection's port and generation only while
   // connected, the temperature once block 3 was read.
-  link::MessageTable table = maps::test::PageTable();
+  link::MessageTable table = test::PageRig::Table(96);
   table.SetLastAnswer(0, frame);
   EXPECT_EQ(EcuSummaryOf(table, false, 3, 5).port, -1);
   EXPECT_EQ(EcuSummaryOf(table, false, 3, 5).switch_over_c, std::nullopt);

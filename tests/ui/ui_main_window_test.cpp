@@ -89,8 +89,9 @@ class UiMainWindowTest : public QObject {
     ui::MainWindow& w = *host.window;
     maps::test::PageRig rig;
     session::RequestTable requests;
-    w.AttachPages(
-        {rig.image, rig.table, rig.session, requests, rig.box, state.lingue, nullptr, "", ""});
+    platform::FakeClock clock;
+    w.AttachPages({rig.image, rig.table, rig.session, requests, rig.box, clock, state.lingue,
+                   state.paths, nullptr, "", ""});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     // Choosing a language gives its entry 0 the product title.
@@ -134,8 +135,9 @@ class UiMainWindowTest : public QObject {
     ui::MainWindow& w = *host.window;
     maps::test::PageRig rig;
     session::RequestTable requests;
-    w.AttachPages(
-        {rig.image, rig.table, rig.session, requests, rig.box, state.lingue, nullptr, "", ""});
+    platform::FakeClock clock;
+    w.AttachPages({rig.image, rig.table, rig.session, requests, rig.box, clock, state.lingue,
+                   state.paths, nullptr, "", ""});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
