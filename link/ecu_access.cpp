@@ -70,6 +70,26 @@ int EcuAccess::ImpostaAttesaEcu(bool long_operation) {
   return Messaggio(MsgType::kSetEcuWait, payload);
 }
 
+int SetLongOperationParameter(EcuAccess& ecu) {
+  return ecu.ImpostaParametro(kLongOperationParameter);
+}
+
+int WithLongOperationParameter(EcuAccess& ecu, ParameterRestore restore,
+                               const std::function<int()>& body) {
+  const std::uint8_t saved = ecu.ParametroCorrente();
+  int code = SetLongOperationParameter(ecu);
+  if (code == kOk) {
+    code = body();
+  }
+  const bool put_back = code == kOk || restore == ParameterRestore::kOnEveryPath ||
+                        (restore == ParameterRestore::kUnlessNoAnswer && code != kNoExchange);
+  if (!put_back) {
+    return code;
+  }
+  const int restored = ecu.ImpostaParametro(saved);
+  return code != kOk ? code : restored;
+}
+
 int TakeAnswerData(EcuAccess& ecu, const Bytes& answer, std::size_t count, Bytes* out) {
   if (answer.size() < kAnswerDataOffset + count) {
     ecu.Pipe().ShowCommunicationError();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -79,6 +80,28 @@ class EcuAccess {
   ModPipe& pipe_;
   LinkTimes times_;
 };
+
+// When a long operation sends the remembered link parameter back.
+enum class ParameterRestore {
+  // Bank and table transfers: after a failed frame the parameter stays at 2
+  // until the session resets the link.
+  kAfterSuccess,
+  // The slow-command sequence: on every path.
+  kOnEveryPath,
+  // Write lists: on every path but a link that did not answer at all, which
+  // would only wait out another time-out.
+  kUnlessNoAnswer,
+};
+
+// Message 4 with the value long operations run under.
+[[nodiscard]] int SetLongOperationParameter(EcuAccess& ecu);
+
+// The link parameter wrap of every multi-frame operation: remembers the
+// parameter the last reply echoed, sets kLongOperationParameter, runs `body`
+// when that succeeded and sends the remembered value back as `restore` says.
+// The result is the first failure's code, or the restore's.
+[[nodiscard]] int WithLongOperationParameter(EcuAccess& ecu, ParameterRestore restore,
+                                             const std::function<int()>& body);
 
 // The useful data of an answer frame: `count` bytes from the sixth byte on.
 // An answer too short to hold them shows the communication error and gives

@@ -209,7 +209,7 @@ void Session::Disconnect() {
   SetState(st::kDisconnected);
   connected_port_ = -1;
   if (!link_timed_out_) {
-    (void)env_.ecu.ImpostaParametro(link::kLongOperationParameter);
+    (void)link::SetLongOperationParameter(env_.ecu);
   }
   env_.host.ShowTitle(settings_.texts.link_lost);
   env_.host.ShowDisconnected();
