@@ -1,6 +1,7 @@
 #include "core/dictionary.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 #include "core/files.h"
@@ -16,6 +17,87 @@ constexpr std::string_view kBlank = "_BLANK_";
 std::int16_t ToInt16(std::int32_t v) {
   return static_cast<std::int16_t>(std::clamp<std::int32_t>(
       v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+}
+
+// Reads the lines of diz.diz into languages: a "###" line starts a language
+// whose header follows, empty and "VELTRANO" lines are skipped, every other
+// line is the next entry of the current language.
+class DictionaryReader {
+ public:
+  DictionaryReader(const std::vector<std::string>& lines, std::vector<Lingua>& lingue,
+                   std::int16_t& count)
+      : lines_(lines), lingue_(lingue), count_(count) {}
+
+  void Run();
+
+  // The readers of the three kinds of line.
+  void Skip(const std::string& /*line*/) {}
+
+  void StartLanguage(const std::string& /*line*/) {
+    // A language needs a header and at least one more line.
+    if (at_ + 2 >= lines_.size()) {
+      done_ = true;
+      return;
+    }
+    ++count_;
+    if (count_ > 0) {
+      lingue_.push_back(Lingua{});
+    }
+    Lingua& lang = lingue_.back();
+    lang.index = count_;
+    lang.voci.assign(1, std::string());
+    entry_ = 0;
+    const std::string& header = lines_[++at_];
+    const auto amp = header.find('&');
+    lang.name = header.substr(0, amp);
+    lang.charset = 1;
+    if (amp != std::string::npos) {
+      if (auto cs = ParseInt32(std::string_view(header).substr(amp + 1))) {
+        lang.charset = ToInt16(*cs);
+      }
+    }
+  }
+
+  void Entry(const std::string& line) {
+    if (count_ < 0) {
+      return;  // text before the first language belongs to none
+    }
+    auto& voci = lingue_.back().voci;
+    if (voci.size() <= entry_) {
+      voci.resize(entry_ + 1);
+    }
+    voci[entry_++] = line;
+  }
+
+ private:
+  const std::vector<std::string>& lines_;
+  std::vector<Lingua>& lingue_;
+  std::int16_t& count_;
+  std::size_t at_ = 0;
+  std::size_t entry_ = 0;
+  bool done_ = false;
+};
+
+// The lines read otherwise than as an entry.
+struct LineRule {
+  std::string_view text;
+  void (DictionaryReader::*read)(const std::string& line);
+};
+constexpr LineRule kLineRules[] = {
+    {"", &DictionaryReader::Skip},
+    {"VELTRANO", &DictionaryReader::Skip},
+    {kLanguageStart, &DictionaryReader::StartLanguage},
+};
+
+void DictionaryReader::Run() {
+  count_ = -1;
+  lingue_.assign(1, Lingua{});
+  for (at_ = 0; at_ < lines_.size() && !done_; ++at_) {
+    const std::string& line = lines_[at_];
+    const auto rule = std::find_if(std::begin(kLineRules), std::end(kLineRules),
+                                   [&](const LineRule& r) { return line == r.text; });
+    (this->*(rule != std::end(kLineRules) ? rule->read : &DictionaryReader::Entry))(line);
+  }
 }
 
 }  // namespace
@@ -106,69 +188,31 @@ std::int16_t ClsLingue::UboundVociLingua(int index) const {
 void ClsLingue::LoadDizionario() {
   std::vector<std::string> lines;
   (void)LeggiRighe(path_dizionario_, lines);  // a missing file leaves one empty language
+  DictionaryReader(lines, lingue_, count_).Run();
+  LoadChoice();
+}
 
-  count_ = -1;
-  lingue_.assign(1, Lingua{});
-  std::size_t voce = 0;
-  const std::size_t n = lines.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string& line = lines[i];
-    if (line.empty() || line == "VELTRANO") {
-      continue;
-    }
-    if (line == kLanguageStart) {
-      // A language needs a header and at least one more line.
-      if (i + 2 >= n) {
-        break;
-      }
-      ++count_;
-      if (count_ > 0) {
-        lingue_.push_back(Lingua{});
-      }
-      Lingua& lang = lingue_.back();
-      lang.index = count_;
-      lang.voci.assign(1, std::string());
-      voce = 0;
-      const std::string& header = lines[++i];
-      const auto amp = header.find('&');
-      lang.name = header.substr(0, amp);
-      lang.charset = 1;
-      if (amp != std::string::npos) {
-        if (auto cs = ParseInt32(std::string_view(header).substr(amp + 1))) {
-          lang.charset = ToInt16(*cs);
-        }
-      }
-      continue;
-    }
-    if (count_ < 0) {
-      continue;  // text before the first language belongs to none
-    }
-    auto& voci = lingue_.back().voci;
-    if (voci.size() <= voce) {
-      voci.resize(voce + 1);
-    }
-    voci[voce++] = line;
-  }
-
+void ClsLingue::LoadChoice() {
   if (EsisteFile(path_choice_)) {
     id_lingua_ = ReadChoiceFile();
     if (id_lingua_ > count_) {
       SetIdLingua(0);
     }
+    return;
+  }
+  // The choice file is made next to the dictionary, holding -1.
+  std::string choice = path_dizionario_;
+  const auto pos = choice.rfind("diz");
+  if (pos != std::string::npos) {
+    choice.replace(pos, 3, "con");
   } else {
-    std::string choice = path_dizionario_;
-    const auto pos = choice.rfind("diz");
-    if (pos != std::string::npos) {
-      choice.replace(pos, 3, "con");
-    } else {
-      choice += ".con";
-    }
-    path_choice_ = choice;
-    if (WriteFileAtomic(path_choice_, " \r\n")) {
-      SetIdLingua(-1);
-    } else {
-      id_lingua_ = -1;
-    }
+    choice += ".con";
+  }
+  path_choice_ = choice;
+  if (WriteFileAtomic(path_choice_, " \r\n")) {
+    SetIdLingua(-1);
+  } else {
+    id_lingua_ = -1;
   }
 }
 

@@ -57,6 +57,8 @@ class ClsLingue {
 
  private:
   [[nodiscard]] std::int16_t ReadChoiceFile() const;
+  // Reads the choice file, or makes it when it is missing.
+  void LoadChoice();
   [[nodiscard]] bool ValidLanguage(int index) const;
 
   std::int16_t count_ = -1;
