@@ -152,7 +152,7 @@ TEST(CalibrationImport, MapAxesAndBlockVariablesFromAFile) {
 
 TEST(CalibrationReference, ListedByTheirSystemAndUsedForMissingBlocks) {
   TempDir dir;
-  const std::string lng = dir.path.string();
+  const std::string lng = dir.Path();
   CalibrationRig source(3);
   source.ecu.Block(15).at(52) = 7;
   source.ecu.Block(18).assign(source.ecu.Block(18).size(), 0x18);

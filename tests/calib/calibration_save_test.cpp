@@ -110,7 +110,7 @@ TEST(CalibrationSave, DroppedLinkOrBadAnswerLeavesTheOldFile) {
   EXPECT_FALSE(core::EsisteFile(dir.File("new.xsi")));
   EXPECT_EQ(FileText(path), "old contents\r\n");
   // Nothing but the file itself in the folder: no temporary left behind.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                           std::filesystem::directory_iterator()),
             1);
 }
@@ -128,7 +128,7 @@ TEST(CalibrationSave, WriteErrorIsReportedAndNothingIsLeft) {
   std::filesystem::create_directory(dir.File("taken.xsi"));
   EXPECT_FALSE(SaveCalibrationFromEcu(rig.env, rig.access, dir.File("taken.xsi")));
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.xsi")));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                           std::filesystem::directory_iterator()),
             1);
 }

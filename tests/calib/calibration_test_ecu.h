@@ -25,6 +25,7 @@
 #include "link/message_table.h"
 #include "link/message_table_codec.h"
 #include "platform/fake/fakes.h"
+#include "tests/core/temp_dir.h"
 #include "tests/link/fake_link.h"
 
 namespace velmora::calib::testing {
@@ -225,20 +226,7 @@ struct CalibrationRig {
 };
 
 // A scratch folder removed at the end of the test.
-struct TempDir {
-  std::filesystem::path path;
-  TempDir() {
-    std::string templ = (std::filesystem::temp_directory_path() / "velmora-calib-XXXXXX").string();
-    if (::mkdtemp(templ.data()) != nullptr) {
-      path = templ;
-    }
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-  [[nodiscard]] std::string File(const std::string& name) const { return (path / name).string(); }
-};
+using test::TempDir;
 
 inline std::vector<std::string> FileLines(const std::string& path) {
   std::vector<std::string> lines;

@@ -25,6 +25,7 @@
 #include "core/files.h"
 #include "core/text.h"
 #include "platform/posix/proc_process_list.h"
+#include "tests/core/temp_dir.h"
 
 extern char** environ;
 
@@ -69,13 +70,10 @@ using SetComValues = std::vector<std::pair<std::string, std::string>>;
 class TempRoot {
  public:
   explicit TempRoot(const SetComValues& setcom_values = {}) {
-    char pattern[] = "/tmp/velmora-e2e-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    root_ = made != nullptr ? made : "";
     std::error_code ec;
-    fs::create_directories(fs::path(root_) / "bin", ec);
+    fs::create_directories(Bin(), ec);
     for (const char* name : {"LinkSrv", "velmora-cli"}) {
-      fs::copy_file(StageBin() + "/" + name, fs::path(root_) / "bin" / name, ec);
+      fs::copy_file(StageBin() + "/" + name, Bin() + "/" + name, ec);
     }
     std::vector<std::string> lines;
     (void)core::LeggiRighe(StageBin() + "/SetCom.ini", lines);
@@ -88,17 +86,11 @@ class TempRoot {
     }
     (void)core::WriteFileAtomic(Bin() + "/SetCom.ini", core::JoinCrLf(lines));
   }
-  TempRoot(const TempRoot&) = delete;
-  TempRoot& operator=(const TempRoot&) = delete;
-  ~TempRoot() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-  [[nodiscard]] const std::string& Root() const { return root_; }
-  [[nodiscard]] std::string Bin() const { return root_ + "/bin"; }
+  [[nodiscard]] const std::string& Root() const { return dir_.Path(); }
+  [[nodiscard]] std::string Bin() const { return Root() + "/bin"; }
 
  private:
-  std::string root_;
+  test::TempDir dir_;
 };
 
 // A started process: its pid, a descriptor readable when it ends, and the

@@ -21,6 +21,7 @@
 #include "platform/fake/fake_serial_enumerator.h"
 #include "session/session.h"
 #include "sim/ecu_model.h"
+#include "tests/core/temp_dir.h"
 #include "tests/link/fake_link.h"
 
 namespace velmora::session::testing {
@@ -144,24 +145,7 @@ class FakeCalibration final : public CalibrationService {
 };
 
 // A temporary folder for PortCom.ini and the port registry.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/velmora-session-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    path_ = made != nullptr ? made : "/tmp";
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using test::TempDir;
 
 struct SessionRig {
   platform::FakeClock clock;
