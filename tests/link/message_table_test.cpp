@@ -95,19 +95,6 @@ TEST(MessageTableDecode, ByteOrdersSignsAndMultipliers) {
   EXPECT_EQ(s.Value(0, 2), INT32_MAX);
 }
 
-TEST(MessageTableDecode, PeriodicLineFromTheFile) {
-  const auto cfg = core::LeggiSetCom({"[MSG]", "0", "A", "4102032161", " 1 ", "", "", "UB,6,1",
-                                      "[MSG]", "1", "B", "4102032161", "0",   "", "", "UB,6,1",
-                                      "[MSG]", "2", "C", "4102032161", "",    "", "", "UB,6,1",
-                                      "[MSG]", "3", "D", "4102032161", "yes", "", "", "UB,6,1"});
-  const MessageTable t(cfg.messages);
-  ASSERT_EQ(t.Size(), 4u);
-  EXPECT_TRUE(t.Periodic(0));
-  EXPECT_FALSE(t.Periodic(1));
-  EXPECT_FALSE(t.Periodic(2));
-  EXPECT_FALSE(t.Periodic(3));
-}
-
 TEST(MessageTableEncode, RoundingClampingAndByteOrder) {
   auto t = TableWith({{0, MakeEntry(0, "UW,6,10;SB,8,1;SL,9,1;XX,13,1;UB,13,1;SW,14,1")}});
   t.SetValue(0, 0, 2500);
