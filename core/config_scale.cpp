@@ -121,7 +121,7 @@ void ReadInjectionSum(KeyContext& k) {
     return;
   }
   if (auto d = ParseDecimal(v[0], k.decimal_sep)) {
-    k.cs.somma_tempo_inj_usec = *d;
+    k.cs.injection_time_sum_us = *d;
   } else {
     k.cs.warnings.push_back(k.line + ": not a number");
   }
@@ -181,8 +181,8 @@ void ReadThirdGeneration(KeyContext& k) {
 
 void ReadPhaseShiftRange(KeyContext& k) {
   const auto v = k.cur.TakeKey(2);
-  k.cs.sfasa_min = k.Int(v, 0, k.cs.sfasa_min);
-  k.cs.sfasa_max = k.Int(v, 1, k.cs.sfasa_max);
+  k.cs.phase_shift_min = k.Int(v, 0, k.cs.phase_shift_min);
+  k.cs.phase_shift_max = k.Int(v, 1, k.cs.phase_shift_max);
 }
 
 void ReadEmulationRange(KeyContext& k) {

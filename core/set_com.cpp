@@ -75,22 +75,22 @@ std::vector<FieldSpec> ParseFieldList(const std::string& line, std::vector<std::
 namespace {
 
 void ReadPipeWait(KeyFileCursor& cur, SetComConfig& cfg) {
-  ReadInt(cur.TakeKey(1), cfg.attesa_pipe_usec, "[AttesaPipe_usec]", cfg.warnings);
+  ReadInt(cur.TakeKey(1), cfg.pipe_wait_us, "[AttesaPipe_usec]", cfg.warnings);
 }
 
 void ReadGlobalWait(KeyFileCursor& cur, SetComConfig& cfg) {
-  ReadInt(cur.TakeKey(1), cfg.attesa_globale_usec, "[AttesaGlobale_usec]", cfg.warnings);
+  ReadInt(cur.TakeKey(1), cfg.global_wait_us, "[AttesaGlobale_usec]", cfg.warnings);
 }
 
 void ReadWaitMultiplier(KeyFileCursor& cur, SetComConfig& cfg) {
-  ReadInt(cur.TakeKey(1), cfg.mol_attesa_globale, "[MolAttesaGlobale]", cfg.warnings);
+  ReadInt(cur.TakeKey(1), cfg.global_wait_multiplier, "[MolAttesaGlobale]", cfg.warnings);
 }
 
 void ReadPortKind(KeyFileCursor& cur, SetComConfig& cfg) {
   const auto v = cur.TakeKey(1);
   if (!v.empty()) {
     const auto t = Trim(v[0]);
-    cfg.tipo_port = t == "0" ? 0 : (t == "1" ? 1 : 2);
+    cfg.port_kind = t == "0" ? 0 : (t == "1" ? 1 : 2);
   }
 }
 

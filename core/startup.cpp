@@ -59,13 +59,13 @@ void PrepareFolders(StartupState& state, StartupHost& host, const std::string& e
 // Step 9: the dictionary, and the language window when no language was
 // chosen yet.
 void LoadLanguage(StartupState& state, StartupHost& host) {
-  state.lingue.SetPathDizionario(state.paths.dizionario);
-  state.lingue.SetPathAttualeLingua(state.paths.diz_con);
+  state.lingue.SetPathDizionario(state.paths.dictionary);
+  state.lingue.SetPathAttualeLingua(state.paths.language_choice);
   state.lingue.LoadDizionario();
   if (state.lingue.IdLingua() == -1) {
     const int chosen = host.ChooseLanguageAtStartup(state.lingue);
     if (chosen >= 0) {
-      ScegliLingua(state.lingue, static_cast<std::int16_t>(chosen), kProductTitle);
+      ChooseLanguage(state.lingue, static_cast<std::int16_t>(chosen), kProductTitle);
     }
   }
   state.main_title = kProductTitle;

@@ -15,7 +15,7 @@ int ReadAll(EcuAccess& ecu, std::uint8_t read_command, BankImage* out) {
   Bytes answer;
   for (const BankChunk& chunk : kBankChunks) {
     const auto address = ChunkAddress(chunk);
-    if (const int code = ecu.Comando(read_command, address, &answer); code != kOk) {
+    if (const int code = ecu.Command(read_command, address, &answer); code != kOk) {
       return code;
     }
     if (const int code = TakeAnswerData(ecu, answer, chunk.count, &image.map); code != kOk) {
@@ -23,7 +23,7 @@ int ReadAll(EcuAccess& ecu, std::uint8_t read_command, BankImage* out) {
     }
   }
   if (IsFirstBank(read_command)) {
-    if (const int code = ecu.Comando(cmd::kReadCompanion, {}, &answer); code != kOk) {
+    if (const int code = ecu.Command(cmd::kReadCompanion, {}, &answer); code != kOk) {
       return code;
     }
     if (const int code = TakeAnswerData(ecu, answer, kCompanionSize, &image.companion);
@@ -50,9 +50,9 @@ Bytes ChunkWriteFrame(std::uint8_t write_command, const BankChunk& chunk, const 
 // The chunks and, for bank 1, the companion record that differ from the ECU
 // copy, or all of them when forced.
 int WriteChanged(EcuAccess& ecu, std::uint8_t write_command, bool first_bank,
-                 const BankImage& nuovo, const BankImage& ecu_copy, bool force) {
+                 const BankImage& wanted, const BankImage& ecu_copy, bool force) {
   for (const BankChunk& chunk : kBankChunks) {
-    const Bytes frame = ChunkWriteFrame(write_command, chunk, nuovo.map);
+    const Bytes frame = ChunkWriteFrame(write_command, chunk, wanted.map);
     if (!force && frame == ChunkWriteFrame(write_command, chunk, ecu_copy.map)) {
       continue;
     }
@@ -63,7 +63,7 @@ int WriteChanged(EcuAccess& ecu, std::uint8_t write_command, bool first_bank,
   if (!first_bank) {
     return kOk;
   }
-  const Bytes frame = RequestFrame(cmd::kWriteCompanion, nuovo.companion).value_or(Bytes{});
+  const Bytes frame = RequestFrame(cmd::kWriteCompanion, wanted.companion).value_or(Bytes{});
   const Bytes old = ecu_copy.companion.size() == kCompanionSize
                         ? RequestFrame(cmd::kWriteCompanion, ecu_copy.companion).value_or(Bytes{})
                         : Bytes{};
@@ -88,15 +88,15 @@ int LeggiBanco(EcuAccess& ecu, std::uint8_t read_command, BankImage* out) {
 }
 
 int ScriviBanco(EcuAccess& ecu, std::uint8_t write_command, std::uint8_t read_command,
-                const BankImage& nuovo, const BankImage& ecu_copy, bool force,
+                const BankImage& wanted, const BankImage& ecu_copy, bool force,
                 BankImage* read_back) {
   const bool first_bank = IsFirstBank(read_command);
-  if (nuovo.map.size() != kBankSize || (first_bank && nuovo.companion.size() != kCompanionSize)) {
+  if (wanted.map.size() != kBankSize || (first_bank && wanted.companion.size() != kCompanionSize)) {
     return kInvalidRequest;
   }
   BankImage image;
   const int code = WithLongOperationParameter(ecu, ParameterRestore::kAfterSuccess, [&] {
-    const int written = WriteChanged(ecu, write_command, first_bank, nuovo, ecu_copy, force);
+    const int written = WriteChanged(ecu, write_command, first_bank, wanted, ecu_copy, force);
     return written == kOk ? ReadAll(ecu, read_command, &image) : written;
   });
   if (code == kOk && read_back != nullptr) {

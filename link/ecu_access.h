@@ -51,14 +51,14 @@ class EcuAccess {
   EcuAccess(ModPipe& pipe, LinkTimes times) : pipe_(pipe), times_(times) {}
 
   // One pipe message with the reply time-out.
-  [[nodiscard]] int Messaggio(MsgType type, std::span<const std::uint8_t> payload,
-                              Bytes* reply = nullptr);
+  [[nodiscard]] int Message(MsgType type, std::span<const std::uint8_t> payload,
+                            Bytes* reply = nullptr);
 
   // Sends a complete frame as message 6; `answer` receives the ECU's answer.
   [[nodiscard]] int InviaComando(std::span<const std::uint8_t> frame, Bytes* answer = nullptr);
 
   // Builds the request frame for `command` and sends it.
-  [[nodiscard]] int Comando(std::uint8_t command, std::span<const std::uint8_t> data,
+  [[nodiscard]] int Command(std::uint8_t command, std::span<const std::uint8_t> data,
                             Bytes* answer = nullptr);
 
   // A frame typed as hexadecimal text (check byte included). Text that is
@@ -66,12 +66,12 @@ class EcuAccess {
   [[nodiscard]] CustomAnswer InviaComandoCustom(std::string_view hex);
 
   // Message 4.
-  [[nodiscard]] int ImpostaParametro(std::uint8_t value);
+  [[nodiscard]] int SetParameter(std::uint8_t value);
   // Message 8 with the plain global wait, or multiplied for long operations.
-  [[nodiscard]] int ImpostaAttesaEcu(bool long_operation);
+  [[nodiscard]] int SetEcuWait(bool long_operation);
 
   // The link parameter echoed by the last reply.
-  [[nodiscard]] std::uint8_t ParametroCorrente() const { return pipe_.Last().header.parameter; }
+  [[nodiscard]] std::uint8_t CurrentParameter() const { return pipe_.Last().header.parameter; }
 
   [[nodiscard]] ModPipe& Pipe() { return pipe_; }
   [[nodiscard]] const LinkTimes& Times() const { return times_; }

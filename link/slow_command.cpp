@@ -4,18 +4,18 @@
 
 namespace velmora::link {
 
-int SequenzaComandoLento(EcuAccess& ecu, std::span<const std::uint8_t> frame,
-                         const std::function<int()>& read_entry5) {
+int RunSlowCommand(EcuAccess& ecu, std::span<const std::uint8_t> frame,
+                   const std::function<int()>& read_entry5) {
   return WithLongOperationParameter(ecu, ParameterRestore::kOnEveryPath, [&] {
     int code = ecu.InviaComando(frame);
     if (code == kOk) {
-      code = ecu.ImpostaAttesaEcu(true);
+      code = ecu.SetEcuWait(true);
     }
     if (code == kOk) {
-      code = ecu.Comando(cmd::kSlow, {});
+      code = ecu.Command(cmd::kSlow, {});
     }
     if (code == kOk) {
-      code = ecu.ImpostaAttesaEcu(false);
+      code = ecu.SetEcuWait(false);
     }
     if (code == kOk && read_entry5) {
       code = read_entry5();

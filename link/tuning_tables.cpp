@@ -36,7 +36,7 @@ int LeggiTabelleTaratura(EcuAccess& ecu, TuningTables* out) {
   const int result = WithLongOperationParameter(ecu, ParameterRestore::kAfterSuccess, [&] {
     for (const auto& c : kTuningTableCommands) {
       Bytes answer;
-      if (const int code = ecu.Comando(c.read, {}, &answer); code != kOk) {
+      if (const int code = ecu.Command(c.read, {}, &answer); code != kOk) {
         return code;
       }
       // Readers of the table take its cells up to the last data byte; a
@@ -64,7 +64,7 @@ Bytes ResetFrame(TuningTable table) {
   return RequestFrame(c.reset).value_or(Bytes{});
 }
 
-int AzzeraTabella(EcuAccess& ecu, TuningTable table, TuningTables* copy) {
+int ResetTuningTable(EcuAccess& ecu, TuningTable table, TuningTables* copy) {
   const int code = ecu.InviaComando(ResetFrame(table));
   if (code == kOk && copy != nullptr) {
     copy->Get(table).clear();

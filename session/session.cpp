@@ -192,7 +192,7 @@ void Session::FinishConnection(int port, int generation) {
   if (!read) {
     env_.host.ShowCaption(settings_.texts.read_failed);
   }
-  (void)link::ScriviPortaRicordata(settings_.port_com_file, port);
+  (void)link::WriteRememberedPort(settings_.port_com_file, port);
   connected_port_ = port;
   env_.host.ShowCaption(settings_.texts.connected);
   SetState(st::kConnected);
@@ -322,7 +322,7 @@ void Session::LivePoll() {
     (void)table.LeggiVoce(env_.ecu, session_entry::kBlock2);
   }
   if (poll_marker_ == poll_marker::kAlignObdPeriodic) {
-    (void)table.AllineaPeriodicoObd(env_.ecu);
+    (void)table.AlignObdPeriodic(env_.ecu);
   }
 }
 

@@ -70,7 +70,7 @@ int ApplicaListaScrittura(link::EcuAccess& ecu, link::MessageTable& table, Write
     int code = table.LeggiVoce(ecu, entry);
     if (code == link::kOk) {
       ApplyRecords(table, entry, records);
-      code = ecu.Comando(*command, table.CodificaValori(entry));
+      code = ecu.Command(*command, table.CodificaValori(entry));
     }
     if (code == link::kOk) {
       code = table.LeggiVoce(ecu, entry);

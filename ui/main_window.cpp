@@ -217,7 +217,7 @@ void MainWindow::BuildMenus() {
   ecu_menu_ = menuBar()->addMenu(QString());
   connect_action_ = ecu_menu_->addAction(QString(), this, [this] {
     if (links_) {
-      link::CommutaConnessione(links_->flags);
+      link::ToggleConnection(links_->flags);
     }
   });
   connect_action_->setObjectName("ActConnessione");
@@ -235,7 +235,7 @@ void MainWindow::BuildStatusBar() {
   indicator_->setFixedSize(kStatusIconSide, kStatusIconSide);
   indicator_->SetOnClicked([this] {
     if (links_) {
-      link::CommutaConnessione(links_->flags);
+      link::ToggleConnection(links_->flags);
     }
   });
   caption_label_->setObjectName("LblDidascalia");
@@ -283,9 +283,9 @@ void MainWindow::AttachSession(const SessionLinks& links) {
   search_->SetOnStop([this] { links_->flags.timeout = true; });
   FrmKvxConnected* link_view = connection_->Link();
   link_view->SetOnPortChosen([this](std::size_t line) {
-    (void)link::ScegliPorta(listing_, line, links_->port_com_file, links_->flags);
+    (void)link::SelectPort(listing_, line, links_->port_com_file, links_->flags);
   });
-  link_view->SetOnToggle([this] { link::CommutaConnessione(links_->flags); });
+  link_view->SetOnToggle([this] { link::ToggleConnection(links_->flags); });
   connection_->SetOnChangeSwitchOver([this] { OpenSwitchOverDialog(); });
   link_view->AggiornaStato(links_->flags.state);
   UpdateActions();

@@ -78,8 +78,8 @@ std::string Describe(const calib::CalibrationOutcome& o) {
 // there is one.
 calib::CalibrationTexts Texts(const core::PathTable& paths) {
   core::ClsLingue lingue;
-  lingue.SetPathDizionario(paths.dizionario);
-  lingue.SetPathAttualeLingua(paths.diz_con);
+  lingue.SetPathDizionario(paths.dictionary);
+  lingue.SetPathAttualeLingua(paths.language_choice);
   lingue.LoadDizionario();
   return calib::TextsFromDictionary(lingue);
 }

@@ -44,7 +44,7 @@ bool RememberChosenPort(const CliOptions& options, const core::PathTable& paths)
       return false;
     }
   }
-  if (port && !link::ScriviPortaRicordata(paths.port_com, *port)) {
+  if (port && !link::WriteRememberedPort(paths.port_com, *port)) {
     Err("cannot write " + paths.port_com);
     return false;
   }

@@ -12,12 +12,12 @@ TEST(LeggiConfigScale, DefaultsWithoutKeys) {
   EXPECT_EQ(cs.ascii_fallback, 32);
   EXPECT_EQ(cs.gen3_list1, std::vector<std::string>{"INJD100"});
   EXPECT_EQ(cs.gen3_list2, std::vector<std::string>{"AP"});
-  EXPECT_EQ(cs.sfasa_min, -5);
-  EXPECT_EQ(cs.sfasa_max, 50);
+  EXPECT_EQ(cs.phase_shift_min, -5);
+  EXPECT_EQ(cs.phase_shift_max, 50);
   EXPECT_EQ(cs.emu_min, -20);
   EXPECT_EQ(cs.emu_max, 20);
   ASSERT_EQ(cs.custom_labels.size(), 1u);
-  EXPECT_FALSE(cs.somma_tempo_inj_usec.has_value());
+  EXPECT_FALSE(cs.injection_time_sum_us.has_value());
 }
 
 TEST(LeggiConfigScale, NumberedRecordsByPrefixExactCase) {
@@ -123,7 +123,7 @@ TEST(LeggiConfigScale, ScalarsListsAndLabels) {
       ',');
   EXPECT_EQ(cs.spark, 6500);
   EXPECT_EQ(cs.max_bad_bit, 15);
-  EXPECT_DOUBLE_EQ(cs.somma_tempo_inj_usec.value(), 2.5);
+  EXPECT_DOUBLE_EQ(cs.injection_time_sum_us.value(), 2.5);
   ASSERT_EQ(cs.tolerances.size(), 3u);
   EXPECT_EQ(cs.tolerances[1].values, (std::array<std::int32_t, 3>{5, 6, 7}));
   EXPECT_EQ(cs.tolerances[2].values, (std::array<std::int32_t, 3>{1, 0, 0}));
@@ -133,8 +133,8 @@ TEST(LeggiConfigScale, ScalarsListsAndLabels) {
   EXPECT_EQ(cs.ascii_fallback, 63);
   EXPECT_EQ(cs.gen3_list1.size(), 2u);
   EXPECT_EQ(cs.gen3_list2[1], "BQ");
-  EXPECT_EQ(cs.sfasa_min, -10);
-  EXPECT_EQ(cs.sfasa_max, 40);
+  EXPECT_EQ(cs.phase_shift_min, -10);
+  EXPECT_EQ(cs.phase_shift_max, 40);
   EXPECT_EQ(cs.emu_min, -30);
   EXPECT_EQ(cs.emu_max, 20);
   ASSERT_EQ(cs.custom_labels.size(), 3u);

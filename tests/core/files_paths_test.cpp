@@ -106,12 +106,12 @@ TEST(Paths, RootIsParentOfExecutableFolder) {
   EXPECT_EQ(t.port_com, "/opt/v/bin/PortCom.ini");
   EXPECT_EQ(t.config_scale, "/opt/v/lng/ConfigScale.ini");
   EXPECT_EQ(t.default_firmware, "/opt/v/bin/fw/Velmora_2ndHw.frh");
-  EXPECT_EQ(t.stato_tun[0], "/opt/v/Tune/StatoTun.txt");
-  EXPECT_EQ(t.stato_tun[4], "/opt/v/Tune/StatoTun4.txt");
+  EXPECT_EQ(t.tuning_states[0], "/opt/v/Tune/StatoTun.txt");
+  EXPECT_EQ(t.tuning_states[4], "/opt/v/Tune/StatoTun4.txt");
   EXPECT_EQ(t.default_calibration, "/opt/v/lng/00 Direct Inj Custom.xsi");
   EXPECT_EQ(t.data_dir, "/opt/v/Data/");
-  EXPECT_EQ(t.dizionario, "/opt/v/lng/diz.diz");
-  EXPECT_EQ(t.diz_con, "/opt/v/lng/diz.con");
+  EXPECT_EQ(t.dictionary, "/opt/v/lng/diz.diz");
+  EXPECT_EQ(t.language_choice, "/opt/v/lng/diz.con");
 }
 
 TEST(KeyFileCursor, ValuesStopAtTheEndOfInput) {

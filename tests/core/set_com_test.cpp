@@ -8,26 +8,27 @@ namespace {
 TEST(LeggiSetCom, LinkSettingsKeysIgnoreCase) {
   const auto cfg = LeggiSetCom({"[attesapipe_usec]", "15000000", "[ATTESAGLOBALE_USEC]", "500000",
                                 "[MolAttesaGlobale]", "20", "[TipoPort]", " 1 "});
-  EXPECT_EQ(cfg.attesa_pipe_usec, 15000000);
-  EXPECT_EQ(cfg.attesa_globale_usec, 500000);
-  EXPECT_EQ(cfg.mol_attesa_globale, 20);
-  EXPECT_EQ(cfg.tipo_port, 1);
+  EXPECT_EQ(cfg.pipe_wait_us, 15000000);
+  EXPECT_EQ(cfg.global_wait_us, 500000);
+  EXPECT_EQ(cfg.global_wait_multiplier, 20);
+  EXPECT_EQ(cfg.port_kind, 1);
   EXPECT_TRUE(cfg.warnings.empty());
 
-  EXPECT_EQ(LeggiSetCom({"[TipoPort]", "3"}).tipo_port, 2);
-  EXPECT_EQ(LeggiSetCom({"[TipoPort]", "0"}).tipo_port, 0);
-  EXPECT_EQ(LeggiSetCom({"[TipoPort]", ""}).tipo_port, 2);
-  EXPECT_EQ(LeggiSetCom({}).tipo_port, 0);
+  EXPECT_EQ(LeggiSetCom({"[TipoPort]", "3"}).port_kind, 2);
+  EXPECT_EQ(LeggiSetCom({"[TipoPort]", "0"}).port_kind, 0);
+  EXPECT_EQ(LeggiSetCom({"[TipoPort]", ""}).port_kind, 2);
+  EXPECT_EQ(LeggiSetCom({}).port_kind, 0);
   // A key at the very end keeps its default; a later occurrence overrides.
-  EXPECT_EQ(LeggiSetCom({"[TipoPort]"}).tipo_port, 0);
-  EXPECT_EQ(LeggiSetCom({"[MolAttesaGlobale]", "2", "[MolAttesaGlobale]", "5"}).mol_attesa_globale,
-            5);
+  EXPECT_EQ(LeggiSetCom({"[TipoPort]"}).port_kind, 0);
+  EXPECT_EQ(
+      LeggiSetCom({"[MolAttesaGlobale]", "2", "[MolAttesaGlobale]", "5"}).global_wait_multiplier,
+      5);
   // A value that is not wholly a number keeps the default and is reported.
   const auto bad = LeggiSetCom({"[AttesaPipe_usec]", "7.5"});
-  EXPECT_EQ(bad.attesa_pipe_usec, 0);
+  EXPECT_EQ(bad.pipe_wait_us, 0);
   EXPECT_EQ(bad.warnings.size(), 1u);
   // Whole-line match: blanks around a key make it another line.
-  EXPECT_EQ(LeggiSetCom({" [TipoPort]", "1"}).tipo_port, 0);
+  EXPECT_EQ(LeggiSetCom({" [TipoPort]", "1"}).port_kind, 0);
 }
 
 TEST(LeggiSetCom, MessageEntries) {

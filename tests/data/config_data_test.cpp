@@ -118,13 +118,13 @@ void ExpectFieldsTile(const MessageEntry& e, const EntryDoc& doc) {
 
 TEST(SetComData, LinkTimingAllowsTheLongestEcuWait) {
   const auto cfg = LeggiSetCom(StagedLines("bin/SetCom.ini"));
-  ASSERT_GT(cfg.attesa_globale_usec, 0);
-  ASSERT_GT(cfg.mol_attesa_globale, 0);
+  ASSERT_GT(cfg.global_wait_us, 0);
+  ASSERT_GT(cfg.global_wait_multiplier, 0);
   const std::int64_t long_wait_usec =
-      std::int64_t{cfg.attesa_globale_usec} * std::int64_t{cfg.mol_attesa_globale};
+      std::int64_t{cfg.global_wait_us} * std::int64_t{cfg.global_wait_multiplier};
   // The pipe must outwait the link's own longest wait, or a slow exchange
   // ends the program with a time-out.
-  EXPECT_GT(cfg.attesa_pipe_usec, long_wait_usec);
+  EXPECT_GT(cfg.pipe_wait_us, long_wait_usec);
   // The link receives the long wait in 16 bits of milliseconds.
   EXPECT_LE(long_wait_usec / 1000, 65535);
 }
@@ -241,8 +241,8 @@ TEST(ConfigScaleData, RecordsFitTheEcuFieldsAndEveryKeyIsThere) {
   const auto lines = StagedLines("lng/ConfigScale.ini");
   const auto cs = LeggiConfigScale(lines, '.');
   EXPECT_TRUE(cs.warnings.empty()) << cs.warnings.front();
-  ASSERT_TRUE(cs.somma_tempo_inj_usec.has_value());
-  EXPECT_GT(*cs.somma_tempo_inj_usec, 0.0);
+  ASSERT_TRUE(cs.injection_time_sum_us.has_value());
+  EXPECT_GT(*cs.injection_time_sum_us, 0.0);
   ExpectSensorRecordsFit(cs);
   ASSERT_FALSE(cs.tolerances.empty());
   for (const auto& t : cs.tolerances) {
@@ -251,7 +251,7 @@ TEST(ConfigScaleData, RecordsFitTheEcuFieldsAndEveryKeyIsThere) {
   }
   ASSERT_FALSE(cs.ascii_codes_a.empty());
   EXPECT_EQ(cs.ascii_codes_a.size(), cs.ascii_codes_b.size());
-  EXPECT_LT(cs.sfasa_min, cs.sfasa_max);
+  EXPECT_LT(cs.phase_shift_min, cs.phase_shift_max);
   EXPECT_LT(cs.emu_min, cs.emu_max);
   for (const auto& [a, b] : cs.custom_labels) {
     EXPECT_FALSE(a.empty());

@@ -403,19 +403,19 @@ TEST(MessageTableLink, PeriodicSwitchAndTheObdAlignment) {
 
   // Bit 2 of block 2 field 2 clear while periodic: switched off.
   t.SetValue(2, 2, 0xFB);
-  ASSERT_EQ(t.AllineaPeriodicoObd(l.access), kOk);
+  ASSERT_EQ(t.AlignObdPeriodic(l.access), kOk);
   EXPECT_FALSE(t.Periodic(12));
   EXPECT_EQ(l.periodic.back(), (Bytes{12, 0}));
-  ASSERT_EQ(t.AllineaPeriodicoObd(l.access), kOk);  // in step: nothing sent
+  ASSERT_EQ(t.AlignObdPeriodic(l.access), kOk);  // in step: nothing sent
   EXPECT_EQ(l.periodic.size(), 2u);
 
   // A failed switch leaves the flag; the next alignment tries again.
   t.SetValue(2, 2, 0x04);
   l.answer_periodic = false;
-  EXPECT_NE(t.AllineaPeriodicoObd(l.access), kOk);
+  EXPECT_NE(t.AlignObdPeriodic(l.access), kOk);
   EXPECT_FALSE(t.Periodic(12));
   l.answer_periodic = true;
-  ASSERT_EQ(t.AllineaPeriodicoObd(l.access), kOk);
+  ASSERT_EQ(t.AlignObdPeriodic(l.access), kOk);
   EXPECT_TRUE(t.Periodic(12));
   EXPECT_EQ(l.periodic.back(), (Bytes{12, 1}));
 
@@ -423,7 +423,7 @@ TEST(MessageTableLink, PeriodicSwitchAndTheObdAlignment) {
   auto big = TableWith({{0, MakeEntry(300, "UB,6,1")}});
   const std::size_t sent = l.periodic.size();
   EXPECT_EQ(big.AttivaPeriodico(l.access, 0, true), kInvalidRequest);
-  EXPECT_EQ(big.AllineaPeriodicoObd(l.access), kOk);  // no entry 12
+  EXPECT_EQ(big.AlignObdPeriodic(l.access), kOk);  // no entry 12
   EXPECT_EQ(l.periodic.size(), sent);
 }
 

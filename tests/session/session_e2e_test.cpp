@@ -130,7 +130,7 @@ TEST(SessionE2e, ConnectsReadsPollsWritesAndReconnectsAfterTheEcuIsGone) {
   sim.emplace(root, std::vector<std::string>{"--seed", "6"});
   ASSERT_TRUE(sim->Ready());
   ws.pump.hook = nullptr;
-  link::CommutaConnessione(ws.flags);
+  link::ToggleConnection(ws.flags);
   ASSERT_TRUE(ws.RunUntil([&] { return ws.session->State() == st::kConnected; }, 60));
   EXPECT_EQ(ws.session->ConnectedPort(), sim->Port());
   EXPECT_EQ(ws.box.shown.size(), 1u);
