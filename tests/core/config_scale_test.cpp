@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/config_scale.h"
+#include "core/text.h"
 
 namespace velmora::core {
 namespace {
@@ -21,54 +22,18 @@ TEST(LeggiConfigScale, DefaultsWithoutKeys) {
 }
 
 TEST(LeggiConfigScale, NumberedRecordsByPrefixExactCase) {
-  const auto cs = LeggiConfigScale(
-      {
-          "[InjType_012]",
-          " Rail Horizon ",
-          "1800",
-          "2200",
-          "0",
-          "0",
-          "0",
-          "0",
-          "0",  //
-          "[GasLevel_03]",
-          "Resistive 90",
-          "1",
-          "10",
-          "20",
-          "30",
-          "40",
-          "50",
-          "60",
-          "255",
-          "[Lambda_04]",
-          "Wide 0-5V",
-          "0",
-          "1",
-          "800",
-          "200",
-          "800",
-          "200",  //
-          "[SensTemp_01]",
-          "NTC 4K7",
-          "4700",  //
-          "[injtype_013]",
-          "ignored",
-          "1",
-          "2",
-          "3",
-          "4",
-          "5",
-          "6",
-          "7",  // wrong case
-          "[InjType_9]",
-          "short id",  // not three digits
-          "[Lambda_05]",
-          "cut short",
-          "1",  // end of file
-      },
-      '.');
+  // Wrong case, an identifier that is not three digits, and a record cut
+  // short by the end of the file.
+  const auto cs =
+      LeggiConfigScale(Split("[InjType_012]\n Rail Horizon \n1800\n2200\n0\n0\n0\n0\n0\n"
+                             "[GasLevel_03]\nResistive 90\n1\n10\n20\n30\n40\n50\n60\n255\n"
+                             "[Lambda_04]\nWide 0-5V\n0\n1\n800\n200\n800\n200\n"
+                             "[SensTemp_01]\nNTC 4K7\n4700\n"
+                             "[injtype_013]\nignored\n1\n2\n3\n4\n5\n6\n7\n"
+                             "[InjType_9]\nshort id\n"
+                             "[Lambda_05]\ncut short\n1",
+                             '\n'),
+                       '.');
   ASSERT_EQ(cs.injectors.size(), 1u);
   EXPECT_EQ(cs.injectors[0].id, 12);
   EXPECT_EQ(cs.injectors[0].name, "Rail Horizon");
@@ -88,38 +53,16 @@ TEST(LeggiConfigScale, NumberedRecordsByPrefixExactCase) {
 }
 
 TEST(LeggiConfigScale, ScalarsListsAndLabels) {
+  // "[spark]" differs in case and is not the key; "x" is not a number and
+  // keeps the default.
   const auto cs = LeggiConfigScale(
-      {
-          "[SPARK]",
-          "6500",
-          "[spark]",
-          "1",  // case differs: not the key
-          "[MAXBADBIT]",
-          "x",  // not a number: default kept
-          "[SommaTempoInj_usec]",
-          "2,5",
-          "[Tolleranza correttori]",
-          "10,20,30| 5 , 6 ,7|1",
-          "[PathDefault]",
-          " 01 Custom.xsi ",
-          "[ASCII]",
-          "200|201",
-          "65|66",
-          "63",
-          "[3rdGen]",
-          "INJD100|INJD200",
-          "AP|BQ",
-          "[RangeSfasa]",
-          "-10",
-          "40",
-          "[RangeEmu]",
-          "-30",
-          "[VisualizzazioneCustomStart]",
-          "Gas|Benzina",
-          "Pressure|NUL",
-          "Lone",
-          "[VisualizzazioneCustomEnd]",
-      },
+      Split("[SPARK]\n6500\n[spark]\n1\n[MAXBADBIT]\nx\n[SommaTempoInj_usec]\n2,5\n"
+            "[Tolleranza correttori]\n10,20,30| 5 , 6 ,7|1\n[PathDefault]\n 01 Custom.xsi \n"
+            "[ASCII]\n200|201\n65|66\n63\n[3rdGen]\nINJD100|INJD200\nAP|BQ\n"
+            "[RangeSfasa]\n-10\n40\n[RangeEmu]\n-30\n"
+            "[VisualizzazioneCustomStart]\nGas|Benzina\nPressure|NUL\nLone\n"
+            "[VisualizzazioneCustomEnd]",
+            '\n'),
       ',');
   EXPECT_EQ(cs.spark, 6500);
   EXPECT_EQ(cs.max_bad_bit, 15);

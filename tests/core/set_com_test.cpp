@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/set_com.h"
+#include "core/text.h"
 
 namespace velmora::core {
 namespace {
@@ -77,32 +78,13 @@ TEST(LeggiSetCom, TruncatedEntryAtEndOfFile) {
 
 TEST(LeggiSetCom, FirmwareListsAndModelYear) {
   const std::string digits86(86, '7');
-  const auto cfg = LeggiSetCom({
-      "[FIRMWARE]",
-      "4E4558",
-      "1",
-      "1",
-      " 4102032161 ",
-      " Next ",  //
-      "[FIRMWARE]",
-      "00",
-      "5",
-      "0",
-      "//115200,8N1",
-      "",  //
-      "[FIRMWARE]",
-      "ZZ",
-      "2",
-      " 1",
-      "a",
-      "b",  //
-      "[FIRMWARE]",
-      "01",
-      "7",
-      "2",  // cut short by the next key
-      "[FIRMWAREMOD2017]",
-      " " + digits86 + " ",
-  });
+  // The third entry's pattern is not hexadecimal; the fourth is cut short by
+  // the next key.
+  const auto cfg = LeggiSetCom(
+      Split("[FIRMWARE]\n4E4558\n1\n1\n 4102032161 \n Next \n[FIRMWARE]\n00\n5\n0\n//115200,8N1\n\n"
+            "[FIRMWARE]\nZZ\n2\n 1\na\nb\n[FIRMWARE]\n01\n7\n2\n[FIRMWAREMOD2017]\n " +
+                digits86 + " ",
+            '\n'));
   ASSERT_EQ(cfg.firmware1.size(), 2u);
   EXPECT_EQ(cfg.firmware1[0].pattern, (Bytes{0x4E, 0x45, 0x58}));
   EXPECT_EQ(cfg.firmware1[0].kind, 1);

@@ -152,19 +152,23 @@ TEST(ElencaPorte, FailuresShowTheirBoxAndOfferCom0ToCom60) {
   }
 }
 
+// A device that calls itself by its node's name.
+platform::SerialDeviceInfo Node(const std::string& path, SerialTransport transport) {
+  platform::SerialDeviceInfo d;
+  d.path = path;
+  d.description = path.substr(path.rfind('/') + 1);
+  d.transport = transport;
+  return d;
+}
+
 TEST(ElencaPorte, DevicesKeepTheirNumbersAcrossRunsAndMoves) {
   PortRig rig;
   auto adapter =
       FakeSerialEnumerator::Usb("/dev/ttyUSB0", "FT232R USB UART", 0x0403, 0x6001, "A12345");
   auto cable =
       FakeSerialEnumerator::Usb("/dev/ttyACM0", "USB-Serial (COM9) cable", 0x067B, 0x2303, "C1");
-  platform::SerialDeviceInfo native;
-  native.path = "/dev/ttyS0";
-  native.description = "ttyS0";
-  platform::SerialDeviceInfo bt;
-  bt.path = "/dev/rfcomm0";
-  bt.description = "rfcomm0";
-  bt.transport = SerialTransport::kBluetooth;
+  const auto native = Node("/dev/ttyS0", SerialTransport::kNative);
+  const auto bt = Node("/dev/rfcomm0", SerialTransport::kBluetooth);
   rig.enumerator.devices = {adapter, cable, native, bt};
   EXPECT_EQ(Lines(rig.List()),
             (std::vector<std::string>{"USB", "COM1", "COM2", "COM3", "COM4 BT"}));
