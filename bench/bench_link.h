@@ -37,10 +37,10 @@ struct BenchLink {
     }
     const std::uint8_t port_byte[1] = {static_cast<std::uint8_t>(port)};
     const std::string profile = "//115200,8N1";
-    if (ecu.ImpostaAttesaEcu(false) != link::kOk ||
-        ecu.Messaggio(link::MsgType::kSetProfiles, Bytes(profile.begin(), profile.end())) !=
+    if (ecu.SetEcuWait(false) != link::kOk ||
+        ecu.Message(link::MsgType::kSetProfiles, Bytes(profile.begin(), profile.end())) !=
             link::kOk ||
-        ecu.Messaggio(link::MsgType::kOpenPort, port_byte) != link::kOk ||
+        ecu.Message(link::MsgType::kOpenPort, port_byte) != link::kOk ||
         pipe.Last().header.link_state != 1) {
       return "no ECU on the virtual port";
     }

@@ -12,6 +12,7 @@
 #include "link/ecu_frame.h"
 #include "platform/fake/fakes.h"
 #include "platform/posix/posix_clock.h"
+#include "platform/program_failure.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -23,10 +24,7 @@ constexpr int kWarmUp = 10;
 constexpr int kBaud = 115200;
 constexpr double kBitsPerByte = 10.0;  // start bit, 8 data bits, stop bit
 
-int Fail(const char* what) {
-  std::fprintf(stderr, "link_bench: %s\n", what);
-  return 1;
-}
+constexpr velmora::platform::ProgramFailure Fail{"link_bench"};
 
 }  // namespace
 

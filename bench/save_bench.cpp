@@ -21,6 +21,7 @@
 #include "link/message_table.h"
 #include "platform/fake/fakes.h"
 #include "platform/posix/posix_clock.h"
+#include "platform/program_failure.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -32,10 +33,7 @@ constexpr int kBaud = 115200;
 constexpr int kNewestGeneration = 3;
 constexpr double kBitsPerByte = 10.0;  // start bit, 8 data bits, stop bit
 
-int Fail(const char* what) {
-  std::fprintf(stderr, "save_bench: %s\n", what);
-  return 1;
-}
+constexpr velmora::platform::ProgramFailure Fail{"save_bench"};
 
 // Bytes of the requests the virtual ECU recorded from `from` on, and how
 // many there were.
@@ -75,6 +73,52 @@ std::size_t AnswerBytes(const std::string& path, std::size_t* sections) {
   return bytes;
 }
 
+// What the saves measured.
+struct SaveFigures {
+  std::vector<double> times_us;
+  std::vector<double> ratios;
+  std::size_t exchanges = 0;
+  std::size_t wire_bytes = 0;
+};
+
+// Saves the calibration kSaves times, timing each save against the bytes it
+// moved; nullptr, or the reason the run cannot go on.
+const char* RunSaves(calib::CalibrationEnv& env, link::EcuAccess& ecu, platform::Clock& clock,
+                     const std::string& record, const std::string& path, SaveFigures& f) {
+  for (int i = 0; i < kSaves; ++i) {
+    const std::size_t record_from = FileSize(record);
+    const std::int64_t start = clock.NowMicros();
+    if (!calib::SaveCalibrationFromEcu(env, ecu, path)) {
+      return "a save failed";
+    }
+    const double took = static_cast<double>(clock.NowMicros() - start);
+    std::size_t requests = 0;
+    std::size_t sections = 0;
+    f.wire_bytes = RequestBytes(record, record_from, &requests) + AnswerBytes(path, &sections);
+    if (requests != sections) {
+      return "the save's requests and the file's sections do not match";
+    }
+    f.exchanges = requests;
+    const double wire_us = static_cast<double>(f.wire_bytes) * kBitsPerByte * 1e6 / kBaud;
+    f.times_us.push_back(took);
+    f.ratios.push_back(took / wire_us);
+  }
+  return nullptr;
+}
+
+void Print(SaveFigures& f) {
+  std::sort(f.times_us.begin(), f.times_us.end());
+  std::sort(f.ratios.begin(), f.ratios.end());
+  const double wire_us = static_cast<double>(f.wire_bytes) * kBitsPerByte * 1e6 / kBaud;
+  std::printf("saves:                %d full calibrations (%zu exchanges, %zu bytes)\n", kSaves,
+              f.exchanges, f.wire_bytes);
+  std::printf("wire time:            %.1f ms at %d baud\n", wire_us / 1000, kBaud);
+  std::printf("median save:          %.1f ms\n", f.times_us[f.times_us.size() / 2] / 1000);
+  std::printf("fastest / slowest:    %.1f / %.1f ms\n", f.times_us.front() / 1000,
+              f.times_us.back() / 1000);
+  std::printf("median / wire time:   %.3f (target at most 1.15)\n", f.ratios[f.ratios.size() / 2]);
+}
+
 }  // namespace
 
 int main() {
@@ -87,14 +131,10 @@ int main() {
   if (!sim.Ready()) {
     return Fail("the virtual ECU did not start");
   }
-
   bench::BenchLink bench_link(root.Root());
   if (const char* failure = bench_link.Open(sim.Port())) {
     return Fail(failure);
   }
-  link::EcuAccess& ecu = bench_link.ecu;
-  platform::PosixClock& clock = bench_link.clock;
-
   std::vector<std::string> set_com;
   (void)core::LeggiRighe(bench_link.paths.set_com, set_com);
   link::MessageTable table(core::LeggiSetCom(set_com).messages);
@@ -102,41 +142,12 @@ int main() {
   image.SetGeneration(kNewestGeneration);
   calib::SystemDateProvider dates;
   calib::CalibrationEnv env{table, image, bench_link.box, dates, calib::CalibrationTexts{}};
-  const std::string path = root.Root() + "/bench.xsi";
-
-  std::vector<double> times_us;
-  std::vector<double> ratios;
-  std::size_t exchanges = 0;
-  std::size_t wire_bytes = 0;
-  for (int i = 0; i < kSaves; ++i) {
-    const std::size_t record_from = FileSize(record);
-    const std::int64_t start = clock.NowMicros();
-    if (!calib::SaveCalibrationFromEcu(env, ecu, path)) {
-      return Fail("a save failed");
-    }
-    const double took = static_cast<double>(clock.NowMicros() - start);
-    std::size_t requests = 0;
-    std::size_t sections = 0;
-    wire_bytes = RequestBytes(record, record_from, &requests) + AnswerBytes(path, &sections);
-    if (requests != sections) {
-      return Fail("the save's requests and the file's sections do not match");
-    }
-    exchanges = requests;
-    const double wire_us = static_cast<double>(wire_bytes) * kBitsPerByte * 1e6 / kBaud;
-    times_us.push_back(took);
-    ratios.push_back(took / wire_us);
+  SaveFigures figures;
+  if (const char* failure = RunSaves(env, bench_link.ecu, bench_link.clock, record,
+                                     root.Root() + "/bench.xsi", figures)) {
+    return Fail(failure);
   }
   bench_link.Close();
-
-  std::sort(times_us.begin(), times_us.end());
-  std::sort(ratios.begin(), ratios.end());
-  const double wire_us = static_cast<double>(wire_bytes) * kBitsPerByte * 1e6 / kBaud;
-  std::printf("saves:                %d full calibrations (%zu exchanges, %zu bytes)\n", kSaves,
-              exchanges, wire_bytes);
-  std::printf("wire time:            %.1f ms at %d baud\n", wire_us / 1000, kBaud);
-  std::printf("median save:          %.1f ms\n", times_us[times_us.size() / 2] / 1000);
-  std::printf("fastest / slowest:    %.1f / %.1f ms\n", times_us.front() / 1000,
-              times_us.back() / 1000);
-  std::printf("median / wire time:   %.3f (target at most 1.15)\n", ratios[ratios.size() / 2]);
+  Print(figures);
   return 0;
 }

@@ -38,7 +38,7 @@ int ReadHalves(link::EcuAccess& ecu, AxisTables* out) {
     if (!address || !size) {
       return link::kInvalidRequest;
     }
-    if (const int code = ecu.Comando(InfoOf(s).read_command, *address, &answer);
+    if (const int code = ecu.Command(InfoOf(s).read_command, *address, &answer);
         code != link::kOk) {
       return code;
     }
@@ -61,7 +61,7 @@ int WriteHalves(link::EcuAccess& ecu, const AxisTables& wanted) {
     const auto half = std::span(TableOf(wanted, s)).subspan(Offset(s), *size);
     Bytes data(address->begin(), address->end());
     data.insert(data.end(), half.begin(), half.end());
-    if (const int code = ecu.Comando(InfoOf(s).write_command, data); code != link::kOk) {
+    if (const int code = ecu.Command(InfoOf(s).write_command, data); code != link::kOk) {
       return code;
     }
   }
@@ -72,14 +72,14 @@ int WriteHalves(link::EcuAccess& ecu, const AxisTables& wanted) {
 // put back only when the work succeeded.
 template <typename Work>
 int Wrapped(link::EcuAccess& ecu, Work work) {
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  if (const int code = ecu.ImpostaParametro(link::kLongOperationParameter); code != link::kOk) {
+  const std::uint8_t saved = ecu.CurrentParameter();
+  if (const int code = ecu.SetParameter(link::kLongOperationParameter); code != link::kOk) {
     return code;
   }
   if (const int code = work(); code != link::kOk) {
     return code;
   }
-  return ecu.ImpostaParametro(saved);
+  return ecu.SetParameter(saved);
 }
 
 }  // namespace

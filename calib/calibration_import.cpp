@@ -49,7 +49,7 @@ bool ImportCompensation(CalibrationEnv& env, link::EcuAccess& ecu, const std::st
     return Fail(outcome, CalibrationError::kMissingSection, section);
   }
   const SectionInfo& info = InfoOf(section);
-  if (const int code = ecu.Comando(info.write_command, FrameData(file->frames[section]));
+  if (const int code = ecu.Command(info.write_command, FrameData(file->frames[section]));
       code != link::kOk) {
     return Fail(outcome, CalibrationError::kLink, section, code);
   }
@@ -230,20 +230,20 @@ TuningImportResult LeggiMappeVcmRpmDafileEScarica(CalibrationEnv& env, link::Ecu
   const auto failed = [](int code) {
     return TuningImportResult{TuningImportStatus::kLinkError, code};
   };
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  if (const int code = ecu.ImpostaParametro(link::kLongOperationParameter); code != link::kOk) {
+  const std::uint8_t saved = ecu.CurrentParameter();
+  if (const int code = ecu.SetParameter(link::kLongOperationParameter); code != link::kOk) {
     return failed(code);
   }
-  if (const int code = ecu.Comando(link::cmd::kResetTGas, {}); code != link::kOk) {
+  if (const int code = ecu.Command(link::cmd::kResetTGas, {}); code != link::kOk) {
     return failed(code);
   }
-  if (const int code = ecu.Comando(link::cmd::kResetTRisult, cells); code != link::kOk) {
+  if (const int code = ecu.Command(link::cmd::kResetTRisult, cells); code != link::kOk) {
     return failed(code);
   }
-  if (const int code = ecu.Comando(link::cmd::kResetTIsto, {}); code != link::kOk) {
+  if (const int code = ecu.Command(link::cmd::kResetTIsto, {}); code != link::kOk) {
     return failed(code);
   }
-  if (const int code = ecu.ImpostaParametro(saved); code != link::kOk) {
+  if (const int code = ecu.SetParameter(saved); code != link::kOk) {
     return failed(code);
   }
   return {TuningImportStatus::kDone, 0};

@@ -401,7 +401,7 @@ int ToggleBlock2(link::MessageTable& table, link::EcuAccess& ecu) {
   }
   table.SetValue(block2, fix::kBlock2Options,
                  table.Value(block2, fix::kBlock2Options) ^ fix::kToggleBit);
-  if (const int code = ecu.Comando(link::cmd::kWriteBlock2, table.CodificaValori(block2));
+  if (const int code = ecu.Command(link::cmd::kWriteBlock2, table.CodificaValori(block2));
       code != link::kOk) {
     return code;
   }
@@ -418,7 +418,7 @@ bool VerifyMaps(CalibrationEnv& env, link::EcuAccess& ecu,
     const SectionInfo& info = InfoOf(r->section);
     const auto address = PagedAddress(r->section);
     Bytes answer;
-    if (const int code = ecu.Comando(info.read_command, *address, &answer); code != link::kOk) {
+    if (const int code = ecu.Command(info.read_command, *address, &answer); code != link::kOk) {
       return Fail(outcome, CalibrationError::kLink, r->section, code);
     }
     Bytes data;
@@ -498,12 +498,13 @@ bool Finish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
     return code == link::kOk || Fail(outcome, CalibrationError::kLink, std::nullopt, code);
   };
   if (options.scope == LoadScope::kAll) {
-    if (plan.current_file && !step(link::AzzeraTabella(ecu, link::TuningTable::kTBenz, nullptr))) {
+    if (plan.current_file &&
+        !step(link::ResetTuningTable(ecu, link::TuningTable::kTBenz, nullptr))) {
       return false;
     }
-    if (!step(link::AzzeraTabella(ecu, link::TuningTable::kTIsto, nullptr)) ||
-        !step(link::AzzeraTabella(ecu, link::TuningTable::kTRisult, nullptr)) ||
-        !step(ecu.Comando(link::cmd::kFinish, {}))) {
+    if (!step(link::ResetTuningTable(ecu, link::TuningTable::kTIsto, nullptr)) ||
+        !step(link::ResetTuningTable(ecu, link::TuningTable::kTRisult, nullptr)) ||
+        !step(ecu.Command(link::cmd::kFinish, {}))) {
       return false;
     }
     ecu.Pipe().Attendi(kFinishPauseUs);
@@ -511,8 +512,8 @@ bool Finish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
       return false;
     }
   }
-  return step(ecu.ImpostaAttesaEcu(true)) && step(ecu.Comando(link::cmd::kSlow, {})) &&
-         step(ecu.ImpostaAttesaEcu(false)) && step(ecu.ImpostaParametro(saved));
+  return step(ecu.SetEcuWait(true)) && step(ecu.Command(link::cmd::kSlow, {})) &&
+         step(ecu.SetEcuWait(false)) && step(ecu.SetParameter(saved));
 }
 
 bool Toggle(CalibrationEnv& env, link::EcuAccess& ecu, CalibrationOutcome* outcome) {
@@ -533,8 +534,8 @@ LoadInputs InputsFor(CalibrationEnv& env, const std::string& path, const LoadOpt
 // parameter 2; the parameter is given back only when everything succeeded.
 bool SendAndFinish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
                    const LoadOptions& options, CalibrationOutcome* outcome) {
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  if (const int code = ecu.ImpostaParametro(link::kLongOperationParameter); code != link::kOk) {
+  const std::uint8_t saved = ecu.CurrentParameter();
+  if (const int code = ecu.SetParameter(link::kLongOperationParameter); code != link::kOk) {
     return Fail(outcome, CalibrationError::kLink, std::nullopt, code);
   }
   return SendPlan(env, ecu, plan, options, outcome) &&

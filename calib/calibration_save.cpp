@@ -42,13 +42,13 @@ int ReadSection(CalibrationEnv& env, link::EcuAccess& ecu, const SectionInfo& in
     }
     case Holder::kIdentification:
     case Holder::kCompanion:
-      return ecu.Comando(info.read_command, {}, frame);
+      return ecu.Command(info.read_command, {}, frame);
     default: {
       const auto address = PagedAddress(info.id);
       if (!address) {
         return link::kInvalidRequest;
       }
-      return ecu.Comando(info.read_command, *address, frame);
+      return ecu.Command(info.read_command, *address, frame);
     }
   }
 }
@@ -59,8 +59,8 @@ std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, lin
                                                         CalibrationOutcome* outcome) {
   const CapabilityFlags flags = env.image.flags;
   CalibrationFrames frames;
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  if (const int code = ecu.ImpostaParametro(link::kLongOperationParameter); code != link::kOk) {
+  const std::uint8_t saved = ecu.CurrentParameter();
+  if (const int code = ecu.SetParameter(link::kLongOperationParameter); code != link::kOk) {
     Fail(outcome, CalibrationError::kLink, std::nullopt, code);
     return std::nullopt;
   }
@@ -105,7 +105,7 @@ std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, lin
     }
     frames[s] = s == Section::kBlk3 ? NormaliseBlock3Frame(std::move(frame)) : std::move(frame);
   }
-  if (const int code = ecu.ImpostaParametro(saved); code != link::kOk) {
+  if (const int code = ecu.SetParameter(saved); code != link::kOk) {
     Fail(outcome, CalibrationError::kLink, std::nullopt, code);
     return std::nullopt;
   }

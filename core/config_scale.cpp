@@ -1,5 +1,7 @@
 #include "core/config_scale.h"
 
+#include <string_view>
+
 #include "core/key_file.h"
 #include "core/text.h"
 
@@ -65,127 +67,204 @@ std::vector<std::string> TextList(std::string_view line) {
   return out;
 }
 
+// What a key's reader works with: the record being filled, the cursor on
+// the key line, the key line itself and, for a numbered key, its identifier.
+struct KeyContext {
+  ConfigScale& cs;
+  KeyFileCursor& cur;
+  const std::string& line;
+  int id;
+  char decimal_sep;
+
+  [[nodiscard]] std::int32_t Int(const std::vector<std::string>& v, std::size_t i,
+                                 std::int32_t fallback) const {
+    return core::Int(v, i, fallback, cs.warnings, line);
+  }
+};
+
+void ReadInjectorType(KeyContext& k) {
+  const auto v = k.cur.TakeKey(8);
+  InjectorType r{k.id, Text(v, 0), {}};
+  for (std::size_t i = 0; i < r.params.size(); ++i) {
+    r.params[i] = k.Int(v, i + 1, 0);
+  }
+  k.cs.injectors.push_back(std::move(r));
+}
+
+void ReadGasLevel(KeyContext& k) {
+  const auto v = k.cur.TakeKey(9);
+  GasLevelSensor r{k.id, Text(v, 0), k.Int(v, 1, 0), {}, 0};
+  for (std::size_t i = 0; i < r.curve.size(); ++i) {
+    r.curve[i] = k.Int(v, i + 2, 0);
+  }
+  r.last = k.Int(v, 8, 0);
+  k.cs.gas_levels.push_back(std::move(r));
+}
+
+void ReadLambda(KeyContext& k) {
+  const auto v = k.cur.TakeKey(7);
+  LambdaSensor r{k.id, Text(v, 0), {}};
+  for (std::size_t i = 0; i < r.params.size(); ++i) {
+    r.params[i] = k.Int(v, i + 1, 0);
+  }
+  k.cs.lambdas.push_back(std::move(r));
+}
+
+void ReadTempSensor(KeyContext& k) {
+  const auto v = k.cur.TakeKey(2);
+  k.cs.temp_sensors.push_back(TempSensor{k.id, Text(v, 0), k.Int(v, 1, 0)});
+}
+
+void ReadInjectionSum(KeyContext& k) {
+  const auto v = k.cur.TakeKey(1);
+  if (v.empty()) {
+    return;
+  }
+  if (auto d = ParseDecimal(v[0], k.decimal_sep)) {
+    k.cs.injection_time_sum_us = *d;
+  } else {
+    k.cs.warnings.push_back(k.line + ": not a number");
+  }
+}
+
+void ReadTolerances(KeyContext& k) {
+  const auto v = k.cur.TakeKey(1);
+  k.cs.tolerances.clear();
+  if (v.empty() || Trim(v[0]).empty()) {
+    return;
+  }
+  for (const auto& item : Split(v[0], '|')) {
+    CorrectionTolerance t;
+    const auto parts = Split(item, ',');
+    for (std::size_t i = 0; i < t.values.size() && i < parts.size(); ++i) {
+      t.values[i] = ParseInt32(parts[i]).value_or(0);
+    }
+    k.cs.tolerances.push_back(t);
+  }
+}
+
+void ReadSpark(KeyContext& k) {
+  k.cs.spark = k.Int(k.cur.TakeKey(1), 0, k.cs.spark);
+}
+
+void ReadMaxBadBit(KeyContext& k) {
+  k.cs.max_bad_bit = k.Int(k.cur.TakeKey(1), 0, k.cs.max_bad_bit);
+}
+
+void ReadPathDefault(KeyContext& k) {
+  const auto v = k.cur.TakeKey(1);
+  if (!v.empty()) {
+    k.cs.path_default = Text(v, 0);
+  }
+}
+
+void ReadAscii(KeyContext& k) {
+  const auto v = k.cur.TakeKey(3);
+  if (v.size() > 0) {
+    k.cs.ascii_codes_a = IntList(v[0]);
+  }
+  if (v.size() > 1) {
+    k.cs.ascii_codes_b = IntList(v[1]);
+  }
+  k.cs.ascii_fallback = k.Int(v, 2, k.cs.ascii_fallback);
+}
+
+void ReadThirdGeneration(KeyContext& k) {
+  const auto v = k.cur.TakeKey(2);
+  if (v.size() > 0) {
+    k.cs.gen3_list1 = TextList(v[0]);
+  }
+  if (v.size() > 1) {
+    k.cs.gen3_list2 = TextList(v[1]);
+  }
+}
+
+void ReadPhaseShiftRange(KeyContext& k) {
+  const auto v = k.cur.TakeKey(2);
+  k.cs.phase_shift_min = k.Int(v, 0, k.cs.phase_shift_min);
+  k.cs.phase_shift_max = k.Int(v, 1, k.cs.phase_shift_max);
+}
+
+void ReadEmulationRange(KeyContext& k) {
+  const auto v = k.cur.TakeKey(2);
+  k.cs.emu_min = k.Int(v, 0, k.cs.emu_min);
+  k.cs.emu_max = k.Int(v, 1, k.cs.emu_max);
+}
+
+void ReadCustomLabels(KeyContext& k) {
+  const auto v = k.cur.TakeUntil("[VisualizzazioneCustomEnd]");
+  auto& labels = k.cs.custom_labels;
+  labels.clear();
+  for (const auto& l : v) {
+    if (Trim(l).empty()) {
+      continue;
+    }
+    const auto parts = Split(l, '|');
+    std::string b = parts.size() > 1 ? std::string(Trim(parts[1])) : std::string();
+    if (b == "NUL") {
+      b.clear();
+    }
+    labels.emplace_back(std::string(Trim(parts[0])), std::move(b));
+  }
+  if (labels.empty()) {
+    labels.emplace_back();
+  }
+}
+
+// One key of ConfigScale.ini: matched exactly, or, with `id_digits` above 0,
+// as a prefix followed by that many digits and "]".
+struct KeyReader {
+  std::string_view key;
+  std::size_t id_digits;
+  void (*read)(KeyContext&);
+};
+
+constexpr KeyReader kKeyReaders[] = {
+    {"[InjType_", 3, ReadInjectorType},
+    {"[GasLevel_", 2, ReadGasLevel},
+    {"[Lambda_", 2, ReadLambda},
+    {"[SensTemp_", 2, ReadTempSensor},
+    {"[SommaTempoInj_usec]", 0, ReadInjectionSum},
+    {"[Tolleranza correttori]", 0, ReadTolerances},
+    {"[SPARK]", 0, ReadSpark},
+    {"[MAXBADBIT]", 0, ReadMaxBadBit},
+    {"[PathDefault]", 0, ReadPathDefault},
+    {"[ASCII]", 0, ReadAscii},
+    {"[3rdGen]", 0, ReadThirdGeneration},
+    {"[RangeSfasa]", 0, ReadPhaseShiftRange},
+    {"[RangeEmu]", 0, ReadEmulationRange},
+    {"[VisualizzazioneCustomStart]", 0, ReadCustomLabels},
+};
+
+// The reader of a key line and the key's identifier (0 for plain keys).
+std::optional<std::pair<const KeyReader*, int>> ReaderOf(std::string_view line) {
+  for (const KeyReader& r : kKeyReaders) {
+    if (r.id_digits == 0 && line == r.key) {
+      return std::pair{&r, 0};
+    }
+    if (r.id_digits > 0) {
+      if (const auto id = NumberedId(line, r.key, r.id_digits)) {
+        return std::pair{&r, *id};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 ConfigScale LeggiConfigScale(const std::vector<std::string>& lines, char decimal_sep) {
   ConfigScale cs;
-  auto& w = cs.warnings;
   KeyFileCursor cur(lines);
   while (!cur.Done()) {
     const std::string line = cur.Line();
-    if (auto id = NumberedId(line, "[InjType_", 3)) {
-      const auto v = cur.TakeKey(8);
-      InjectorType r;
-      r.id = *id;
-      r.name = Text(v, 0);
-      for (std::size_t k = 0; k < r.params.size(); ++k) {
-        r.params[k] = Int(v, k + 1, 0, w, line);
-      }
-      cs.injectors.push_back(std::move(r));
-    } else if (auto gid = NumberedId(line, "[GasLevel_", 2)) {
-      const auto v = cur.TakeKey(9);
-      GasLevelSensor r;
-      r.id = *gid;
-      r.name = Text(v, 0);
-      r.first = Int(v, 1, 0, w, line);
-      for (std::size_t k = 0; k < r.curve.size(); ++k) {
-        r.curve[k] = Int(v, k + 2, 0, w, line);
-      }
-      r.last = Int(v, 8, 0, w, line);
-      cs.gas_levels.push_back(std::move(r));
-    } else if (auto lid = NumberedId(line, "[Lambda_", 2)) {
-      const auto v = cur.TakeKey(7);
-      LambdaSensor r;
-      r.id = *lid;
-      r.name = Text(v, 0);
-      for (std::size_t k = 0; k < r.params.size(); ++k) {
-        r.params[k] = Int(v, k + 1, 0, w, line);
-      }
-      cs.lambdas.push_back(std::move(r));
-    } else if (auto tid = NumberedId(line, "[SensTemp_", 2)) {
-      const auto v = cur.TakeKey(2);
-      TempSensor r;
-      r.id = *tid;
-      r.name = Text(v, 0);
-      r.value = Int(v, 1, 0, w, line);
-      cs.temp_sensors.push_back(std::move(r));
-    } else if (line == "[SommaTempoInj_usec]") {
-      const auto v = cur.TakeKey(1);
-      if (!v.empty()) {
-        if (auto d = ParseDecimal(v[0], decimal_sep)) {
-          cs.somma_tempo_inj_usec = *d;
-        } else {
-          w.push_back("[SommaTempoInj_usec]: not a number");
-        }
-      }
-    } else if (line == "[Tolleranza correttori]") {
-      const auto v = cur.TakeKey(1);
-      cs.tolerances.clear();
-      if (!v.empty() && !Trim(v[0]).empty()) {
-        for (const auto& item : Split(v[0], '|')) {
-          CorrectionTolerance t;
-          const auto parts = Split(item, ',');
-          for (std::size_t k = 0; k < t.values.size() && k < parts.size(); ++k) {
-            t.values[k] = ParseInt32(parts[k]).value_or(0);
-          }
-          cs.tolerances.push_back(t);
-        }
-      }
-    } else if (line == "[SPARK]") {
-      cs.spark = Int(cur.TakeKey(1), 0, cs.spark, w, line);
-    } else if (line == "[MAXBADBIT]") {
-      cs.max_bad_bit = Int(cur.TakeKey(1), 0, cs.max_bad_bit, w, line);
-    } else if (line == "[PathDefault]") {
-      const auto v = cur.TakeKey(1);
-      if (!v.empty()) {
-        cs.path_default = Text(v, 0);
-      }
-    } else if (line == "[ASCII]") {
-      const auto v = cur.TakeKey(3);
-      if (v.size() > 0) {
-        cs.ascii_codes_a = IntList(v[0]);
-      }
-      if (v.size() > 1) {
-        cs.ascii_codes_b = IntList(v[1]);
-      }
-      cs.ascii_fallback = Int(v, 2, cs.ascii_fallback, w, line);
-    } else if (line == "[3rdGen]") {
-      const auto v = cur.TakeKey(2);
-      if (v.size() > 0) {
-        cs.gen3_list1 = TextList(v[0]);
-      }
-      if (v.size() > 1) {
-        cs.gen3_list2 = TextList(v[1]);
-      }
-    } else if (line == "[RangeSfasa]") {
-      const auto v = cur.TakeKey(2);
-      cs.sfasa_min = Int(v, 0, cs.sfasa_min, w, line);
-      cs.sfasa_max = Int(v, 1, cs.sfasa_max, w, line);
-    } else if (line == "[RangeEmu]") {
-      const auto v = cur.TakeKey(2);
-      cs.emu_min = Int(v, 0, cs.emu_min, w, line);
-      cs.emu_max = Int(v, 1, cs.emu_max, w, line);
-    } else if (line == "[VisualizzazioneCustomStart]") {
-      const auto v = cur.TakeUntil("[VisualizzazioneCustomEnd]");
-      cs.custom_labels.clear();
-      for (const auto& l : v) {
-        if (Trim(l).empty()) {
-          continue;
-        }
-        const auto parts = Split(l, '|');
-        std::string a(Trim(parts[0]));
-        std::string b = parts.size() > 1 ? std::string(Trim(parts[1])) : std::string();
-        if (b == "NUL") {
-          b.clear();
-        }
-        cs.custom_labels.emplace_back(std::move(a), std::move(b));
-      }
-      if (cs.custom_labels.empty()) {
-        cs.custom_labels.emplace_back();
-      }
-    } else {
+    const auto reader = ReaderOf(line);
+    if (!reader) {
       cur.Next();
+      continue;
     }
+    KeyContext context{cs, cur, line, reader->second, decimal_sep};
+    reader->first->read(context);
   }
   return cs;
 }

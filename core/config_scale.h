@@ -45,7 +45,7 @@ struct ConfigScale {
   std::vector<GasLevelSensor> gas_levels;
   std::vector<LambdaSensor> lambdas;
   std::vector<TempSensor> temp_sensors;
-  std::optional<double> somma_tempo_inj_usec;
+  std::optional<double> injection_time_sum_us;
   std::vector<CorrectionTolerance> tolerances;
   std::int32_t spark = 7000;
   std::int32_t max_bad_bit = 15;
@@ -55,8 +55,8 @@ struct ConfigScale {
   std::int32_t ascii_fallback = 32;
   std::vector<std::string> gen3_list1{"INJD100"};
   std::vector<std::string> gen3_list2{"AP"};
-  std::int32_t sfasa_min = -5;
-  std::int32_t sfasa_max = 50;
+  std::int32_t phase_shift_min = -5;
+  std::int32_t phase_shift_max = 50;
   std::int32_t emu_min = -20;
   std::int32_t emu_max = 20;
   std::vector<std::pair<std::string, std::string>> custom_labels{{"", ""}};

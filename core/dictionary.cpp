@@ -1,6 +1,7 @@
 #include "core/dictionary.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 #include "core/files.h"
@@ -18,10 +19,91 @@ std::int16_t ToInt16(std::int32_t v) {
       v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
 }
 
+// Reads the lines of diz.diz into languages: a "###" line starts a language
+// whose header follows, empty and "VELTRANO" lines are skipped, every other
+// line is the next entry of the current language.
+class DictionaryReader {
+ public:
+  DictionaryReader(const std::vector<std::string>& lines, std::vector<Language>& languages,
+                   std::int16_t& count)
+      : lines_(lines), languages_(languages), count_(count) {}
+
+  void Run();
+
+  // The readers of the three kinds of line.
+  void Skip(const std::string& /*line*/) {}
+
+  void StartLanguage(const std::string& /*line*/) {
+    // A language needs a header and at least one more line.
+    if (at_ + 2 >= lines_.size()) {
+      done_ = true;
+      return;
+    }
+    ++count_;
+    if (count_ > 0) {
+      languages_.push_back(Language{});
+    }
+    Language& lang = languages_.back();
+    lang.index = count_;
+    lang.entries.assign(1, std::string());
+    entry_ = 0;
+    const std::string& header = lines_[++at_];
+    const auto amp = header.find('&');
+    lang.name = header.substr(0, amp);
+    lang.charset = 1;
+    if (amp != std::string::npos) {
+      if (auto cs = ParseInt32(std::string_view(header).substr(amp + 1))) {
+        lang.charset = ToInt16(*cs);
+      }
+    }
+  }
+
+  void Entry(const std::string& line) {
+    if (count_ < 0) {
+      return;  // text before the first language belongs to none
+    }
+    auto& entries = languages_.back().entries;
+    if (entries.size() <= entry_) {
+      entries.resize(entry_ + 1);
+    }
+    entries[entry_++] = line;
+  }
+
+ private:
+  const std::vector<std::string>& lines_;
+  std::vector<Language>& languages_;
+  std::int16_t& count_;
+  std::size_t at_ = 0;
+  std::size_t entry_ = 0;
+  bool done_ = false;
+};
+
+// The lines read otherwise than as an entry.
+struct LineRule {
+  std::string_view text;
+  void (DictionaryReader::*read)(const std::string& line);
+};
+constexpr LineRule kLineRules[] = {
+    {"", &DictionaryReader::Skip},
+    {"VELTRANO", &DictionaryReader::Skip},
+    {kLanguageStart, &DictionaryReader::StartLanguage},
+};
+
+void DictionaryReader::Run() {
+  count_ = -1;
+  languages_.assign(1, Language{});
+  for (at_ = 0; at_ < lines_.size() && !done_; ++at_) {
+    const std::string& line = lines_[at_];
+    const auto rule = std::find_if(std::begin(kLineRules), std::end(kLineRules),
+                                   [&](const LineRule& r) { return line == r.text; });
+    (this->*(rule != std::end(kLineRules) ? rule->read : &DictionaryReader::Entry))(line);
+  }
+}
+
 }  // namespace
 
 ClsLingue::ClsLingue() {
-  lingue_.push_back(Lingua{});
+  languages_.push_back(Language{});
 }
 
 std::int16_t ClsLingue::ReadChoiceFile() const {
@@ -44,25 +126,25 @@ std::int16_t ClsLingue::ReadChoiceFile() const {
 
 void ClsLingue::SetPathAttualeLingua(std::string path) {
   path_choice_ = std::move(path);
-  id_lingua_ = ReadChoiceFile();
+  language_id_ = ReadChoiceFile();
 }
 
 void ClsLingue::SetIdLingua(std::int16_t index) {
   if (EsisteFile(path_choice_)) {
     (void)WriteFileAtomic(path_choice_, std::to_string(index) + "\r\n");
   }
-  id_lingua_ = ReadChoiceFile();
+  language_id_ = ReadChoiceFile();
 }
 
 bool ClsLingue::ValidLanguage(int index) const {
-  return index >= 0 && static_cast<std::size_t>(index) < lingue_.size();
+  return index >= 0 && static_cast<std::size_t>(index) < languages_.size();
 }
 
 std::string ClsLingue::NomeLingua(int index) const {
   if (!ValidLanguage(index)) {
     return {};
   }
-  const std::string& n = lingue_[static_cast<std::size_t>(index)].name;
+  const std::string& n = languages_[static_cast<std::size_t>(index)].name;
   if (n.size() >= 2 && n[0] == '#') {
     return n.substr(1);
   }
@@ -70,25 +152,25 @@ std::string ClsLingue::NomeLingua(int index) const {
 }
 
 void ClsLingue::NuovaLingua(const std::string& name) {
-  for (const auto& l : lingue_) {
+  for (const auto& l : languages_) {
     if (!l.name.empty() && l.name == name) {
       return;
     }
   }
-  for (auto& l : lingue_) {
+  for (auto& l : languages_) {
     if (l.name.empty()) {
       l.name = name;
       l.charset = 1;
-      l.voci.assign(1, std::string());
+      l.entries.assign(1, std::string());
       count_ = std::max<std::int16_t>(count_, l.index);
       return;
     }
   }
-  Lingua l;
-  l.index = ToInt16(static_cast<std::int32_t>(lingue_.size()));
+  Language l;
+  l.index = ToInt16(static_cast<std::int32_t>(languages_.size()));
   l.name = name;
-  lingue_.push_back(std::move(l));
-  count_ = ToInt16(static_cast<std::int32_t>(lingue_.size()) - 1);
+  languages_.push_back(std::move(l));
+  count_ = ToInt16(static_cast<std::int32_t>(languages_.size()) - 1);
 }
 
 std::int16_t ClsLingue::UboundVoci() const {
@@ -99,180 +181,142 @@ std::int16_t ClsLingue::UboundVociLingua(int index) const {
   if (!ValidLanguage(index)) {
     return -1;
   }
-  return ToInt16(static_cast<std::int32_t>(lingue_[static_cast<std::size_t>(index)].voci.size()) -
-                 1);
+  return ToInt16(
+      static_cast<std::int32_t>(languages_[static_cast<std::size_t>(index)].entries.size()) - 1);
 }
 
 void ClsLingue::LoadDizionario() {
   std::vector<std::string> lines;
-  (void)LeggiRighe(path_dizionario_, lines);  // a missing file leaves one empty language
+  (void)LeggiRighe(dictionary_path_, lines);  // a missing file leaves one empty language
+  DictionaryReader(lines, languages_, count_).Run();
+  LoadChoice();
+}
 
-  count_ = -1;
-  lingue_.assign(1, Lingua{});
-  std::size_t voce = 0;
-  const std::size_t n = lines.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string& line = lines[i];
-    if (line.empty() || line == "VELTRANO") {
-      continue;
-    }
-    if (line == kLanguageStart) {
-      // A language needs a header and at least one more line.
-      if (i + 2 >= n) {
-        break;
-      }
-      ++count_;
-      if (count_ > 0) {
-        lingue_.push_back(Lingua{});
-      }
-      Lingua& lang = lingue_.back();
-      lang.index = count_;
-      lang.voci.assign(1, std::string());
-      voce = 0;
-      const std::string& header = lines[++i];
-      const auto amp = header.find('&');
-      lang.name = header.substr(0, amp);
-      lang.charset = 1;
-      if (amp != std::string::npos) {
-        if (auto cs = ParseInt32(std::string_view(header).substr(amp + 1))) {
-          lang.charset = ToInt16(*cs);
-        }
-      }
-      continue;
-    }
-    if (count_ < 0) {
-      continue;  // text before the first language belongs to none
-    }
-    auto& voci = lingue_.back().voci;
-    if (voci.size() <= voce) {
-      voci.resize(voce + 1);
-    }
-    voci[voce++] = line;
-  }
-
+void ClsLingue::LoadChoice() {
   if (EsisteFile(path_choice_)) {
-    id_lingua_ = ReadChoiceFile();
-    if (id_lingua_ > count_) {
+    language_id_ = ReadChoiceFile();
+    if (language_id_ > count_) {
       SetIdLingua(0);
     }
+    return;
+  }
+  // The choice file is made next to the dictionary, holding -1.
+  std::string choice = dictionary_path_;
+  const auto pos = choice.rfind("diz");
+  if (pos != std::string::npos) {
+    choice.replace(pos, 3, "con");
   } else {
-    std::string choice = path_dizionario_;
-    const auto pos = choice.rfind("diz");
-    if (pos != std::string::npos) {
-      choice.replace(pos, 3, "con");
-    } else {
-      choice += ".con";
-    }
-    path_choice_ = choice;
-    if (WriteFileAtomic(path_choice_, " \r\n")) {
-      SetIdLingua(-1);
-    } else {
-      id_lingua_ = -1;
-    }
+    choice += ".con";
+  }
+  path_choice_ = choice;
+  if (WriteFileAtomic(path_choice_, " \r\n")) {
+    SetIdLingua(-1);
+  } else {
+    language_id_ = -1;
   }
 }
 
 bool ClsLingue::SaveDizionario() const {
-  if (!EsisteFile(path_dizionario_)) {
+  if (!EsisteFile(dictionary_path_)) {
     return false;
   }
   std::vector<std::string> out;
-  for (const auto& l : lingue_) {
+  for (const auto& l : languages_) {
     if (l.index > count_) {
       break;
     }
     out.emplace_back(kLanguageStart);
     // The character set is written too, so a saved dictionary reloads as it was.
     out.push_back(l.name + "&" + std::to_string(l.charset));
-    for (const auto& v : l.voci) {
+    for (const auto& v : l.entries) {
       out.push_back(v.empty() ? std::string(kBlank) : v);
     }
   }
-  return WriteFileAtomic(path_dizionario_, JoinCrLf(out));
+  return WriteFileAtomic(dictionary_path_, JoinCrLf(out));
 }
 
-std::string ClsLingue::VoceDizionario(int lingua, int voce) const {
-  if (!ValidLanguage(lingua) || lingua > count_ || voce < 0) {
+std::string ClsLingue::VoceDizionario(int language, int entry) const {
+  if (!ValidLanguage(language) || language > count_ || entry < 0) {
     return {};
   }
-  const auto& voci = lingue_[static_cast<std::size_t>(lingua)].voci;
-  if (static_cast<std::size_t>(voce) >= voci.size()) {
+  const auto& entries = languages_[static_cast<std::size_t>(language)].entries;
+  if (static_cast<std::size_t>(entry) >= entries.size()) {
     return {};
   }
-  return voci[static_cast<std::size_t>(voce)];
+  return entries[static_cast<std::size_t>(entry)];
 }
 
-void ClsLingue::SetVoceDizionario(int lingua, int voce, const std::string& text) {
-  if (!ValidLanguage(lingua) || voce < 0) {
+void ClsLingue::SetVoceDizionario(int language, int entry, const std::string& text) {
+  if (!ValidLanguage(language) || entry < 0) {
     return;
   }
-  auto& voci = lingue_[static_cast<std::size_t>(lingua)].voci;
-  if (voci.size() <= static_cast<std::size_t>(voce)) {
-    voci.resize(static_cast<std::size_t>(voce) + 1);
+  auto& entries = languages_[static_cast<std::size_t>(language)].entries;
+  if (entries.size() <= static_cast<std::size_t>(entry)) {
+    entries.resize(static_cast<std::size_t>(entry) + 1);
   }
-  voci[static_cast<std::size_t>(voce)] = text;
+  entries[static_cast<std::size_t>(entry)] = text;
 }
 
 void ClsLingue::NuovaVoce(int position, const std::string& text) {
-  for (auto& l : lingue_) {
+  for (auto& l : languages_) {
     const auto at =
-        static_cast<std::size_t>(std::clamp<int>(position, 0, static_cast<int>(l.voci.size())));
-    l.voci.insert(l.voci.begin() + static_cast<std::ptrdiff_t>(at), text);
+        static_cast<std::size_t>(std::clamp<int>(position, 0, static_cast<int>(l.entries.size())));
+    l.entries.insert(l.entries.begin() + static_cast<std::ptrdiff_t>(at), text);
   }
 }
 
-void ClsLingue::EliminaVoce(int voce) {
-  if (voce < 0) {
+void ClsLingue::EliminaVoce(int entry) {
+  if (entry < 0) {
     return;
   }
-  for (auto& l : lingue_) {
-    const auto at = static_cast<std::size_t>(voce);
-    if (at >= l.voci.size()) {
+  for (auto& l : languages_) {
+    const auto at = static_cast<std::size_t>(entry);
+    if (at >= l.entries.size()) {
       continue;
     }
-    l.voci.erase(l.voci.begin() + static_cast<std::ptrdiff_t>(at));
-    l.voci.emplace_back();
+    l.entries.erase(l.entries.begin() + static_cast<std::ptrdiff_t>(at));
+    l.entries.emplace_back();
   }
 }
 
-void ClsLingue::EliminaLingua(int lingua) {
-  if (!ValidLanguage(lingua)) {
+void ClsLingue::EliminaLingua(int language) {
+  if (!ValidLanguage(language)) {
     return;
   }
-  lingue_.erase(lingue_.begin() + lingua);
-  if (lingue_.empty()) {
-    lingue_.push_back(Lingua{});
+  languages_.erase(languages_.begin() + language);
+  if (languages_.empty()) {
+    languages_.push_back(Language{});
     count_ = -1;
     return;
   }
-  for (std::size_t i = 0; i < lingue_.size(); ++i) {
-    lingue_[i].index = ToInt16(static_cast<std::int32_t>(i));
+  for (std::size_t i = 0; i < languages_.size(); ++i) {
+    languages_[i].index = ToInt16(static_cast<std::int32_t>(i));
   }
   if (count_ >= 0) {
     --count_;
   }
 }
 
-std::int16_t ClsLingue::CharsetLingua(int lingua) const {
-  if (!ValidLanguage(lingua)) {
+std::int16_t ClsLingue::CharsetLingua(int language) const {
+  if (!ValidLanguage(language)) {
     return 1;
   }
-  return lingue_[static_cast<std::size_t>(lingua)].charset;
+  return languages_[static_cast<std::size_t>(language)].charset;
 }
 
 int ClsLingue::MarkerOffset(std::string_view marker) const {
-  const auto& voci = lingue_.front().voci;
-  for (std::size_t i = 0; i < voci.size(); ++i) {
-    if (voci[i] == marker) {
+  const auto& entries = languages_.front().entries;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] == marker) {
       return static_cast<int>(i);
     }
   }
   return 0;
 }
 
-void ScegliLingua(ClsLingue& lingue, std::int16_t index, const std::string& title) {
-  lingue.SetIdLingua(index);
-  lingue.SetVoceDizionario(index, 0, title);
+void ChooseLanguage(ClsLingue& dictionary, std::int16_t index, const std::string& title) {
+  dictionary.SetIdLingua(index);
+  dictionary.SetVoceDizionario(index, 0, title);
 }
 
 }  // namespace velmora::core

@@ -8,11 +8,11 @@
 namespace velmora::core {
 
 // One language of the dictionary: the same ordered entries in every language.
-struct Lingua {
+struct Language {
   std::int16_t index = 0;
   std::string name;  // as written in its header, leading "#" included
   std::int16_t charset = 1;
-  std::vector<std::string> voci{std::string()};
+  std::vector<std::string> entries{std::string()};
 };
 
 // The multilingual dictionary and the remembered language choice.
@@ -22,7 +22,7 @@ class ClsLingue {
 
   // The chosen language: the first numeric line of the choice file, -1 when
   // the file is missing or holds no number.
-  [[nodiscard]] std::int16_t IdLingua() const { return id_lingua_; }
+  [[nodiscard]] std::int16_t IdLingua() const { return language_id_; }
   // Rewrites the choice file (when it exists) to hold just the number.
   void SetIdLingua(std::int16_t index);
 
@@ -36,37 +36,39 @@ class ClsLingue {
   // Rewrites the dictionary as plain text, only when the file exists.
   bool SaveDizionario() const;
 
-  [[nodiscard]] const std::string& PathDizionario() const { return path_dizionario_; }
-  void SetPathDizionario(std::string path) { path_dizionario_ = std::move(path); }
+  [[nodiscard]] const std::string& PathDizionario() const { return dictionary_path_; }
+  void SetPathDizionario(std::string path) { dictionary_path_ = std::move(path); }
   [[nodiscard]] const std::string& PathAttualeLingua() const { return path_choice_; }
   void SetPathAttualeLingua(std::string path);
 
-  [[nodiscard]] std::string VoceDizionario(int lingua, int voce) const;
-  void SetVoceDizionario(int lingua, int voce, const std::string& text);
+  [[nodiscard]] std::string VoceDizionario(int language, int entry) const;
+  void SetVoceDizionario(int language, int entry, const std::string& text);
   void NuovaVoce(int position, const std::string& text);
-  void EliminaVoce(int voce);
-  void EliminaLingua(int lingua);
-  [[nodiscard]] std::int16_t CharsetLingua(int lingua) const;
+  void EliminaVoce(int entry);
+  void EliminaLingua(int language);
+  [[nodiscard]] std::int16_t CharsetLingua(int language) const;
 
   // The first entry of language 0 equal to `marker`; 0 when there is none.
   [[nodiscard]] int MarkerOffset(std::string_view marker) const;
   // Text k of a window whose marker sits at `offset`, in the chosen language.
   [[nodiscard]] std::string Testo(int offset, int k) const {
-    return VoceDizionario(id_lingua_, offset + k);
+    return VoceDizionario(language_id_, offset + k);
   }
 
  private:
   [[nodiscard]] std::int16_t ReadChoiceFile() const;
+  // Reads the choice file, or makes it when it is missing.
+  void LoadChoice();
   [[nodiscard]] bool ValidLanguage(int index) const;
 
   std::int16_t count_ = -1;
-  std::vector<Lingua> lingue_;
-  std::string path_dizionario_;
+  std::vector<Language> languages_;
+  std::string dictionary_path_;
   std::string path_choice_;
-  std::int16_t id_lingua_ = -1;
+  std::int16_t language_id_ = -1;
 };
 
 // Choosing language L: remember it and give it the application title.
-void ScegliLingua(ClsLingue& lingue, std::int16_t index, const std::string& title);
+void ChooseLanguage(ClsLingue& dictionary, std::int16_t index, const std::string& title);
 
 }  // namespace velmora::core

@@ -1,14 +1,11 @@
 #include "core/files.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <span>
 
 namespace velmora::core {
 
@@ -75,42 +72,27 @@ bool LeggiRighe(const std::string& path, std::vector<std::string>& lines) {
   return true;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view content) {
+bool WriteFileAtomic(const std::string& path, std::string_view content, platform::SysIo& io) {
   if (path.empty()) {
     return false;
   }
   static thread_local std::mt19937 rng{std::random_device{}()};
   const std::string tmp = path + ".tmp" + std::to_string(rng() % 1000000);
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) {
+  const platform::IoResult opened = platform::RetryInterrupted(
+      [&] { return io.Open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644); });
+  if (opened.value < 0) {
     return false;
   }
-  bool ok = true;
-  const char* p = content.data();
-  std::size_t left = content.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) {
-    ok = false;
-  }
-  if (::close(fd) != 0) {
-    ok = false;
-  }
-  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
-    ok = false;
-  }
+  const int fd = static_cast<int>(opened.value);
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(content.data()),
+                                            content.size());
+  bool ok = platform::WriteFully(io, fd, bytes).value >= 0;
+  ok = ok && io.Fsync(fd).value == 0;
+  // A failed close may be the first report of a failed write.
+  ok = io.Close(fd).value == 0 && ok;
+  ok = ok && io.Rename(tmp.c_str(), path.c_str()).value == 0;
   if (!ok) {
-    std::remove(tmp.c_str());
+    (void)io.Unlink(tmp.c_str());
   }
   return ok;
 }

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sys_io.h"
+
 namespace velmora::core {
 
 [[nodiscard]] bool EsisteFile(const std::string& path);
@@ -23,8 +25,10 @@ bool CreaCartella(const std::string& path);
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& out);
 
 // Writes to a temporary file in the same folder and renames it over the
-// target, so a failed write leaves the old file as it was.
-[[nodiscard]] bool WriteFileAtomic(const std::string& path, std::string_view content);
+// target, so a failed write (a full disk, say) leaves the old file as it was
+// and no temporary file behind.
+[[nodiscard]] bool WriteFileAtomic(const std::string& path, std::string_view content,
+                                   platform::SysIo& io = platform::PosixSysIo());
 
 // Lines joined with CR LF after each one.
 [[nodiscard]] std::string JoinCrLf(const std::vector<std::string>& lines);

@@ -36,19 +36,20 @@ PathTable FillPathTable(const std::string& root, char sep) {
   t.osci_list = p("\\lng\\OsciList.ini");
   t.about = p("\\lng\\About.rtf");
   t.map_list = p("\\lng\\Map.txt");
-  t.para_tun = p("\\lng\\ParaTun.txt");
+  t.tuning_parameters = p("\\lng\\ParaTun.txt");
   t.mem10 = p("\\bin\\MEM10.txt");
-  t.stato_tun = {p("\\Tune\\StatoTun.txt"), p("\\Tune\\StatoTun1.txt"), p("\\Tune\\StatoTun2.txt"),
-                 p("\\Tune\\StatoTun3.txt"), p("\\Tune\\StatoTun4.txt")};
+  t.tuning_states = {p("\\Tune\\StatoTun.txt"), p("\\Tune\\StatoTun1.txt"),
+                     p("\\Tune\\StatoTun2.txt"), p("\\Tune\\StatoTun3.txt"),
+                     p("\\Tune\\StatoTun4.txt")};
   t.default_calibration = p("\\lng\\00 Direct Inj Custom.xsi");
   t.up_xsi = p("\\bin\\up.xsi");
   t.data_dir = p("\\Data\\");
-  t.costruttori = p("\\Data\\Costruttori.txt");
+  t.manufacturers = p("\\Data\\Costruttori.txt");
   t.logger_tmp = p("\\bin\\Logger.tmp");
   t.ico_dir = p("\\lng\\ico\\");
   t.pdf_dir = p("\\pdf\\");
-  t.dizionario = p("\\lng\\diz.diz");
-  t.diz_con = p("\\lng\\diz.con");
+  t.dictionary = p("\\lng\\diz.diz");
+  t.language_choice = p("\\lng\\diz.con");
   t.tune_dir = p("\\Tune");
   t.img_dir = p("\\img\\");
   return t;

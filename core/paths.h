@@ -39,18 +39,18 @@ struct PathTable {
   std::string osci_list;
   std::string about;
   std::string map_list;
-  std::string para_tun;
+  std::string tuning_parameters;
   std::string mem10;
-  std::array<std::string, 5> stato_tun;  // StatoTun, StatoTun1 ... StatoTun4
-  std::string default_calibration;       // may be replaced by [PathDefault]
+  std::array<std::string, 5> tuning_states;  // StatoTun, StatoTun1 ... StatoTun4
+  std::string default_calibration;           // may be replaced by [PathDefault]
   std::string up_xsi;
   std::string data_dir;  // ends with the separator
-  std::string costruttori;
+  std::string manufacturers;
   std::string logger_tmp;
   std::string ico_dir;  // ends with the separator
   std::string pdf_dir;  // ends with the separator
-  std::string dizionario;
-  std::string diz_con;
+  std::string dictionary;
+  std::string language_choice;
   std::string tune_dir;
   std::string img_dir;  // ends with the separator
 };

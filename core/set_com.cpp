@@ -1,5 +1,9 @@
 #include "core/set_com.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
 #include "core/hex.h"
 #include "core/key_file.h"
 #include "core/text.h"
@@ -68,70 +72,103 @@ std::vector<FieldSpec> ParseFieldList(const std::string& line, std::vector<std::
   return fields;
 }
 
+namespace {
+
+void ReadPipeWait(KeyFileCursor& cur, SetComConfig& cfg) {
+  ReadInt(cur.TakeKey(1), cfg.pipe_wait_us, "[AttesaPipe_usec]", cfg.warnings);
+}
+
+void ReadGlobalWait(KeyFileCursor& cur, SetComConfig& cfg) {
+  ReadInt(cur.TakeKey(1), cfg.global_wait_us, "[AttesaGlobale_usec]", cfg.warnings);
+}
+
+void ReadWaitMultiplier(KeyFileCursor& cur, SetComConfig& cfg) {
+  ReadInt(cur.TakeKey(1), cfg.global_wait_multiplier, "[MolAttesaGlobale]", cfg.warnings);
+}
+
+void ReadPortKind(KeyFileCursor& cur, SetComConfig& cfg) {
+  const auto v = cur.TakeKey(1);
+  if (!v.empty()) {
+    const auto t = Trim(v[0]);
+    cfg.port_kind = t == "0" ? 0 : (t == "1" ? 1 : 2);
+  }
+}
+
+void ReadMessage(KeyFileCursor& cur, SetComConfig& cfg) {
+  const auto v = cur.TakeKey(7);
+  const std::string where = "[MSG] " + std::to_string(cfg.messages.size()) + ": ";
+  MessageEntry e;
+  if (auto n = ParseInt32(Item(v, 0))) {
+    e.number = *n;
+  } else {
+    cfg.warnings.push_back(where + "number is not numeric");
+  }
+  e.name = std::string(Trim(Item(v, 1)));
+  e.request_hex = std::string(Trim(Item(v, 2)));
+  e.periodic = Trim(Item(v, 3)) == "1";
+  std::vector<std::string> field_warnings;
+  e.fields = ParseFieldList(Item(v, 6), &field_warnings);
+  for (auto& w : field_warnings) {
+    cfg.warnings.push_back(where + w);
+  }
+  if (v.size() < 7) {
+    cfg.warnings.push_back(where + "incomplete at end of file");
+  }
+  e.values.assign(e.fields.size(), 0);
+  cfg.messages.push_back(std::move(e));
+}
+
+void ReadFirmware(KeyFileCursor& cur, SetComConfig& cfg) {
+  const auto v = cur.TakeKey(5);
+  FirmwareEntry f;
+  if (auto bytes = HexToBin(Trim(Item(v, 0)))) {
+    f.pattern = std::move(*bytes);
+  } else {
+    cfg.warnings.push_back("[FIRMWARE]: pattern is not hexadecimal");
+  }
+  f.kind = ParseInt32(Item(v, 1)).value_or(0);
+  f.text1 = std::string(Trim(Item(v, 3)));
+  f.text2 = std::string(Trim(Item(v, 4)));
+  auto& list = Trim(Item(v, 2)) == "1" ? cfg.firmware1 : cfg.firmware2;
+  list.push_back(std::move(f));
+}
+
+void ReadModelYear(KeyFileCursor& cur, SetComConfig& cfg) {
+  const std::string value = Item(cur.TakeKey(1), 0);
+  const auto t = Trim(value);
+  if (t.size() == 86 && AllDigits(t)) {
+    cfg.firmware_mod2017 = std::string(t);
+  }
+}
+
+struct KeyReader {
+  std::string_view key;
+  void (*read)(KeyFileCursor&, SetComConfig&);
+};
+
+constexpr KeyReader kKeyReaders[] = {
+    {"[AttesaPipe_usec]", ReadPipeWait},
+    {"[AttesaGlobale_usec]", ReadGlobalWait},
+    {"[MolAttesaGlobale]", ReadWaitMultiplier},
+    {"[TipoPort]", ReadPortKind},
+    {"[MSG]", ReadMessage},
+    {"[FIRMWARE]", ReadFirmware},
+    {"[FIRMWAREMOD2017]", ReadModelYear},
+};
+
+}  // namespace
+
 SetComConfig LeggiSetCom(const std::vector<std::string>& lines) {
   SetComConfig cfg;
   KeyFileCursor cur(lines);
   while (!cur.Done()) {
-    const std::string& line = cur.Line();
-    if (EqualsNoCase(line, "[AttesaPipe_usec]")) {
-      ReadInt(cur.TakeKey(1), cfg.attesa_pipe_usec, "[AttesaPipe_usec]", cfg.warnings);
-    } else if (EqualsNoCase(line, "[AttesaGlobale_usec]")) {
-      ReadInt(cur.TakeKey(1), cfg.attesa_globale_usec, "[AttesaGlobale_usec]", cfg.warnings);
-    } else if (EqualsNoCase(line, "[MolAttesaGlobale]")) {
-      ReadInt(cur.TakeKey(1), cfg.mol_attesa_globale, "[MolAttesaGlobale]", cfg.warnings);
-    } else if (EqualsNoCase(line, "[TipoPort]")) {
-      const auto v = cur.TakeKey(1);
-      if (!v.empty()) {
-        const auto t = Trim(v[0]);
-        cfg.tipo_port = t == "0" ? 0 : (t == "1" ? 1 : 2);
-      }
-    } else if (EqualsNoCase(line, "[MSG]")) {
-      const auto v = cur.TakeKey(7);
-      MessageEntry e;
-      const std::size_t index = cfg.messages.size();
-      if (auto n = ParseInt32(Item(v, 0))) {
-        e.number = *n;
-      } else {
-        cfg.warnings.push_back("[MSG] " + std::to_string(index) + ": number is not numeric");
-      }
-      e.name = std::string(Trim(Item(v, 1)));
-      e.request_hex = std::string(Trim(Item(v, 2)));
-      e.periodic = Trim(Item(v, 3)) == "1";
-      std::vector<std::string> field_warnings;
-      e.fields = ParseFieldList(Item(v, 6), &field_warnings);
-      for (auto& w : field_warnings) {
-        cfg.warnings.push_back("[MSG] " + std::to_string(index) + ": " + w);
-      }
-      if (v.size() < 7) {
-        cfg.warnings.push_back("[MSG] " + std::to_string(index) + ": incomplete at end of file");
-      }
-      e.values.assign(e.fields.size(), 0);
-      cfg.messages.push_back(std::move(e));
-    } else if (EqualsNoCase(line, "[FIRMWARE]")) {
-      const auto v = cur.TakeKey(5);
-      FirmwareEntry f;
-      if (auto bytes = HexToBin(Trim(Item(v, 0)))) {
-        f.pattern = std::move(*bytes);
-      } else {
-        cfg.warnings.push_back("[FIRMWARE]: pattern is not hexadecimal");
-      }
-      f.kind = ParseInt32(Item(v, 1)).value_or(0);
-      f.text1 = std::string(Trim(Item(v, 3)));
-      f.text2 = std::string(Trim(Item(v, 4)));
-      if (Trim(Item(v, 2)) == "1") {
-        cfg.firmware1.push_back(std::move(f));
-      } else {
-        cfg.firmware2.push_back(std::move(f));
-      }
-    } else if (EqualsNoCase(line, "[FIRMWAREMOD2017]")) {
-      const auto v = cur.TakeKey(1);
-      const std::string value = Item(v, 0);
-      const auto t = Trim(value);
-      if (t.size() == 86 && AllDigits(t)) {
-        cfg.firmware_mod2017 = std::string(t);
-      }
-    } else {
+    const auto reader =
+        std::find_if(std::begin(kKeyReaders), std::end(kKeyReaders),
+                     [&](const KeyReader& r) { return EqualsNoCase(cur.Line(), r.key); });
+    if (reader == std::end(kKeyReaders)) {
       cur.Next();
+    } else {
+      reader->read(cur, cfg);
     }
   }
   return cfg;

@@ -36,10 +36,10 @@ struct FirmwareEntry {
 };
 
 struct SetComConfig {
-  std::int32_t attesa_pipe_usec = 0;
-  std::int32_t attesa_globale_usec = 0;
-  std::int32_t mol_attesa_globale = 0;
-  int tipo_port = 0;
+  std::int32_t pipe_wait_us = 0;
+  std::int32_t global_wait_us = 0;
+  std::int32_t global_wait_multiplier = 0;
+  int port_kind = 0;
   std::vector<MessageEntry> messages;
   std::vector<FirmwareEntry> firmware1;  // identification patterns
   std::vector<FirmwareEntry> firmware2;  // connection profiles

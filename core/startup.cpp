@@ -34,26 +34,17 @@ void ApplyConfigScale(StartupState& state) {
   }
 }
 
-void RunStartup(StartupState& state, StartupHost& host, const std::string& exe_dir) {
-  // 1
-  state.version_text = VersionText();
-  // 2
-  state.scale = ConfigScale{};
-  state.startup_mark = false;
-  // 3
-  host.KillStaleLink();
-  // 4
-  state.decimal_sep = host.QueryDecimalSeparator();
-  state.os = host.QueryOs();
-  // 5
+namespace {
+
+// Steps 5 to 7: the folders, the stored reference answers and what is read
+// before the link starts.
+void PrepareFolders(StartupState& state, StartupHost& host, const std::string& exe_dir) {
   state.paths = FillPathTable(RootFromExecutableDir(exe_dir));
   state.firmware_address = "00FFE000";
-  // 6
   state.reference_answers[0] = HexToBin(kShortReference).value_or(Bytes{});
   for (std::size_t i = 1; i < state.reference_answers.size(); ++i) {
     state.reference_answers[i] = HexToBin(kBlankReference).value_or(Bytes{});
   }
-  // 7
   state.config_scale_lines.clear();
   (void)LeggiRighe(state.paths.config_scale, state.config_scale_lines);
   state.coefficient_files = host.ListCoefficientFiles(state.paths.lng);
@@ -63,36 +54,44 @@ void RunStartup(StartupState& state, StartupHost& host, const std::string& exe_d
   if (!address.empty()) {
     state.firmware_address = address;
   }
-  // 8
-  host.StartLink();
-  // 9
-  state.lingue.SetPathDizionario(state.paths.dizionario);
-  state.lingue.SetPathAttualeLingua(state.paths.diz_con);
+}
+
+// Step 9: the dictionary, and the language window when no language was
+// chosen yet.
+void LoadLanguage(StartupState& state, StartupHost& host) {
+  state.lingue.SetPathDizionario(state.paths.dictionary);
+  state.lingue.SetPathAttualeLingua(state.paths.language_choice);
   state.lingue.LoadDizionario();
   if (state.lingue.IdLingua() == -1) {
     const int chosen = host.ChooseLanguageAtStartup(state.lingue);
     if (chosen >= 0) {
-      ScegliLingua(state.lingue, static_cast<std::int16_t>(chosen), kProductTitle);
+      ChooseLanguage(state.lingue, static_cast<std::int16_t>(chosen), kProductTitle);
     }
   }
   state.main_title = kProductTitle;
-  // 10
-  {
-    std::vector<std::string> lines;
-    (void)LeggiRighe(state.paths.set_com, lines);
-    state.set_com = LeggiSetCom(lines);
-  }
-  // 11
+}
+
+}  // namespace
+
+void RunStartup(StartupState& state, StartupHost& host, const std::string& exe_dir) {
+  state.version_text = VersionText();
+  state.scale = ConfigScale{};
+  state.startup_mark = false;
+  host.KillStaleLink();
+  state.decimal_sep = host.QueryDecimalSeparator();
+  state.os = host.QueryOs();
+  PrepareFolders(state, host, exe_dir);
+  host.StartLink();
+  LoadLanguage(state, host);
+  std::vector<std::string> set_com_lines;
+  (void)LeggiRighe(state.paths.set_com, set_com_lines);
+  state.set_com = LeggiSetCom(set_com_lines);
   host.SendClientName();
-  // 12
   host.ListLanguageFolders();
-  // 13
   host.SendLinkInit();
-  // 14
   ApplyConfigScale(state);
   host.ReadSensorTables();
   host.BuildEcuModelLists();
-  // 15
   state.startup_mark = true;
   host.LoadMainWindow();
 }

@@ -15,7 +15,7 @@ int ReadAll(EcuAccess& ecu, std::uint8_t read_command, BankImage* out) {
   Bytes answer;
   for (const BankChunk& chunk : kBankChunks) {
     const auto address = ChunkAddress(chunk);
-    if (const int code = ecu.Comando(read_command, address, &answer); code != kOk) {
+    if (const int code = ecu.Command(read_command, address, &answer); code != kOk) {
       return code;
     }
     if (const int code = TakeAnswerData(ecu, answer, chunk.count, &image.map); code != kOk) {
@@ -23,7 +23,7 @@ int ReadAll(EcuAccess& ecu, std::uint8_t read_command, BankImage* out) {
     }
   }
   if (IsFirstBank(read_command)) {
-    if (const int code = ecu.Comando(cmd::kReadCompanion, {}, &answer); code != kOk) {
+    if (const int code = ecu.Command(cmd::kReadCompanion, {}, &answer); code != kOk) {
       return code;
     }
     if (const int code = TakeAnswerData(ecu, answer, kCompanionSize, &image.companion);
@@ -47,6 +47,29 @@ Bytes ChunkWriteFrame(std::uint8_t write_command, const BankChunk& chunk, const 
   return RequestFrame(write_command, data).value_or(Bytes{});
 }
 
+// The chunks and, for bank 1, the companion record that differ from the ECU
+// copy, or all of them when forced.
+int WriteChanged(EcuAccess& ecu, std::uint8_t write_command, bool first_bank,
+                 const BankImage& wanted, const BankImage& ecu_copy, bool force) {
+  for (const BankChunk& chunk : kBankChunks) {
+    const Bytes frame = ChunkWriteFrame(write_command, chunk, wanted.map);
+    if (!force && frame == ChunkWriteFrame(write_command, chunk, ecu_copy.map)) {
+      continue;
+    }
+    if (const int code = ecu.InviaComando(frame); code != kOk) {
+      return code;
+    }
+  }
+  if (!first_bank) {
+    return kOk;
+  }
+  const Bytes frame = RequestFrame(cmd::kWriteCompanion, wanted.companion).value_or(Bytes{});
+  const Bytes old = ecu_copy.companion.size() == kCompanionSize
+                        ? RequestFrame(cmd::kWriteCompanion, ecu_copy.companion).value_or(Bytes{})
+                        : Bytes{};
+  return force || frame != old ? ecu.InviaComando(frame) : kOk;
+}
+
 }  // namespace
 
 std::array<std::uint8_t, 3> ChunkAddress(const BankChunk& chunk) {
@@ -55,63 +78,31 @@ std::array<std::uint8_t, 3> ChunkAddress(const BankChunk& chunk) {
 }
 
 int LeggiBanco(EcuAccess& ecu, std::uint8_t read_command, BankImage* out) {
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  if (const int code = ecu.ImpostaParametro(kLongOperationParameter); code != kOk) {
-    return code;
-  }
   BankImage image;
-  if (const int code = ReadAll(ecu, read_command, &image); code != kOk) {
-    return code;
+  const int code = WithLongOperationParameter(ecu, ParameterRestore::kAfterSuccess,
+                                              [&] { return ReadAll(ecu, read_command, &image); });
+  if (code == kOk) {
+    *out = std::move(image);
   }
-  if (const int code = ecu.ImpostaParametro(saved); code != kOk) {
-    return code;
-  }
-  *out = std::move(image);
-  return kOk;
+  return code;
 }
 
 int ScriviBanco(EcuAccess& ecu, std::uint8_t write_command, std::uint8_t read_command,
-                const BankImage& nuovo, const BankImage& ecu_copy, bool force,
+                const BankImage& wanted, const BankImage& ecu_copy, bool force,
                 BankImage* read_back) {
   const bool first_bank = IsFirstBank(read_command);
-  if (nuovo.map.size() != kBankSize || (first_bank && nuovo.companion.size() != kCompanionSize)) {
+  if (wanted.map.size() != kBankSize || (first_bank && wanted.companion.size() != kCompanionSize)) {
     return kInvalidRequest;
   }
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  if (const int code = ecu.ImpostaParametro(kLongOperationParameter); code != kOk) {
-    return code;
-  }
-  for (const BankChunk& chunk : kBankChunks) {
-    const Bytes frame = ChunkWriteFrame(write_command, chunk, nuovo.map);
-    if (!force && frame == ChunkWriteFrame(write_command, chunk, ecu_copy.map)) {
-      continue;
-    }
-    if (const int code = ecu.InviaComando(frame); code != kOk) {
-      return code;
-    }
-  }
-  if (first_bank) {
-    const Bytes frame = RequestFrame(cmd::kWriteCompanion, nuovo.companion).value_or(Bytes{});
-    const Bytes old = ecu_copy.companion.size() == kCompanionSize
-                          ? RequestFrame(cmd::kWriteCompanion, ecu_copy.companion).value_or(Bytes{})
-                          : Bytes{};
-    if (force || frame != old) {
-      if (const int code = ecu.InviaComando(frame); code != kOk) {
-        return code;
-      }
-    }
-  }
   BankImage image;
-  if (const int code = ReadAll(ecu, read_command, &image); code != kOk) {
-    return code;
-  }
-  if (const int code = ecu.ImpostaParametro(saved); code != kOk) {
-    return code;
-  }
-  if (read_back != nullptr) {
+  const int code = WithLongOperationParameter(ecu, ParameterRestore::kAfterSuccess, [&] {
+    const int written = WriteChanged(ecu, write_command, first_bank, wanted, ecu_copy, force);
+    return written == kOk ? ReadAll(ecu, read_command, &image) : written;
+  });
+  if (code == kOk && read_back != nullptr) {
     *read_back = std::move(image);
   }
-  return kOk;
+  return code;
 }
 
 }  // namespace velmora::link

@@ -54,7 +54,7 @@ struct BankImage {
 // 16 bytes, is refused with kInvalidRequest before anything is sent. An ECU
 // copy of the wrong size counts as different everywhere.
 [[nodiscard]] int ScriviBanco(EcuAccess& ecu, std::uint8_t write_command, std::uint8_t read_command,
-                              const BankImage& nuovo, const BankImage& ecu_copy, bool force,
+                              const BankImage& wanted, const BankImage& ecu_copy, bool force,
                               BankImage* read_back);
 
 }  // namespace velmora::link

@@ -12,7 +12,7 @@ constexpr std::int64_t kMaxWaitMs = 0xFFFF;
 }
 
 LinkTimes TimesFromSetCom(const core::SetComConfig& config) {
-  return LinkTimes{config.attesa_pipe_usec, config.attesa_globale_usec, config.mol_attesa_globale};
+  return LinkTimes{config.pipe_wait_us, config.global_wait_us, config.global_wait_multiplier};
 }
 
 Bytes EcuWaitPayload(std::int64_t global_us, std::int64_t multiplier) {
@@ -27,15 +27,15 @@ Bytes EcuWaitPayload(std::int64_t global_us, std::int64_t multiplier) {
   return Bytes{static_cast<std::uint8_t>(ms & 0xFF), static_cast<std::uint8_t>(ms >> 8), 0, 0};
 }
 
-int EcuAccess::Messaggio(MsgType type, std::span<const std::uint8_t> payload, Bytes* reply) {
+int EcuAccess::Message(MsgType type, std::span<const std::uint8_t> payload, Bytes* reply) {
   return pipe_.InviaMessaggio(type, payload, times_.pipe_us, reply);
 }
 
 int EcuAccess::InviaComando(std::span<const std::uint8_t> frame, Bytes* answer) {
-  return Messaggio(MsgType::kEcuFrame, frame, answer);
+  return Message(MsgType::kEcuFrame, frame, answer);
 }
 
-int EcuAccess::Comando(std::uint8_t command, std::span<const std::uint8_t> data, Bytes* answer) {
+int EcuAccess::Command(std::uint8_t command, std::span<const std::uint8_t> data, Bytes* answer) {
   const auto frame = RequestFrame(command, data);
   if (!frame) {
     if (answer != nullptr) {
@@ -59,15 +59,35 @@ CustomAnswer EcuAccess::InviaComandoCustom(std::string_view hex) {
   return CustomAnswer{core::BinToHex(answer), kOk};
 }
 
-int EcuAccess::ImpostaParametro(std::uint8_t value) {
+int EcuAccess::SetParameter(std::uint8_t value) {
   const std::uint8_t payload[1] = {value};
-  return Messaggio(MsgType::kSetParameter, payload);
+  return Message(MsgType::kSetParameter, payload);
 }
 
-int EcuAccess::ImpostaAttesaEcu(bool long_operation) {
+int EcuAccess::SetEcuWait(bool long_operation) {
   const Bytes payload =
       EcuWaitPayload(times_.global_us, long_operation ? times_.global_multiplier : 1);
-  return Messaggio(MsgType::kSetEcuWait, payload);
+  return Message(MsgType::kSetEcuWait, payload);
+}
+
+int SetLongOperationParameter(EcuAccess& ecu) {
+  return ecu.SetParameter(kLongOperationParameter);
+}
+
+int WithLongOperationParameter(EcuAccess& ecu, ParameterRestore restore,
+                               const std::function<int()>& body) {
+  const std::uint8_t saved = ecu.CurrentParameter();
+  int code = SetLongOperationParameter(ecu);
+  if (code == kOk) {
+    code = body();
+  }
+  const bool put_back = code == kOk || restore == ParameterRestore::kOnEveryPath ||
+                        (restore == ParameterRestore::kUnlessNoAnswer && code != kNoExchange);
+  if (!put_back) {
+    return code;
+  }
+  const int restored = ecu.SetParameter(saved);
+  return code != kOk ? code : restored;
 }
 
 int TakeAnswerData(EcuAccess& ecu, const Bytes& answer, std::size_t count, Bytes* out) {

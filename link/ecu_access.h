@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -50,14 +51,14 @@ class EcuAccess {
   EcuAccess(ModPipe& pipe, LinkTimes times) : pipe_(pipe), times_(times) {}
 
   // One pipe message with the reply time-out.
-  [[nodiscard]] int Messaggio(MsgType type, std::span<const std::uint8_t> payload,
-                              Bytes* reply = nullptr);
+  [[nodiscard]] int Message(MsgType type, std::span<const std::uint8_t> payload,
+                            Bytes* reply = nullptr);
 
   // Sends a complete frame as message 6; `answer` receives the ECU's answer.
   [[nodiscard]] int InviaComando(std::span<const std::uint8_t> frame, Bytes* answer = nullptr);
 
   // Builds the request frame for `command` and sends it.
-  [[nodiscard]] int Comando(std::uint8_t command, std::span<const std::uint8_t> data,
+  [[nodiscard]] int Command(std::uint8_t command, std::span<const std::uint8_t> data,
                             Bytes* answer = nullptr);
 
   // A frame typed as hexadecimal text (check byte included). Text that is
@@ -65,12 +66,12 @@ class EcuAccess {
   [[nodiscard]] CustomAnswer InviaComandoCustom(std::string_view hex);
 
   // Message 4.
-  [[nodiscard]] int ImpostaParametro(std::uint8_t value);
+  [[nodiscard]] int SetParameter(std::uint8_t value);
   // Message 8 with the plain global wait, or multiplied for long operations.
-  [[nodiscard]] int ImpostaAttesaEcu(bool long_operation);
+  [[nodiscard]] int SetEcuWait(bool long_operation);
 
   // The link parameter echoed by the last reply.
-  [[nodiscard]] std::uint8_t ParametroCorrente() const { return pipe_.Last().header.parameter; }
+  [[nodiscard]] std::uint8_t CurrentParameter() const { return pipe_.Last().header.parameter; }
 
   [[nodiscard]] ModPipe& Pipe() { return pipe_; }
   [[nodiscard]] const LinkTimes& Times() const { return times_; }
@@ -79,6 +80,28 @@ class EcuAccess {
   ModPipe& pipe_;
   LinkTimes times_;
 };
+
+// When a long operation sends the remembered link parameter back.
+enum class ParameterRestore {
+  // Bank and table transfers: after a failed frame the parameter stays at 2
+  // until the session resets the link.
+  kAfterSuccess,
+  // The slow-command sequence: on every path.
+  kOnEveryPath,
+  // Write lists: on every path but a link that did not answer at all, which
+  // would only wait out another time-out.
+  kUnlessNoAnswer,
+};
+
+// Message 4 with the value long operations run under.
+[[nodiscard]] int SetLongOperationParameter(EcuAccess& ecu);
+
+// The link parameter wrap of every multi-frame operation: remembers the
+// parameter the last reply echoed, sets kLongOperationParameter, runs `body`
+// when that succeeded and sends the remembered value back as `restore` says.
+// The result is the first failure's code, or the restore's.
+[[nodiscard]] int WithLongOperationParameter(EcuAccess& ecu, ParameterRestore restore,
+                                             const std::function<int()>& body);
 
 // The useful data of an answer frame: `count` bytes from the sixth byte on.
 // An answer too short to hold them shows the communication error and gives

@@ -245,14 +245,14 @@ int MessageTable::AttivaPeriodico(EcuAccess& ecu, std::size_t entry, bool on) {
   }
   const std::uint8_t payload[2] = {static_cast<std::uint8_t>(number),
                                    static_cast<std::uint8_t>(on ? 1 : 0)};
-  const int code = ecu.Messaggio(MsgType::kPeriodic, payload);
+  const int code = ecu.Message(MsgType::kPeriodic, payload);
   if (code == kOk) {
     slots_[entry].entry.periodic = on;
   }
   return code;
 }
 
-int MessageTable::AllineaPeriodicoObd(EcuAccess& ecu) {
+int MessageTable::AlignObdPeriodic(EcuAccess& ecu) {
   if (live::kObdDataIndex >= slots_.size()) {
     return kOk;
   }

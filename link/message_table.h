@@ -108,7 +108,7 @@ class MessageTable {
   // Keeps the OBD data's periodic transmission in step with bit 2 of block 2
   // field 2: switched off when the bit is clear and it is on, switched on when
   // the bit is set and it is off. kOk when nothing needed sending.
-  [[nodiscard]] int AllineaPeriodicoObd(EcuAccess& ecu);
+  [[nodiscard]] int AlignObdPeriodic(EcuAccess& ecu);
 
   // Configuration warnings found so far, in order.
   [[nodiscard]] const std::vector<std::string>& Warnings() const { return warnings_; }

@@ -16,10 +16,10 @@ constexpr std::int64_t kPumpPeriodUs = 10'000;
 constexpr int kMaxStaleReads = 256;
 constexpr std::size_t kReadChunk = 4096;
 
-void SetNonBlocking(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) {
-    (void)::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+void SetNonBlocking(platform::SysIo& io, int fd) {
+  const platform::IoResult flags = io.Fcntl(fd, F_GETFL, 0);
+  if (flags.value >= 0) {
+    (void)io.Fcntl(fd, F_SETFL, static_cast<int>(flags.value) | O_NONBLOCK);
   }
 }
 
@@ -49,10 +49,10 @@ void ModPipe::Attach(platform::UniqueFd request_write, platform::UniqueFd reply_
   // Neither end may ever block the user-interface thread: waits are done by
   // the event pump with a deadline.
   if (request_fd_.Valid()) {
-    SetNonBlocking(request_fd_.Get());
+    SetNonBlocking(services_.io, request_fd_.Get());
   }
   if (reply_fd_.Valid()) {
-    SetNonBlocking(reply_fd_.Get());
+    SetNonBlocking(services_.io, reply_fd_.Get());
   }
 }
 

@@ -1,5 +1,8 @@
 #include "link/pipe_protocol.h"
 
+#include <array>
+#include <cstdint>
+
 namespace velmora::link {
 
 std::optional<Bytes> EncodeRequest(std::uint8_t type, std::span<const std::uint8_t> payload) {
@@ -17,6 +20,47 @@ std::optional<Bytes> EncodeRequest(std::uint8_t type, std::span<const std::uint8
   return out;
 }
 
+namespace {
+
+constexpr std::size_t kAnyLength = SIZE_MAX;
+constexpr std::size_t kWhole = SIZE_MAX;
+
+// What a reply of each status carries: `take` bytes after the header
+// (kWhole: all of them) when the total length lies in [min_total, max_total];
+// otherwise nothing, which is error 3 where `short_is_error`.
+struct StatusRule {
+  std::size_t take;
+  std::size_t min_total;
+  std::size_t max_total;
+  bool short_is_error;
+};
+
+constexpr StatusRule kNothing{0, 0, kAnyLength, false};
+constexpr StatusRule kAll{kWhole, kHeaderSize, kAnyLength, true};
+
+constexpr std::array<StatusRule, kMaxStatus + 1> kStatusRules{{
+    {kWhole, 9, kAnyLength, false},  // 0
+    kNothing,                        // 1
+    kNothing,                        // 2
+    {1, 9, kAnyLength, false},       // 3
+    {1, 9, kAnyLength, true},        // 4
+    kNothing,                        // 5
+    kAll,                            // 6
+    kAll,                            // 7
+    kAll,                            // 8
+    kNothing,                        // 9
+    kAll,                            // 10
+    {2, 10, kAnyLength, true},       // 11
+    {20, 28, 28, true},              // 12
+    kAll,                            // 13
+    kAll,                            // 14
+    kAll,                            // 15
+    kAll,                            // 16
+    kAll,                            // 17
+}};
+
+}  // namespace
+
 ParsedReply ParseReply(std::span<const std::uint8_t> reply) {
   ParsedReply r;
   const std::size_t n = reply.size();
@@ -26,60 +70,19 @@ ParsedReply ParseReply(std::span<const std::uint8_t> reply) {
   }
   r.header_valid = true;
   r.header = ReplyHeader{reply[2], reply[3], reply[4], reply[5], reply[6], reply[7]};
-  const std::uint8_t status = reply[2];
-  if (status > kMaxStatus) {
+  if (r.header.status > kMaxStatus) {
     r.result = kBadStatus;
     return r;
   }
+  const StatusRule& rule = kStatusRules[r.header.status];
   const auto body = reply.subspan(kHeaderSize);
-  auto take = [&](std::size_t count) { r.payload.assign(body.begin(), body.begin() + count); };
-  r.result = kOk;
-  switch (status) {
-    case 0:
-      if (n >= 9) {
-        take(body.size());
-      }
-      break;
-    case 3:
-      if (n >= 9) {
-        take(1);
-      }
-      break;
-    case 4:
-      if (n > 8) {
-        take(1);
-      } else {
-        r.result = kShortPayload;
-      }
-      break;
-    case 11:
-      if (n > 9) {
-        take(2);
-      } else {
-        r.result = kShortPayload;
-      }
-      break;
-    case 12:
-      if (n == 28) {
-        take(20);
-      } else {
-        r.result = kShortPayload;
-      }
-      break;
-    case 6:
-    case 7:
-    case 8:
-    case 10:
-    case 13:
-    case 14:
-    case 15:
-    case 16:
-    case 17:
-      take(body.size());
-      break;
-    default:  // 1, 2, 5, 9: nothing to extract
-      break;
+  if (n < rule.min_total || n > rule.max_total) {
+    r.result = rule.short_is_error ? kShortPayload : kOk;
+    return r;
   }
+  const std::size_t count = rule.take == kWhole ? body.size() : rule.take;
+  r.payload.assign(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(count));
+  r.result = kOk;
   return r;
 }
 

@@ -8,7 +8,7 @@
 
 namespace velmora::link {
 
-std::optional<int> LeggiPortaRicordata(const std::string& port_com_file) {
+std::optional<int> ReadRememberedPort(const std::string& port_com_file) {
   std::vector<std::string> lines;
   if (!core::LeggiRighe(port_com_file, lines) || lines.empty()) {
     return std::nullopt;
@@ -20,7 +20,7 @@ std::optional<int> LeggiPortaRicordata(const std::string& port_com_file) {
   return *number;
 }
 
-bool ScriviPortaRicordata(const std::string& port_com_file, int number) {
+bool WriteRememberedPort(const std::string& port_com_file, int number) {
   if (number < 0 || number > kMaxPortNumber) {
     return false;
   }

@@ -9,11 +9,11 @@ namespace velmora::link {
 
 // The first line, blanks at its ends removed, when it is a whole number the
 // port byte can carry (0..255); anything else remembers no port.
-[[nodiscard]] std::optional<int> LeggiPortaRicordata(const std::string& port_com_file);
+[[nodiscard]] std::optional<int> ReadRememberedPort(const std::string& port_com_file);
 
 // Replaces the file by the one line `number` (written aside and renamed, so a
 // reader never sees half a file). False when it could not be written or the
 // number is outside 0..255.
-[[nodiscard]] bool ScriviPortaRicordata(const std::string& port_com_file, int number);
+[[nodiscard]] bool WriteRememberedPort(const std::string& port_com_file, int number);
 
 }  // namespace velmora::link

@@ -1,7 +1,5 @@
 #include "link/port_devices.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -74,11 +72,6 @@ std::string NumberedName(const std::string& description, int number) {
   return description + " " + std::string(kComMarker) + std::to_string(number) + ")";
 }
 
-bool NodeExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 std::string DevInfo_Storage::GetName() const {
@@ -125,8 +118,9 @@ std::string DeviceIdentityOf(const platform::SerialDeviceInfo& info) {
   return stable.empty() ? Clean(info.path) : stable;
 }
 
-DevLister::DevLister(platform::SerialEnumerator& enumerator, std::string registry_file)
-    : enumerator_(enumerator), registry_file_(std::move(registry_file)) {}
+DevLister::DevLister(platform::SerialEnumerator& enumerator, std::string registry_file,
+                     platform::SysIo& io)
+    : enumerator_(enumerator), registry_file_(std::move(registry_file)), io_(io) {}
 
 void DevLister::GetGUIDByName(std::string_view class_name) {
   guids_.clear();
@@ -172,7 +166,7 @@ void DevLister::AddEnumerated(const std::vector<platform::SerialDeviceInfo>& dev
     }
   }
   const std::vector<int> numbers =
-      to_number.empty() ? std::vector<int>{} : AssignPortNumbers(registry_file_, to_number);
+      to_number.empty() ? std::vector<int>{} : AssignPortNumbers(registry_file_, to_number, io_);
   std::size_t next = 0;
   for (const auto& info : devices) {
     DevInfo_Storage item;
@@ -205,7 +199,8 @@ void DevLister::AddRegisteredOnly(const std::vector<std::string>& numbered_nodes
         std::find(numbered_nodes.begin(), numbered_nodes.end(), e.device) != numbered_nodes.end();
     // Number 0 is the direct USB connection, which heads the port list anyway;
     // hardware that enumeration did not find is absent.
-    if (e.number == kUsbPortNumber || hardware || listed || !NodeExists(e.device)) {
+    if (e.number == kUsbPortNumber || hardware || listed ||
+        !platform::PathExists(io_, e.device.c_str())) {
       continue;
     }
     DevInfo_Storage item;

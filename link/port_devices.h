@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/serial_enumerator.h"
+#include "platform/sys_io.h"
 
 namespace velmora::link {
 
@@ -65,7 +66,10 @@ struct DevInfo_Storage {
 // only in the registry (a virtual ECU's pseudo-terminal) follow.
 class DevLister {
  public:
-  DevLister(platform::SerialEnumerator& enumerator, std::string registry_file);
+  // The registry's file calls and the test whether a node exists go
+  // through `io`.
+  DevLister(platform::SerialEnumerator& enumerator, std::string registry_file,
+            platform::SysIo& io = platform::PosixSysIo());
 
   // Finds the class identifiers of a class name: status "OK", or "Incorrect
   // class name" for a class this system does not have.
@@ -90,6 +94,7 @@ class DevLister {
 
   platform::SerialEnumerator& enumerator_;
   std::string registry_file_;
+  platform::SysIo& io_;
   std::vector<ClassGuid> guids_;
   std::vector<DevInfo_Storage> items_;
   std::string status_;

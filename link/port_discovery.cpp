@@ -80,17 +80,17 @@ std::optional<std::size_t> FindPort(const std::vector<PortRecord>& ports, std::i
   return std::nullopt;
 }
 
-bool ScegliPorta(const PortListing& listing, std::size_t line, const std::string& port_com_file,
-                 core::SessionFlags& flags) {
+bool SelectPort(const PortListing& listing, std::size_t line, const std::string& port_com_file,
+                core::SessionFlags& flags) {
   if (line >= listing.ports.size() ||
-      !ScriviPortaRicordata(port_com_file, listing.ports[line].number)) {
+      !WriteRememberedPort(port_com_file, listing.ports[line].number)) {
     return false;
   }
   flags.ecu_lost = true;
   return true;
 }
 
-void CommutaConnessione(core::SessionFlags& flags) {
+void ToggleConnection(core::SessionFlags& flags) {
   switch (flags.state) {
     case core::session_state::kDisconnected:
       flags.ecu_lost = true;

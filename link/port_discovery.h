@@ -66,11 +66,11 @@ struct PortListing {
 // The user picks selector line `line`: its port is remembered in PortCom.ini
 // and the session is told to connect again. False, with nothing changed,
 // when the line does not exist or the file cannot be written.
-[[nodiscard]] bool ScegliPorta(const PortListing& listing, std::size_t line,
-                               const std::string& port_com_file, core::SessionFlags& flags);
+[[nodiscard]] bool SelectPort(const PortListing& listing, std::size_t line,
+                              const std::string& port_com_file, core::SessionFlags& flags);
 
 // The connection page's connection picture: reconnects a disconnected
 // session, disconnects one that is searching or connected.
-void CommutaConnessione(core::SessionFlags& flags);
+void ToggleConnection(core::SessionFlags& flags);
 
 }  // namespace velmora::link

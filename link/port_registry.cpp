@@ -3,10 +3,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <utility>
 
@@ -117,45 +115,68 @@ std::vector<Record> LoadRecords(const std::string& file) {
   return ParseRecords(lines);
 }
 
-bool DeviceExists(const std::string& device) {
-  struct stat st {};
-  return ::stat(device.c_str(), &st) == 0;
-}
-
 // Serialises read-modify-write cycles of processes and threads sharing one
 // registry; each holder opens its own descriptor, so threads exclude each
 // other too.
 class RegistryLock {
  public:
-  explicit RegistryLock(const std::string& file)
-      : fd_(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-    if (!fd_.Valid()) {
+  RegistryLock(const std::string& file, platform::SysIo& io) : io_(io) {
+    const platform::IoResult opened = platform::RetryInterrupted(
+        [&] { return io_.Open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644); });
+    if (opened.value < 0) {
       return;
     }
-    int rc = 0;
-    do {
-      rc = ::flock(fd_.Get(), LOCK_EX);
-    } while (rc != 0 && errno == EINTR);
-    locked_ = rc == 0;
+    fd_.Reset(static_cast<int>(opened.value));
+    locked_ = platform::RetryInterrupted([&] { return io_.Flock(fd_.Get(), LOCK_EX); }).value == 0;
   }
   RegistryLock(const RegistryLock&) = delete;
   RegistryLock& operator=(const RegistryLock&) = delete;
   ~RegistryLock() {
     if (locked_) {
-      (void)::flock(fd_.Get(), LOCK_UN);
+      (void)io_.Flock(fd_.Get(), LOCK_UN);
     }
   }
   [[nodiscard]] bool Locked() const { return locked_; }
 
  private:
+  platform::SysIo& io_;
   platform::UniqueFd fd_;
   bool locked_ = false;
 };
 
-bool Save(const std::string& file, std::vector<Record> records) {
+bool Save(const std::string& file, std::vector<Record> records, platform::SysIo& io) {
   std::sort(records.begin(), records.end(),
             [](const Record& a, const Record& b) { return a.number < b.number; });
-  return core::WriteFileAtomic(file, FormatRecords(records));
+  return core::WriteFileAtomic(file, FormatRecords(records), io);
+}
+
+std::vector<Record>::iterator HolderOf(std::vector<Record>& records, int number) {
+  return std::find_if(records.begin(), records.end(),
+                      [&](const Record& r) { return r.number == number; });
+}
+
+// The lowest number from 1 that no entry holds.
+std::optional<int> LowestFreeNumber(std::vector<Record>& records) {
+  for (int n = 1; n <= kMaxPortNumber; ++n) {
+    if (HolderOf(records, n) == records.end()) {
+      return n;
+    }
+  }
+  return std::nullopt;
+}
+
+// With every number taken, the lowest one whose entry `reusable` lets go is
+// freed for a newcomer.
+template <typename Reusable>
+std::optional<int> FreeStaleNumber(std::vector<Record>& records, Reusable reusable) {
+  const auto stale = std::find_if(records.begin(), records.end(),
+                                  [&](const Record& r) { return r.number >= 1 && reusable(r); });
+  if (stale == records.end()) {
+    return std::nullopt;
+  }
+  const int number = stale->number;
+  records.erase(stale);
+  return number;
 }
 
 std::optional<std::string> FirstUsbSerialDevice() {
@@ -231,11 +252,30 @@ std::optional<std::string> LookupPort(const std::string& file, int number) {
   return std::nullopt;
 }
 
-std::optional<int> RegisterPort(const std::string& file, const std::string& device, int requested) {
+namespace {
+
+// The number a device gets when it asks for `requested`: free, held by a
+// device that is gone (whose entry goes), or refused.
+std::optional<int> RequestedNumber(std::vector<Record>& records, int requested,
+                                   platform::SysIo& io) {
+  const auto it = HolderOf(records, requested);
+  if (it != records.end()) {
+    if (platform::PathExists(io, it->device.c_str())) {
+      return std::nullopt;
+    }
+    records.erase(it);
+  }
+  return requested;
+}
+
+}  // namespace
+
+std::optional<int> RegisterPort(const std::string& file, const std::string& device, int requested,
+                                platform::SysIo& io) {
   if (!UsableValue(device) || requested > kMaxPortNumber) {
     return std::nullopt;
   }
-  const RegistryLock lock(file);
+  const RegistryLock lock(file, io);
   if (!lock.Locked()) {
     return std::nullopt;
   }
@@ -250,47 +290,25 @@ std::optional<int> RegisterPort(const std::string& file, const std::string& devi
     identity = std::move(mine->identity);
     records.erase(mine);
   }
-  auto holder = [&](int n) {
-    return std::find_if(records.begin(), records.end(),
-                        [&](const Record& r) { return r.number == n; });
-  };
-  int number = -1;
+  std::optional<int> number;
   if (requested >= 0) {
-    const auto it = holder(requested);
-    if (it != records.end()) {
-      if (DeviceExists(it->device)) {
-        return std::nullopt;
-      }
-      records.erase(it);
-    }
-    number = requested;
-  } else {
-    for (int n = 1; n <= kMaxPortNumber && number < 0; ++n) {
-      if (holder(n) == records.end()) {
-        number = n;
-      }
-    }
-    if (number < 0) {
-      // Every number is taken: reuse the lowest one whose device is gone.
-      const auto stale = std::find_if(records.begin(), records.end(), [](const Record& r) {
-        return r.number >= 1 && !DeviceExists(r.device);
-      });
-      if (stale == records.end()) {
-        return std::nullopt;
-      }
-      number = stale->number;
-      records.erase(stale);
-    }
+    number = RequestedNumber(records, requested, io);
+  } else if (!(number = LowestFreeNumber(records))) {
+    number = FreeStaleNumber(
+        records, [&](const Record& r) { return !platform::PathExists(io, r.device.c_str()); });
   }
-  records.push_back({number, device, std::move(identity)});
-  if (!Save(file, std::move(records))) {
+  if (!number) {
+    return std::nullopt;
+  }
+  records.push_back({*number, device, std::move(identity)});
+  if (!Save(file, std::move(records), io)) {
     return std::nullopt;
   }
   return number;
 }
 
-bool UnregisterPort(const std::string& file, const std::string& device) {
-  const RegistryLock lock(file);
+bool UnregisterPort(const std::string& file, const std::string& device, platform::SysIo& io) {
+  const RegistryLock lock(file, io);
   if (!lock.Locked()) {
     return false;
   }
@@ -299,7 +317,7 @@ bool UnregisterPort(const std::string& file, const std::string& device) {
   if (removed == 0) {
     return true;
   }
-  return Save(file, std::move(records));
+  return Save(file, std::move(records), io);
 }
 
 namespace {
@@ -318,95 +336,135 @@ std::vector<int> NumbersAsRegistered(const std::vector<Record>& records,
   return numbers;
 }
 
-}  // namespace
+bool SameRecords(const std::vector<Record>& a, const std::vector<Record>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Record& x, const Record& y) {
+    return x.number == y.number && x.device == y.device && x.identity == y.identity;
+  });
+}
 
-std::vector<int> AssignPortNumbers(const std::string& file,
-                                   const std::vector<DeviceIdentity>& devices) {
-  const RegistryLock lock(file);
-  std::vector<Record> records = LoadRecords(file);
-  if (!lock.Locked()) {
-    return NumbersAsRegistered(records, devices);
+// One enumeration's numbering of the registry's records.
+class Numbering {
+ public:
+  Numbering(std::vector<Record> records, const std::vector<DeviceIdentity>& devices,
+            platform::SysIo& io)
+      : records_(std::move(records)), devices_(devices), numbers_(devices.size(), -1), io_(io) {}
+
+  void NumberAll() {
+    for (std::size_t k = 0; k < devices_.size(); ++k) {
+      if (Numberable(k)) {
+        Number(k);
+      }
+    }
+    ReleaseClaimedNodes();
   }
-  const std::vector<Record> before = records;
-  std::vector<int> numbers(devices.size(), -1);
-  std::vector<int> matched;
-  auto is_matched = [&](int n) {
-    return std::find(matched.begin(), matched.end(), n) != matched.end();
-  };
+  [[nodiscard]] const std::vector<Record>& Records() const { return records_; }
+  [[nodiscard]] const std::vector<int>& Numbers() const { return numbers_; }
+
+ private:
+  // One line each, and not a repeat of an earlier device of the enumeration.
+  [[nodiscard]] bool Numberable(std::size_t k) const {
+    const DeviceIdentity& d = devices_[k];
+    const bool repeated = std::any_of(
+        devices_.begin(), devices_.begin() + static_cast<std::ptrdiff_t>(k),
+        [&](const DeviceIdentity& o) { return o.identity == d.identity || o.device == d.device; });
+    return UsableValue(d.identity) && UsableValue(d.device) && !repeated;
+  }
+
+  void Number(std::size_t k) {
+    const DeviceIdentity& d = devices_[k];
+    Record* r = Known(d);
+    if (r == nullptr) {
+      r = Added(d);
+    }
+    if (r == nullptr) {
+      return;
+    }
+    r->device = d.device;
+    r->identity = d.identity;
+    matched_.push_back(r->number);
+    numbers_[k] = r->number;
+  }
+
+  // The device's entry by identity, or one registered earlier by its node
+  // alone (a --device run, say).
+  Record* Known(const DeviceIdentity& d) {
+    auto it = std::find_if(records_.begin(), records_.end(),
+                           [&](const Record& r) { return r.identity == d.identity; });
+    if (it == records_.end()) {
+      it = std::find_if(records_.begin(), records_.end(), [&](const Record& r) {
+        return r.identity.empty() && r.device == d.device && !IsMatched(r.number);
+      });
+    }
+    return it != records_.end() ? &*it : nullptr;
+  }
+
+  // A new entry under the lowest free number, or a stale one's.
+  Record* Added(const DeviceIdentity& d) {
+    std::optional<int> number = LowestFreeNumber(records_);
+    if (!number) {
+      number = FreeStaleNumber(records_, [&](const Record& r) {
+        return !IsMatched(r.number) && !Claimed(r.device) &&
+               !platform::PathExists(io_, r.device.c_str());
+      });
+    }
+    if (!number) {
+      return nullptr;
+    }
+    records_.push_back({*number, d.device, {}});
+    return &records_.back();
+  }
+
+  // A node now belongs to the device found on it; an entry still naming it
+  // would shadow that device for every reader.
+  void ReleaseClaimedNodes() {
+    for (auto it = records_.begin(); it != records_.end();) {
+      if (IsMatched(it->number) || !Claimed(it->device)) {
+        ++it;
+      } else if (!it->identity.empty()) {
+        it->device = std::string(kAbsentDevicePrefix) + it->identity;
+        ++it;
+      } else {
+        it = records_.erase(it);
+      }
+    }
+  }
+
+  [[nodiscard]] bool IsMatched(int n) const {
+    return std::find(matched_.begin(), matched_.end(), n) != matched_.end();
+  }
   // A node that a device of this enumeration sits on (and got its number for).
-  auto claimed = [&](const std::string& device) {
-    for (std::size_t k = 0; k < devices.size(); ++k) {
-      if (numbers[k] >= 0 && devices[k].device == device) {
+  [[nodiscard]] bool Claimed(const std::string& device) const {
+    for (std::size_t k = 0; k < devices_.size(); ++k) {
+      if (numbers_[k] >= 0 && devices_[k].device == device) {
         return true;
       }
     }
     return false;
-  };
-  for (std::size_t k = 0; k < devices.size(); ++k) {
-    const DeviceIdentity& d = devices[k];
-    const bool repeated = std::any_of(
-        devices.begin(), devices.begin() + static_cast<std::ptrdiff_t>(k),
-        [&](const DeviceIdentity& o) { return o.identity == d.identity || o.device == d.device; });
-    if (!UsableValue(d.identity) || !UsableValue(d.device) || repeated) {
-      continue;
-    }
-    auto it = std::find_if(records.begin(), records.end(),
-                           [&](const Record& r) { return r.identity == d.identity; });
-    if (it == records.end()) {
-      // Registered earlier by its node alone (a --device run, say).
-      it = std::find_if(records.begin(), records.end(), [&](const Record& r) {
-        return r.identity.empty() && r.device == d.device && !is_matched(r.number);
-      });
-    }
-    if (it == records.end()) {
-      int number = -1;
-      for (int n = 1; n <= kMaxPortNumber && number < 0; ++n) {
-        if (std::none_of(records.begin(), records.end(),
-                         [&](const Record& r) { return r.number == n; })) {
-          number = n;
-        }
-      }
-      if (number < 0) {
-        const auto stale = std::find_if(records.begin(), records.end(), [&](const Record& r) {
-          return r.number >= 1 && !is_matched(r.number) && !claimed(r.device) &&
-                 !DeviceExists(r.device);
-        });
-        if (stale == records.end()) {
-          continue;
-        }
-        number = stale->number;
-        records.erase(stale);
-      }
-      records.push_back({number, d.device, {}});
-      it = records.end() - 1;
-    }
-    it->device = d.device;
-    it->identity = d.identity;
-    matched.push_back(it->number);
-    numbers[k] = it->number;
   }
-  // A node now belongs to the device found on it; an entry still naming it
-  // would shadow that device for every reader.
-  for (auto it = records.begin(); it != records.end();) {
-    if (is_matched(it->number) || !claimed(it->device)) {
-      ++it;
-    } else if (!it->identity.empty()) {
-      it->device = std::string(kAbsentDevicePrefix) + it->identity;
-      ++it;
-    } else {
-      it = records.erase(it);
-    }
-  }
-  const bool changed =
-      records.size() != before.size() ||
-      !std::equal(records.begin(), records.end(), before.begin(),
-                  [](const Record& a, const Record& b) {
-                    return a.number == b.number && a.device == b.device && a.identity == b.identity;
-                  });
-  if (changed && !Save(file, records)) {
+
+  std::vector<Record> records_;
+  const std::vector<DeviceIdentity>& devices_;
+  std::vector<int> numbers_;
+  std::vector<int> matched_;
+  platform::SysIo& io_;
+};
+
+}  // namespace
+
+std::vector<int> AssignPortNumbers(const std::string& file,
+                                   const std::vector<DeviceIdentity>& devices,
+                                   platform::SysIo& io) {
+  const RegistryLock lock(file, io);
+  const std::vector<Record> before = LoadRecords(file);
+  if (!lock.Locked()) {
     return NumbersAsRegistered(before, devices);
   }
-  return numbers;
+  Numbering numbering(before, devices, io);
+  numbering.NumberAll();
+  if (!SameRecords(numbering.Records(), before) && !Save(file, numbering.Records(), io)) {
+    return NumbersAsRegistered(before, devices);
+  }
+  return numbering.Numbers();
 }
 
 }  // namespace velmora::link

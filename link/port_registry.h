@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/sys_io.h"
+
 namespace velmora::link {
 
 // The file that maps the one-byte port numbers of the pipe messages to serial
@@ -35,12 +37,15 @@ struct PortEntry {
 // keeps its number, a new one gets the lowest free number from 1. A requested
 // number (>= 0) is honoured when it is free, held by the same device, or held
 // by a device that no longer exists; otherwise registration fails.
+// The registry's lock and file writes go through `io`.
 [[nodiscard]] std::optional<int> RegisterPort(const std::string& file, const std::string& device,
-                                              int requested = -1);
+                                              int requested = -1,
+                                              platform::SysIo& io = platform::PosixSysIo());
 
 // Removes every entry of the device; true when the file was updated or held
 // no such entry.
-[[nodiscard]] bool UnregisterPort(const std::string& file, const std::string& device);
+[[nodiscard]] bool UnregisterPort(const std::string& file, const std::string& device,
+                                  platform::SysIo& io = platform::PosixSysIo());
 
 // Hardware found by enumeration carries an identity that outlives its device
 // node (a USB adapter's vendor, product and serial number, say), so that the
@@ -76,6 +81,7 @@ struct PortIdentity {
 // be written, in which case only devices whose entries need no change are
 // numbered).
 [[nodiscard]] std::vector<int> AssignPortNumbers(const std::string& file,
-                                                 const std::vector<DeviceIdentity>& devices);
+                                                 const std::vector<DeviceIdentity>& devices,
+                                                 platform::SysIo& io = platform::PosixSysIo());
 
 }  // namespace velmora::link

@@ -25,20 +25,20 @@ bool Abandoned(ModPipe& pipe) {
 
 int CercaPorta(EcuAccess& ecu, const core::SetComConfig& config, const std::string& port_com_file) {
   const std::uint8_t zero[1] = {0};
-  (void)ecu.Messaggio(MsgType::kReset, zero);
+  (void)ecu.Message(MsgType::kReset, zero);
   for (const core::FirmwareEntry& profile : config.firmware2) {
     // Each exchange may have timed out or been stopped from the search window.
     if (Abandoned(ecu.Pipe())) {
       return kNoPortFound;
     }
-    (void)ecu.Messaggio(MsgType::kSetProfiles, ProfilePayload(profile.text1));
+    (void)ecu.Message(MsgType::kSetProfiles, ProfilePayload(profile.text1));
     if (Abandoned(ecu.Pipe())) {
       return kNoPortFound;
     }
-    const int code = ecu.Messaggio(MsgType::kSearch, zero);
+    const int code = ecu.Message(MsgType::kSearch, zero);
     const int port = ecu.Pipe().Last().header.port;
     if (code == kOk && port > 0) {
-      (void)ScriviPortaRicordata(port_com_file, port);
+      (void)WriteRememberedPort(port_com_file, port);
       return port;
     }
   }

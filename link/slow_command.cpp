@@ -4,27 +4,24 @@
 
 namespace velmora::link {
 
-int SequenzaComandoLento(EcuAccess& ecu, std::span<const std::uint8_t> frame,
-                         const std::function<int()>& read_entry5) {
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  int code = ecu.ImpostaParametro(kLongOperationParameter);
-  if (code == kOk) {
-    code = ecu.InviaComando(frame);
-  }
-  if (code == kOk) {
-    code = ecu.ImpostaAttesaEcu(true);
-  }
-  if (code == kOk) {
-    code = ecu.Comando(cmd::kSlow, {});
-  }
-  if (code == kOk) {
-    code = ecu.ImpostaAttesaEcu(false);
-  }
-  if (code == kOk && read_entry5) {
-    code = read_entry5();
-  }
-  const int restore = ecu.ImpostaParametro(saved);
-  return code != kOk ? code : restore;
+int RunSlowCommand(EcuAccess& ecu, std::span<const std::uint8_t> frame,
+                   const std::function<int()>& read_entry5) {
+  return WithLongOperationParameter(ecu, ParameterRestore::kOnEveryPath, [&] {
+    int code = ecu.InviaComando(frame);
+    if (code == kOk) {
+      code = ecu.SetEcuWait(true);
+    }
+    if (code == kOk) {
+      code = ecu.Command(cmd::kSlow, {});
+    }
+    if (code == kOk) {
+      code = ecu.SetEcuWait(false);
+    }
+    if (code == kOk && read_entry5) {
+      code = read_entry5();
+    }
+    return code;
+  });
 }
 
 }  // namespace velmora::link

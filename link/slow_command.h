@@ -13,7 +13,7 @@ namespace velmora::link {
 // message-table entry 5). Each step runs only when the ones before it
 // succeeded; the parameter is restored on every path, and the first failure
 // (or the restore's own) is the result.
-[[nodiscard]] int SequenzaComandoLento(EcuAccess& ecu, std::span<const std::uint8_t> frame,
-                                       const std::function<int()>& read_entry5);
+[[nodiscard]] int RunSlowCommand(EcuAccess& ecu, std::span<const std::uint8_t> frame,
+                                 const std::function<int()>& read_entry5);
 
 }  // namespace velmora::link

@@ -32,29 +32,27 @@ Bytes& TuningTables::Get(TuningTable t) {
 }
 
 int LeggiTabelleTaratura(EcuAccess& ecu, TuningTables* out) {
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  if (const int code = ecu.ImpostaParametro(kLongOperationParameter); code != kOk) {
-    return code;
-  }
   TuningTables tables;
-  for (const auto& c : kTuningTableCommands) {
-    Bytes answer;
-    if (const int code = ecu.Comando(c.read, {}, &answer); code != kOk) {
-      return code;
+  const int result = WithLongOperationParameter(ecu, ParameterRestore::kAfterSuccess, [&] {
+    for (const auto& c : kTuningTableCommands) {
+      Bytes answer;
+      if (const int code = ecu.Command(c.read, {}, &answer); code != kOk) {
+        return code;
+      }
+      // Readers of the table take its cells up to the last data byte; a
+      // shorter answer is refused here instead of being read past its end.
+      Bytes cells;
+      if (const int code = TakeAnswerData(ecu, answer, kTuningTableData, &cells); code != kOk) {
+        return code;
+      }
+      tables.Get(c.table) = std::move(answer);
     }
-    // Readers of the table take its cells up to the last data byte; a
-    // shorter answer is refused here instead of being read past its end.
-    Bytes cells;
-    if (const int code = TakeAnswerData(ecu, answer, kTuningTableData, &cells); code != kOk) {
-      return code;
-    }
-    tables.Get(c.table) = std::move(answer);
+    return static_cast<int>(kOk);
+  });
+  if (result == kOk) {
+    *out = std::move(tables);
   }
-  if (const int code = ecu.ImpostaParametro(saved); code != kOk) {
-    return code;
-  }
-  *out = std::move(tables);
-  return kOk;
+  return result;
 }
 
 Bytes ResetFrame(TuningTable table) {
@@ -66,7 +64,7 @@ Bytes ResetFrame(TuningTable table) {
   return RequestFrame(c.reset).value_or(Bytes{});
 }
 
-int AzzeraTabella(EcuAccess& ecu, TuningTable table, TuningTables* copy) {
+int ResetTuningTable(EcuAccess& ecu, TuningTable table, TuningTables* copy) {
   const int code = ecu.InviaComando(ResetFrame(table));
   if (code == kOk && copy != nullptr) {
     copy->Get(table).clear();

@@ -47,6 +47,6 @@ struct TuningTables {
 
 // Clears one table in the ECU (one frame, no wrap) and, when that worked,
 // empties the program's copy.
-[[nodiscard]] int AzzeraTabella(EcuAccess& ecu, TuningTable table, TuningTables* copy);
+[[nodiscard]] int ResetTuningTable(EcuAccess& ecu, TuningTable table, TuningTables* copy);
 
 }  // namespace velmora::link

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/text.h"
+#include "core/text_block.h"
 
 namespace velmora::pages {
 
@@ -14,32 +15,22 @@ constexpr char32_t kBackspace = 8;
 // The text box takes either separator whatever the system's locale says.
 constexpr char kDecimalComma = ',';
 
-void Take(const core::ClsLingue& lingue, int offset, int k, std::string& into) {
-  std::string t = lingue.Testo(offset, k);
-  if (!t.empty()) {
-    into = std::move(t);
-  }
-}
-
 }  // namespace
 
 EnterValueTexts LoadEnterValueTexts(const core::ClsLingue& lingue, std::string_view version_text) {
   namespace t = enter_value_text;
   EnterValueTexts texts;
-  // Entry 0 is the language's title, so a marker is never found there.
-  const int offset = lingue.MarkerOffset(t::kMarker);
-  if (offset > 0) {
-    Take(lingue, offset, t::kCaption, texts.caption);
-    Take(lingue, offset, t::kNotANumber, texts.not_a_number);
-    Take(lingue, offset, t::kAboveMax, texts.above_max);
-    Take(lingue, offset, t::kBelowMin, texts.below_min);
-    Take(lingue, offset, t::kAdd, texts.options[value_option::kAdd]);
-    Take(lingue, offset, t::kPercent, texts.options[value_option::kPercent]);
-    Take(lingue, offset, t::kSet, texts.options[value_option::kSet]);
-    Take(lingue, offset, t::kValue, texts.value);
-    Take(lingue, offset, t::kOperation, texts.operation);
-    Take(lingue, offset, t::kHint, texts.hint);
-  }
+  const core::TextBlock block(lingue, t::kMarker);
+  block.Take(t::kCaption, texts.caption);
+  block.Take(t::kNotANumber, texts.not_a_number);
+  block.Take(t::kAboveMax, texts.above_max);
+  block.Take(t::kBelowMin, texts.below_min);
+  block.Take(t::kAdd, texts.options[value_option::kAdd]);
+  block.Take(t::kPercent, texts.options[value_option::kPercent]);
+  block.Take(t::kSet, texts.options[value_option::kSet]);
+  block.Take(t::kValue, texts.value);
+  block.Take(t::kOperation, texts.operation);
+  block.Take(t::kHint, texts.hint);
   texts.caption += version_text;
   return texts;
 }

@@ -94,11 +94,11 @@ bool Session::WriteParameterRecord() {
   if (record.size() != session_entry::kParameterRecordSize) {
     return false;
   }
-  if (env_.ecu.Comando(link::cmd::kWriteCompanion, record) != link::kOk) {
+  if (env_.ecu.Command(link::cmd::kWriteCompanion, record) != link::kOk) {
     return false;
   }
   Bytes answer;
-  if (env_.ecu.Comando(link::cmd::kReadCompanion, {}, &answer) != link::kOk) {
+  if (env_.ecu.Command(link::cmd::kReadCompanion, {}, &answer) != link::kOk) {
     return false;
   }
   Bytes data;
@@ -115,7 +115,7 @@ bool Session::SlowCommand(std::uint8_t command, std::vector<std::uint8_t> data) 
   if (!frame) {
     return false;
   }
-  return link::SequenzaComandoLento(env_.ecu, *frame, [this] {
+  return link::RunSlowCommand(env_.ecu, *frame, [this] {
            return env_.table.LeggiVoce(env_.ecu, session_entry::kConnection);
          }) == link::kOk;
 }
@@ -236,7 +236,7 @@ void Session::RegisterSlowCommands() {
                        return true;
                      }));
   requests_.Register(request::kMainWrite, Connected([this] {
-                       return env_.ecu.Comando(link::cmd::kMainWrite, {}) == link::kOk;
+                       return env_.ecu.Command(link::cmd::kMainWrite, {}) == link::kOk;
                      }));
 }
 

@@ -29,11 +29,11 @@ std::optional<link::IdentityMatch> Attempt(ConnectEnv& env, int port, Bytes& ide
   env.host.ShowCaption(env.texts.connecting_on_port + std::to_string(port));
   const std::string profiles = link::ProfilesPayload(env.set_com.firmware2);
   const Bytes profile_bytes(profiles.begin(), profiles.end());
-  if (env.ecu.Messaggio(link::MsgType::kSetProfiles, profile_bytes) != link::kOk) {
+  if (env.ecu.Message(link::MsgType::kSetProfiles, profile_bytes) != link::kOk) {
     return std::nullopt;
   }
   const std::array<std::uint8_t, 1> number = {static_cast<std::uint8_t>(port)};
-  if (env.ecu.Messaggio(link::MsgType::kOpenPort, number, &identity) != link::kOk ||
+  if (env.ecu.Message(link::MsgType::kOpenPort, number, &identity) != link::kOk ||
       env.ecu.Pipe().Last().header.link_state != 1) {
     return std::nullopt;
   }
@@ -61,16 +61,16 @@ void SendMatchedRequest(ConnectEnv& env, const link::IdentityMatch& match) {
 
 std::optional<ConnectOutcome> ConnectAndIdentify(ConnectEnv& env) {
   env.flags.timeout = false;
-  const std::optional<int> remembered = link::LeggiPortaRicordata(env.port_com_file);
+  const std::optional<int> remembered = link::ReadRememberedPort(env.port_com_file);
   env.remembered = remembered;
-  (void)env.ecu.Messaggio(link::MsgType::kReset, kZero);
+  (void)env.ecu.Message(link::MsgType::kReset, kZero);
   link::PortListing listing = Discover(env);
   std::optional<std::size_t> fixed;
   if (remembered) {
     fixed = link::FindPort(listing.ports, *remembered);
   }
   std::size_t index = fixed.value_or(0);
-  (void)env.ecu.Messaggio(link::MsgType::kPrepare, kZero);
+  (void)env.ecu.Message(link::MsgType::kPrepare, kZero);
 
   int attempts = 0;
   ConnectOutcome outcome;
@@ -108,7 +108,7 @@ std::optional<ConnectOutcome> ConnectAndIdentify(ConnectEnv& env) {
     env.ecu.Pipe().Attendi(connect_timing::kRetryPauseUs);
   }
 
-  (void)env.ecu.Messaggio(link::MsgType::kPrepare, kZero);
+  (void)env.ecu.Message(link::MsgType::kPrepare, kZero);
   env.ecu.Pipe().Attendi(connect_timing::kSettleUs);
   SendMatchedRequest(env, outcome.match);
   return outcome;

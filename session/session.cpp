@@ -215,7 +215,7 @@ void Session::FinishConnection(int port, int generation) {
   if (!read) {
     env_.host.ShowCaption(settings_.texts.read_failed);
   }
-  (void)link::ScriviPortaRicordata(settings_.port_com_file, port);
+  (void)link::WriteRememberedPort(settings_.port_com_file, port);
   connected_port_ = port;
   env_.host.ShowCaption(settings_.texts.connected);
   SetState(st::kConnected);
@@ -232,7 +232,7 @@ void Session::Disconnect() {
   SetState(st::kDisconnected);
   connected_port_ = -1;
   if (!link_timed_out_) {
-    (void)env_.ecu.ImpostaParametro(link::kLongOperationParameter);
+    (void)link::SetLongOperationParameter(env_.ecu);
   }
   env_.host.ShowTitle(settings_.texts.link_lost);
   env_.host.ShowDisconnected();
@@ -350,7 +350,7 @@ void Session::LivePoll() {
     (void)table.LeggiVoce(env_.ecu, session_entry::kBlock2);
   }
   if (poll_marker_ == poll_marker::kAlignObdPeriodic) {
-    (void)table.AllineaPeriodicoObd(env_.ecu);
+    (void)table.AlignObdPeriodic(env_.ecu);
   }
 }
 

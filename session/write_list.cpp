@@ -66,25 +66,17 @@ int ApplicaListaScrittura(link::EcuAccess& ecu, link::MessageTable& table, Write
   if (!command || entry >= table.Size()) {
     return link::kInvalidRequest;
   }
-  const std::uint8_t saved = ecu.ParametroCorrente();
-  int code = ecu.ImpostaParametro(link::kLongOperationParameter);
-  if (code == link::kOk) {
-    code = table.LeggiVoce(ecu, entry);
-  }
-  if (code == link::kOk) {
-    ApplyRecords(table, entry, records);
-    code = ecu.Comando(*command, table.CodificaValori(entry));
-  }
-  if (code == link::kOk) {
-    code = table.LeggiVoce(ecu, entry);
-  }
-  // A link that did not answer at all is not asked again: that would only
-  // wait out another time-out.
-  if (code == link::kNoExchange) {
+  return link::WithLongOperationParameter(ecu, link::ParameterRestore::kUnlessNoAnswer, [&] {
+    int code = table.LeggiVoce(ecu, entry);
+    if (code == link::kOk) {
+      ApplyRecords(table, entry, records);
+      code = ecu.Command(*command, table.CodificaValori(entry));
+    }
+    if (code == link::kOk) {
+      code = table.LeggiVoce(ecu, entry);
+    }
     return code;
-  }
-  const int restore = ecu.ImpostaParametro(saved);
-  return code != link::kOk ? code : restore;
+  });
 }
 
 }  // namespace velmora::session

@@ -121,40 +121,37 @@ void EngineModel::ScheduleAfter(double t_s) {
   blip_.extra_rpm = Uniform(engine::kBlipExtraMinRpm, engine::kBlipExtraMaxRpm);
 }
 
-EngineState EngineModel::At(std::int64_t t_us, const EngineInputs& inputs) {
+EngineModel::Throttle EngineModel::ThrottleAt(double t) const {
   using namespace engine;
-  const double t = std::max(last_s_, static_cast<double>(t_us) / kMicrosPerSecond);
-  last_s_ = t;
-  while (t >= blip_.start_s + blip_.length_s) {
-    ScheduleAfter(blip_.start_s + blip_.length_s);
-  }
-  const int cylinders = std::clamp(inputs.cylinders, 0, static_cast<int>(kMaxCylinders));
-
-  EngineState s;
-  // Speed and load: the blip opens the throttle, then the engine overruns
-  // with the throttle shut while the speed falls back.
-  double extra = 0;
-  double open = 0;
-  double overrun = 0;
+  // The blip opens the throttle, then the engine overruns with the throttle
+  // shut while the speed falls back.
+  Throttle th;
   if (t >= blip_.start_s) {
     const double x = (t - blip_.start_s) / blip_.length_s;
     if (x < kBlipRiseShare) {
-      extra = Smooth(x / kBlipRiseShare);
-      open = 1;
+      th.extra = Smooth(x / kBlipRiseShare);
+      th.open = 1;
     } else {
-      extra = std::exp(-(x - kBlipRiseShare) * kBlipDecay);
-      overrun = extra;
+      th.extra = std::exp(-(x - kBlipRiseShare) * kBlipDecay);
+      th.overrun = th.extra;
     }
   }
-  const double wander = kIdleWanderRpm * std::sin(2 * std::numbers::pi * kIdleWanderHz * t);
-  s.rpm = Round(kIdleRpm + wander + extra * blip_.extra_rpm + Noise(kRpmNoise));
-  s.blip = open > 0;
-  s.throttle_percent = Round(kIdleThrottlePercent + open * kOpenThrottlePercent);
-  s.manifold_mbar =
-      Round(kIdleManifoldMbar + open * (kOpenManifoldMbar - kIdleManifoldMbar) -
-            overrun * (kIdleManifoldMbar - kOverrunManifoldMbar) + Noise(kManifoldNoise));
+  return th;
+}
 
-  // Warming up and the switch to gas.
+void EngineModel::SetSpeedAndLoad(EngineState& s, double t, const Throttle& th) {
+  using namespace engine;
+  const double wander = kIdleWanderRpm * std::sin(2 * std::numbers::pi * kIdleWanderHz * t);
+  s.rpm = Round(kIdleRpm + wander + th.extra * blip_.extra_rpm + Noise(kRpmNoise));
+  s.blip = th.open > 0;
+  s.throttle_percent = Round(kIdleThrottlePercent + th.open * kOpenThrottlePercent);
+  s.manifold_mbar =
+      Round(kIdleManifoldMbar + th.open * (kOpenManifoldMbar - kIdleManifoldMbar) -
+            th.overrun * (kIdleManifoldMbar - kOverrunManifoldMbar) + Noise(kManifoldNoise));
+}
+
+double EngineModel::SetWarmUp(EngineState& s, double t, const EngineInputs& inputs) {
+  using namespace engine;
   s.reducer_c = Round(kReducerWarmC - (kReducerWarmC - kAmbientC) * std::exp(-t / kReducerTauS));
   s.gas_c = Round(kGasWarmC - (kGasWarmC - kGasStartC) * std::exp(-t / kGasTauS));
   double switch_at = kMinSwitchS;
@@ -167,7 +164,12 @@ EngineState EngineModel::At(std::int64_t t_us, const EngineInputs& inputs) {
   }
   s.on_gas = t >= switch_at;
   s.switch_phase = !s.on_gas ? 0 : (t < switch_at + kSwitchingS ? 1 : 2);
+  return switch_at;
+}
 
+void EngineModel::SetInjection(EngineState& s, double t, double switch_at, int cylinders,
+                               const Throttle& th) {
+  using namespace engine;
   const double petrol = kPetrolBaseUs + kPetrolUsPerMbar * s.manifold_mbar;
   for (int i = 0; i < cylinders; ++i) {
     const auto c = static_cast<std::size_t>(i);
@@ -178,16 +180,18 @@ EngineState EngineModel::At(std::int64_t t_us, const EngineInputs& inputs) {
           std::max(0, Round(s.petrol_us[c] * kGasRatio + kGasDeadUs + s.gas_correction_us[c]));
     }
   }
-
   if (s.on_gas) {
     const double rise = 1 - std::exp(-(t - switch_at) / kGasPressureRiseS);
     s.gas_pressure_mbar =
-        std::max(0, Round(rise * (kGasPressureMbar - open * kGasPressureDropPerOpen) +
+        std::max(0, Round(rise * (kGasPressureMbar - th.open * kGasPressureDropPerOpen) +
                           Noise(kGasPressureNoise)));
   }
   s.petrol_pressure_mv = Round(kPetrolPressureMv + Noise(kPetrolPressureNoise));
-  s.battery_mv = Round(kBatteryMv - open * kBatteryBlipDropMv + Noise(kBatteryNoise));
+  s.battery_mv = Round(kBatteryMv - th.open * kBatteryBlipDropMv + Noise(kBatteryNoise));
+}
 
+void EngineModel::SetLambda(EngineState& s, double t) {
+  using namespace engine;
   s.lambda_active = t >= kLambdaHotS;
   const double phase =
       kLambdaHz * t + kLambdaJitter * std::sin(2 * std::numbers::pi * kLambdaJitterHz * t);
@@ -203,13 +207,32 @@ EngineState EngineModel::At(std::int64_t t_us, const EngineInputs& inputs) {
       Round((s.lambda_active ? kPostCatMv + post : kLambdaColdMv) + Noise(kPostCatNoise));
   s.lambda_mv[3] =
       Round((s.lambda_active ? kPostCatSecondMv - post : kLambdaColdMv) + Noise(kPostCatNoise));
+}
 
+void EngineModel::SetLevel(EngineState& s, double t, double switch_at) {
+  using namespace engine;
   const double used = s.on_gas ? (t - switch_at) * kLevelPercentPerS : 0;
   const double percent = std::max(0.0, kLevelStartPercent - used);
   s.level_percent = Round(percent);
   s.level_leds = static_cast<std::int32_t>(std::min(kMaxLeds, std::ceil(percent / kLedPercent)));
   s.level_mv = Round(percent * kLevelMvPerPercent);
   s.level_raw_mv = std::max(0, Round(s.level_mv + Noise(kLevelNoiseMv)));
+}
+
+EngineState EngineModel::At(std::int64_t t_us, const EngineInputs& inputs) {
+  const double t = std::max(last_s_, static_cast<double>(t_us) / kMicrosPerSecond);
+  last_s_ = t;
+  while (t >= blip_.start_s + blip_.length_s) {
+    ScheduleAfter(blip_.start_s + blip_.length_s);
+  }
+  const int cylinders = std::clamp(inputs.cylinders, 0, static_cast<int>(kMaxCylinders));
+  EngineState s;
+  const Throttle th = ThrottleAt(t);
+  SetSpeedAndLoad(s, t, th);
+  const double switch_at = SetWarmUp(s, t, inputs);
+  SetInjection(s, t, switch_at, cylinders, th);
+  SetLambda(s, t);
+  SetLevel(s, t, switch_at);
   return s;
 }
 

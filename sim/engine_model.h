@@ -58,6 +58,23 @@ class EngineModel {
     double extra_rpm = 0;
   };
 
+  // How far the throttle is into a blip: the extra speed share, open (1)
+  // or shut, and the overrun share after the peak.
+  struct Throttle {
+    double extra = 0;
+    double open = 0;
+    double overrun = 0;
+  };
+
+  // The steps of At, in the order they draw their noise.
+  [[nodiscard]] Throttle ThrottleAt(double t) const;
+  void SetSpeedAndLoad(EngineState& s, double t, const Throttle& th);
+  // The time of the switch to gas.
+  double SetWarmUp(EngineState& s, double t, const EngineInputs& inputs);
+  void SetInjection(EngineState& s, double t, double switch_at, int cylinders, const Throttle& th);
+  void SetLambda(EngineState& s, double t);
+  void SetLevel(EngineState& s, double t, double switch_at);
+
   [[nodiscard]] double Uniform(double lo, double hi);
   [[nodiscard]] double Noise(double amplitude) { return Uniform(-amplitude, amplitude); }
   void ScheduleAfter(double t_s);

@@ -16,6 +16,69 @@ std::optional<long> ParseCount(std::string_view s, long min, long max) {
 
 constexpr long kMaxCount = 1'000'000'000;
 
+bool TakeText(std::string& into, std::string_view value) {
+  into = value;
+  return !value.empty();
+}
+
+template <typename T>
+bool TakeCount(T& into, std::string_view value, long min, long max = kMaxCount) {
+  const std::optional<long> n = ParseCount(value, min, max);
+  if (n) {
+    into = static_cast<T>(*n);
+  }
+  return n.has_value();
+}
+
+// One option with a value, and how the value is taken; false for a value
+// the option does not accept.
+struct OptionRule {
+  std::string_view name;
+  bool (*take)(SimOptions& o, std::string_view value);
+};
+
+constexpr OptionRule kOptionRules[] = {
+    {"--hw",
+     [](SimOptions& o, std::string_view v) {
+       const auto hw = ParseHardware(v);
+       o.hardware = hw.value_or(Hardware::kNex);
+       return hw.has_value();
+     }},
+    {"--device", [](SimOptions& o, std::string_view v) { return TakeText(o.device, v); }},
+    {"--root", [](SimOptions& o, std::string_view v) { return TakeText(o.root, v); }},
+    {"--record", [](SimOptions& o, std::string_view v) { return TakeText(o.record_file, v); }},
+    {"--state", [](SimOptions& o, std::string_view v) { return TakeText(o.state_file, v); }},
+    {"--port", [](SimOptions& o, std::string_view v) { return TakeCount(o.port, v, 0, 255); }},
+    {"--baud",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.baud, v, 50, 4'000'000); }},
+    {"--proc-us", [](SimOptions& o, std::string_view v) { return TakeCount(o.proc_us, v, 0); }},
+    {"--slow-ms", [](SimOptions& o, std::string_view v) { return TakeCount(o.slow_ms, v, 0); }},
+    {"--seed", [](SimOptions& o, std::string_view v) { return TakeCount(o.seed, v, 0); }},
+    {"--drop-every",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.drop_every, v, 0); }},
+    {"--bad-xor-every",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.bad_xor_every, v, 0); }},
+    {"--truncate-every",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.truncate_every, v, 0); }},
+    {"--delay-every",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.delay_every, v, 0); }},
+    {"--delay-ms",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.delay_ms, v, 0); }},
+    {"--garbage-every",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.garbage_every, v, 0); }},
+    {"--silent-after",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.silent_after, v, 0); }},
+};
+
+const OptionRule* RuleOf(std::string_view name) {
+  for (const OptionRule& r : kOptionRules) {
+    if (r.name == name) {
+      return &r;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::string_view SimUsage() {
@@ -32,70 +95,24 @@ std::optional<SimOptions> ParseSimOptions(std::span<const std::string_view> args
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view name = args[i];
     std::string_view value;
-    bool has_value = false;
-    if (const std::size_t eq = name.find('='); eq != std::string_view::npos) {
+    const std::size_t eq = name.find('=');
+    if (eq != std::string_view::npos) {
       value = name.substr(eq + 1);
       name = name.substr(0, eq);
-      has_value = true;
     }
     if (name == "--log") {
       o.log = true;
       continue;
     }
-    if (!has_value) {
+    if (eq == std::string_view::npos) {
       if (i + 1 >= args.size()) {
         error = "missing value for " + std::string(name);
         return std::nullopt;
       }
       value = args[++i];
     }
-    auto count = [&](long min, long max) { return ParseCount(value, min, max); };
-    std::optional<long> n;
-    bool ok = true;
-    if (name == "--hw") {
-      const auto hw = ParseHardware(value);
-      ok = hw.has_value();
-      o.hardware = hw.value_or(Hardware::kNex);
-    } else if (name == "--device") {
-      o.device = value;
-      ok = !value.empty();
-    } else if (name == "--root") {
-      o.root = value;
-      ok = !value.empty();
-    } else if (name == "--record") {
-      o.record_file = value;
-      ok = !value.empty();
-    } else if (name == "--state") {
-      o.state_file = value;
-      ok = !value.empty();
-    } else if (name == "--port" && (n = count(0, 255))) {
-      o.port = static_cast<int>(*n);
-    } else if (name == "--baud" && (n = count(50, 4'000'000))) {
-      o.baud = static_cast<int>(*n);
-    } else if (name == "--proc-us" && (n = count(0, kMaxCount))) {
-      o.proc_us = *n;
-    } else if (name == "--slow-ms" && (n = count(0, kMaxCount))) {
-      o.slow_ms = *n;
-    } else if (name == "--seed" && (n = count(0, kMaxCount))) {
-      o.seed = static_cast<std::uint64_t>(*n);
-    } else if (name == "--drop-every" && (n = count(0, kMaxCount))) {
-      o.faults.drop_every = *n;
-    } else if (name == "--bad-xor-every" && (n = count(0, kMaxCount))) {
-      o.faults.bad_xor_every = *n;
-    } else if (name == "--truncate-every" && (n = count(0, kMaxCount))) {
-      o.faults.truncate_every = *n;
-    } else if (name == "--delay-every" && (n = count(0, kMaxCount))) {
-      o.faults.delay_every = *n;
-    } else if (name == "--delay-ms" && (n = count(0, kMaxCount))) {
-      o.faults.delay_ms = *n;
-    } else if (name == "--garbage-every" && (n = count(0, kMaxCount))) {
-      o.faults.garbage_every = *n;
-    } else if (name == "--silent-after" && (n = count(0, kMaxCount))) {
-      o.faults.silent_after = *n;
-    } else {
-      ok = false;
-    }
-    if (!ok) {
+    const OptionRule* rule = RuleOf(name);
+    if (rule == nullptr || !rule->take(o, value)) {
       error = "bad option " + std::string(name) + " " + std::string(value);
       return std::nullopt;
     }

@@ -1,11 +1,9 @@
 #include "sim/request_log.h"
 
 #include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 #include "core/hex.h"
+#include "platform/sys_io.h"
 
 namespace velmora::sim {
 
@@ -24,17 +22,10 @@ void RequestLog::Record(std::span<const std::uint8_t> frame, bool accepted) {
     line += " ignored";
   }
   line += '\n';
-  std::size_t at = 0;
-  while (at < line.size()) {
-    const ssize_t n = ::write(fd_.Get(), line.data() + at, line.size() - at);
-    if (n > 0) {
-      at += static_cast<std::size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return;  // a full disk loses the log, never the ECU
-    }
-  }
+  // A full disk loses the log, never the ECU.
+  (void)platform::WriteFully(
+      platform::PosixSysIo(), fd_.Get(),
+      std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
 }
 
 }  // namespace velmora::sim

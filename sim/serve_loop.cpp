@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/hex.h"
+#include "platform/sys_io.h"
 #include "sim/request_splitter.h"
 
 namespace velmora::sim {
@@ -76,16 +77,9 @@ void WritePaced(int fd, std::span<const std::uint8_t> bytes, std::int64_t start_
     if (!SleepUntil(start_ns + static_cast<std::int64_t>(end) * byte_ns, stop, mask)) {
       return;
     }
-    std::size_t at = first;
-    while (at < end) {
-      const ssize_t n = ::write(fd, bytes.data() + at, end - at);
-      if (n > 0) {
-        at += static_cast<std::size_t>(n);
-      } else if (n < 0 && errno == EINTR) {
-        continue;
-      } else {
-        return;  // nobody is listening: the rest is lost on the wire
-      }
+    const auto burst = bytes.subspan(first, end - first);
+    if (platform::WriteFully(platform::PosixSysIo(), fd, burst).value < 0) {
+      return;  // nobody is listening: the rest is lost on the wire
     }
   }
 }

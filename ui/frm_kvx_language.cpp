@@ -55,7 +55,7 @@ void FrmKvxLanguage::Choose(int index) {
   if (index < 0 || index > lingue_.UboundLingue()) {
     return;
   }
-  core::ScegliLingua(lingue_, static_cast<std::int16_t>(index), title_);
+  core::ChooseLanguage(lingue_, static_cast<std::int16_t>(index), title_);
   if (auto* b = group_->button(index)) {
     b->setChecked(true);
   }

@@ -309,13 +309,13 @@ void MainWindow::UpdateActions() {
 
 void MainWindow::ToggleConnection() {
   if (links_) {
-    link::CommutaConnessione(links_->flags);
+    link::ToggleConnection(links_->flags);
   }
 }
 
 void MainWindow::ChoosePort(const link::PortListing& listing, std::size_t line) {
   if (links_) {
-    (void)link::ScegliPorta(listing, line, links_->port_com_file, links_->flags);
+    (void)link::SelectPort(listing, line, links_->port_com_file, links_->flags);
   }
 }
 

@@ -106,22 +106,22 @@ bool CliLink::Start() {
 
 bool CliLink::Connect(int port, Bytes* identity) {
   const std::uint8_t zero[1] = {0};
-  if (ecu_.Messaggio(link::MsgType::kReset, zero) != link::kOk) {
+  if (ecu_.Message(link::MsgType::kReset, zero) != link::kOk) {
     return false;
   }
   // The link server's own answer wait, as configured for this installation.
-  if (ecu_.ImpostaAttesaEcu(false) != link::kOk) {
+  if (ecu_.SetEcuWait(false) != link::kOk) {
     return false;
   }
   const std::string profiles = link::ProfilesPayload(set_com_.firmware2);
   if (!profiles.empty()) {
     const Bytes payload(profiles.begin(), profiles.end());
-    if (ecu_.Messaggio(link::MsgType::kSetProfiles, payload) != link::kOk) {
+    if (ecu_.Message(link::MsgType::kSetProfiles, payload) != link::kOk) {
       return false;
     }
   }
   const std::uint8_t number[1] = {static_cast<std::uint8_t>(port)};
-  if (ecu_.Messaggio(link::MsgType::kOpenPort, number, identity) != link::kOk) {
+  if (ecu_.Message(link::MsgType::kOpenPort, number, identity) != link::kOk) {
     return false;
   }
   if (pipe_.Last().header.link_state != 1) {

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "apps/cli/cli_options.h"
-#include "apps/cli/stderr_message_box.h"
 #include "core/bytes.h"
 #include "core/paths.h"
 #include "core/session_flags.h"
@@ -14,6 +13,7 @@
 #include "platform/posix/poll_event_pump.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/proc_process_list.h"
+#include "platform/stderr_message_box.h"
 
 namespace velmora::cli {
 
@@ -44,7 +44,7 @@ class CliLink {
 
  private:
   CliOptions options_;
-  StderrMessageBox box_;
+  platform::StderrMessageBox box_;
   platform::PosixClock clock_;
   platform::PollEventPump pump_;
   platform::ProcProcessList processes_;

@@ -12,13 +12,13 @@
 #include "apps/cli/cli_link.h"
 #include "apps/cli/command_words.h"
 #include "apps/cli/session_command.h"
-#include "apps/cli/stderr_message_box.h"
 #include "calib/calibration_env.h"
 #include "calib/calibration_import.h"
 #include "calib/calibration_load.h"
 #include "core/dictionary.h"
 #include "core/files.h"
 #include "link/message_table.h"
+#include "platform/stderr_message_box.h"
 #include "session/request_codes.h"
 
 namespace velmora::cli {
@@ -82,8 +82,8 @@ std::string Describe(const calib::CalibrationOutcome& o) {
 // there is one.
 calib::CalibrationTexts Texts(const core::PathTable& paths) {
   core::ClsLingue lingue;
-  lingue.SetPathDizionario(paths.dizionario);
-  lingue.SetPathAttualeLingua(paths.diz_con);
+  lingue.SetPathDizionario(paths.dictionary);
+  lingue.SetPathAttualeLingua(paths.language_choice);
   lingue.LoadDizionario();
   return calib::TextsFromDictionary(lingue);
 }
@@ -94,7 +94,7 @@ struct CalibContext {
       : table(set_com.messages, [](std::string_view w) { Err("SetCom.ini: " + std::string(w)); }),
         env{table, image, box, dates, Texts(paths)} {}
 
-  StderrMessageBox box;
+  platform::StderrMessageBox box;
   calib::SystemDateProvider dates;
   link::MessageTable table;
   calib::CalibrationImage image;

@@ -74,6 +74,59 @@ std::string JoinLine(const std::vector<std::size_t>& fields, const link::Message
   return line;
 }
 
+// The fields to print: those asked for, or every field of entry 1; nullopt
+// (said on standard error) when a field is beyond the entry.
+std::optional<std::vector<std::size_t>> FieldsToPrint(const LiveArgs& args,
+                                                      std::size_t field_count) {
+  std::vector<std::size_t> fields;
+  if (args.fields) {
+    fields = *args.fields;
+  } else {
+    for (std::size_t f = 0; f < field_count; ++f) {
+      fields.push_back(f);
+    }
+  }
+  for (const std::size_t f : fields) {
+    if (f >= field_count) {
+      Err("entry 1 has fields 0 to " + std::to_string(field_count - 1) + ", not " +
+          std::to_string(f));
+      return std::nullopt;
+    }
+  }
+  return fields;
+}
+
+// The session's own poll, one read of entry 1 per Timer1 tick: a line after
+// each one that succeeded. The number of lines printed.
+std::int32_t PrintPolls(HeadlessWorkstation& workstation, const std::vector<std::size_t>& fields,
+                        std::int32_t count) {
+  session::Session& s = workstation.Session();
+  const core::SessionFlags& flags = workstation.Flags();
+  std::int64_t seen = s.PollCount();
+  std::int32_t printed = 0;
+  bool lost = false;
+  const auto limit = std::chrono::milliseconds(session::session_timing::kTimer1IntervalMs *
+                                               kTicksPerPollAllowed * count) +
+                     kLimitMargin;
+  (void)workstation.RunUntil(
+      [&] {
+        if (s.PollCount() != seen && printed < count) {
+          seen = s.PollCount();
+          ++printed;
+          Out(JoinLine(fields, workstation.Table()));
+        }
+        lost = flags.ecu_lost || flags.state != st::kConnected;
+        return printed >= count || lost || workstation.Stopped();
+      },
+      SteadyClock::now() + limit);
+  if (printed < count) {
+    Err(lost ? "the connection to the ECU was lost after " + std::to_string(printed) + " reads"
+             : "only " + std::to_string(printed) + " of " + std::to_string(count) +
+                   " reads were made");
+  }
+  return printed;
+}
+
 }  // namespace
 
 int RunLive(const CliOptions& options) {
@@ -89,58 +142,20 @@ int RunLive(const CliOptions& options) {
     Err("SetCom.ini has no main live record (entry 1)");
     return exit_code::kFailed;
   }
-  std::vector<std::size_t> fields;
-  if (args->fields) {
-    fields = *args->fields;
-  } else {
-    for (std::size_t f = 0; f < field_count; ++f) {
-      fields.push_back(f);
-    }
+  const auto fields = FieldsToPrint(*args, field_count);
+  if (!fields) {
+    return exit_code::kUsage;
   }
-  for (const std::size_t f : fields) {
-    if (f >= field_count) {
-      Err("entry 1 has fields 0 to " + std::to_string(field_count - 1) + ", not " +
-          std::to_string(f));
-      return exit_code::kUsage;
-    }
-  }
-
   auto workstation = ConnectedWorkstation(options);
   if (!workstation) {
     return exit_code::kFailed;
   }
   std::string header;
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    header += (i == 0 ? "" : ",") + std::to_string(fields[i]);
+  for (std::size_t i = 0; i < fields->size(); ++i) {
+    header += (i == 0 ? "" : ",") + std::to_string((*fields)[i]);
   }
   Out(header);
-
-  // The session's own poll, one read of entry 1 per Timer1 tick: a line
-  // after each one that succeeded.
-  session::Session& s = workstation->Session();
-  const core::SessionFlags& flags = workstation->Flags();
-  std::int64_t seen = s.PollCount();
-  std::int32_t printed = 0;
-  bool lost = false;
-  const auto limit = std::chrono::milliseconds(session::session_timing::kTimer1IntervalMs *
-                                               kTicksPerPollAllowed * args->count) +
-                     kLimitMargin;
-  (void)workstation->RunUntil(
-      [&] {
-        if (s.PollCount() != seen && printed < args->count) {
-          seen = s.PollCount();
-          ++printed;
-          Out(JoinLine(fields, workstation->Table()));
-        }
-        lost = flags.ecu_lost || flags.state != st::kConnected;
-        return printed >= args->count || lost || workstation->Stopped();
-      },
-      SteadyClock::now() + limit);
-  if (printed < args->count) {
-    Err(lost ? "the connection to the ECU was lost after " + std::to_string(printed) + " reads"
-             : "only " + std::to_string(printed) + " of " + std::to_string(args->count) +
-                   " reads were made");
-  }
+  const std::int32_t printed = PrintPolls(*workstation, *fields, args->count);
   return Finish(*workstation, printed == args->count);
 }
 

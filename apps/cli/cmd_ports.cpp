@@ -4,12 +4,12 @@
 #include <string>
 
 #include "apps/cli/cli_link.h"
-#include "apps/cli/stderr_message_box.h"
 #include "core/paths.h"
 #include "link/port_discovery.h"
 #include "link/port_registry.h"
 #include "link/port_search.h"
 #include "platform/posix/libserialport_enumerator.h"
+#include "platform/stderr_message_box.h"
 
 namespace velmora::cli {
 namespace {
@@ -19,7 +19,7 @@ constexpr const char* kSearchArgument = "search";
 int ListPorts(const CliOptions& options) {
   const core::PathTable paths = core::FillPathTable(ResolveRoot(options.root));
   platform::LibserialportEnumerator enumerator;
-  StderrMessageBox box;
+  platform::StderrMessageBox box;
   const link::PortListing listing =
       link::ElencaPorte(enumerator, link::PortRegistryPath(paths.bin), box);
   for (const std::string& line : listing.selector.lines) {

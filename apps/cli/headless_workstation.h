@@ -8,7 +8,6 @@
 
 #include "apps/cli/headless_host.h"
 #include "apps/cli/headless_pump.h"
-#include "apps/cli/stderr_message_box.h"
 #include "calib/calibration_env.h"
 #include "calib/calibration_file.h"
 #include "calib/calibration_image.h"
@@ -21,6 +20,7 @@
 #include "platform/posix/libserialport_enumerator.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/proc_process_list.h"
+#include "platform/stderr_message_box.h"
 #include "session/calib_calibration_service.h"
 #include "session/session.h"
 
@@ -84,7 +84,7 @@ class HeadlessWorkstation {
   [[nodiscard]] const core::PathTable& Paths() const { return startup_.paths; }
   [[nodiscard]] const core::SetComConfig& SetCom() const { return startup_.set_com; }
   [[nodiscard]] const session::SessionTexts& Texts() const { return texts_; }
-  [[nodiscard]] StderrMessageBox& Box() { return box_; }
+  [[nodiscard]] platform::StderrMessageBox& Box() { return box_; }
   [[nodiscard]] session::CalibCalibrationService& Calibration() { return calibration_; }
   [[nodiscard]] calib::CalibrationImage& Image() { return image_; }
   [[nodiscard]] core::SessionFlags& Flags() { return flags_; }
@@ -97,7 +97,7 @@ class HeadlessWorkstation {
   // in `outcomes_`; false when nobody carries out `code`.
   [[nodiscard]] bool Observe(int code);
 
-  StderrMessageBox box_;
+  platform::StderrMessageBox box_;
   platform::PosixClock clock_;
   HeadlessPump pump_;
   platform::ProcProcessList processes_;

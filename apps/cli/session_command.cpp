@@ -6,13 +6,13 @@
 
 #include "apps/cli/cli_link.h"
 #include "apps/cli/command_words.h"
-#include "apps/cli/stderr_message_box.h"
 #include "apps/cli/stop_signal.h"
 #include "core/files.h"
 #include "link/port_com.h"
 #include "link/port_discovery.h"
 #include "link/port_registry.h"
 #include "platform/posix/libserialport_enumerator.h"
+#include "platform/stderr_message_box.h"
 #include "platform/sys_io.h"
 
 namespace velmora::cli {
@@ -37,14 +37,14 @@ bool RememberChosenPort(const CliOptions& options, const core::PathTable& paths)
     }
   } else if (port) {
     platform::LibserialportEnumerator enumerator;
-    StderrMessageBox box;
+    platform::StderrMessageBox box;
     const link::PortListing listing = link::ElencaPorte(enumerator, registry, box);
     if (!link::FindPort(listing.ports, *port)) {
       Err("COM" + std::to_string(*port) + " is not among the serial ports (velmora-cli ports)");
       return false;
     }
   }
-  if (port && !link::ScriviPortaRicordata(paths.port_com, *port)) {
+  if (port && !link::WriteRememberedPort(paths.port_com, *port)) {
     Err("cannot write " + paths.port_com);
     return false;
   }

@@ -14,6 +14,7 @@
 #include "core/paths.h"
 #include "link/port_registry.h"
 #include "link/server/install_paths.h"
+#include "platform/program_failure.h"
 #include "sim/ecu_line.h"
 #include "sim/ecu_model.h"
 #include "sim/fault_injector.h"
@@ -36,25 +37,11 @@ std::string DefaultRoot() {
   return dir ? velmora::core::RootFromExecutableDir(*dir) : std::string();
 }
 
-int Fail(const std::string& what) {
-  std::fprintf(stderr, "velmora-ecusim: %s\n", what.c_str());
-  return 1;
-}
+constexpr velmora::platform::ProgramFailure Fail{"velmora-ecusim"};
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  using namespace velmora::sim;
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
-  std::string error;
-  const std::optional<SimOptions> opts = ParseSimOptions(args, error);
-  if (!opts) {
-    std::fputs(SimUsage().data(), stderr);
-    return Fail(error);
-  }
-
-  // The stop signals stay blocked except while the server waits, so one
-  // arriving between two waits is never lost.
+// The stop signals stay blocked except while the server waits, so one
+// arriving between two waits is never lost. The mask the waits use.
+sigset_t BlockStopSignals() {
   sigset_t stop_set;
   sigemptyset(&stop_set);
   sigaddset(&stop_set, SIGTERM);
@@ -70,25 +57,62 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+  return wait_mask;
+}
 
-  std::optional<RequestLog> record;
-  if (!opts->record_file.empty()) {
-    record = RequestLog::Open(opts->record_file);
-    if (!record) {
-      return Fail("cannot create " + opts->record_file);
-    }
+void SaveStateFile(const velmora::sim::SimOptions& opts, velmora::sim::EcuModel& model) {
+  if (!opts.state_file.empty() && !velmora::sim::SaveState(opts.state_file, model.Memory())) {
+    std::fprintf(stderr, "velmora-ecusim: cannot save %s\n", opts.state_file.c_str());
   }
+}
 
-  SimSetup setup;
-  setup.hardware = opts->hardware;
-  setup.slow_command_us = opts->slow_ms * 1000;
-  setup.seed = opts->seed;
-  EcuModel model(setup);
+velmora::sim::ServeSettings SettingsFor(const velmora::sim::SimOptions& opts,
+                                        velmora::sim::EcuModel& model,
+                                        std::optional<velmora::sim::RequestLog>& record) {
+  velmora::sim::ServeSettings settings;
+  settings.baud = opts.baud;
+  settings.proc_us = opts.proc_us;
+  settings.log = opts.log;
+  if (!opts.state_file.empty()) {
+    settings.memory_changed = [&opts, &model] { SaveStateFile(opts, model); };
+  }
+  if (record) {
+    settings.received = [&record](std::span<const std::uint8_t> frame, bool accepted) {
+      record->Record(frame, accepted);
+    };
+  }
+  return settings;
+}
+
+velmora::sim::SimSetup SetupFor(const velmora::sim::SimOptions& opts) {
+  velmora::sim::SimSetup setup;
+  setup.hardware = opts.hardware;
+  setup.slow_command_us = opts.slow_ms * 1000;
+  setup.seed = opts.seed;
+  return setup;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace velmora::sim;
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::string error;
+  const std::optional<SimOptions> opts = ParseSimOptions(args, error);
+  if (!opts) {
+    std::fputs(SimUsage().data(), stderr);
+    return Fail(error);
+  }
+  const sigset_t wait_mask = BlockStopSignals();
+  std::optional<RequestLog> record;
+  if (!opts->record_file.empty() && !(record = RequestLog::Open(opts->record_file))) {
+    return Fail("cannot create " + opts->record_file);
+  }
+  EcuModel model(SetupFor(*opts));
   if (!opts->state_file.empty() && !LoadState(opts->state_file, model.Memory())) {
     // A first run: the file appears with the first save.
     (void)SaveState(opts->state_file, model.Memory());
   }
-
   std::optional<EcuLine> line = opts->device.empty()
                                     ? OpenPseudoTerminal(opts->baud, error)
                                     : OpenSerialDevice(opts->device, opts->baud, error);
@@ -103,29 +127,10 @@ int main(int argc, char** argv) {
   }
   std::printf("%s %d\n", line->path.c_str(), *number);
   std::fflush(stdout);
-
   FaultInjector faults(opts->faults);
-  ServeSettings settings;
-  settings.baud = opts->baud;
-  settings.proc_us = opts->proc_us;
-  settings.log = opts->log;
-  if (!opts->state_file.empty()) {
-    settings.memory_changed = [&] {
-      if (!SaveState(opts->state_file, model.Memory())) {
-        std::fprintf(stderr, "velmora-ecusim: cannot save %s\n", opts->state_file.c_str());
-      }
-    };
-  }
-  if (record) {
-    settings.received = [&record](std::span<const std::uint8_t> frame, bool accepted) {
-      record->Record(frame, accepted);
-    };
-  }
-  const int rc = ServeEcu(line->io.Get(), model, faults, settings, g_stop, wait_mask);
-
-  if (!opts->state_file.empty() && !SaveState(opts->state_file, model.Memory())) {
-    std::fprintf(stderr, "velmora-ecusim: cannot save %s\n", opts->state_file.c_str());
-  }
+  const int rc =
+      ServeEcu(line->io.Get(), model, faults, SettingsFor(*opts, model, record), g_stop, wait_mask);
+  SaveStateFile(*opts, model);
   (void)velmora::link::UnregisterPort(registry, line->path);
   return rc;
 }

@@ -50,5 +50,5 @@ int main(int argc, char** argv) {
   PosixSerialOpener opener;
   velmora::platform::PosixClock clock;
   LinkServer server(opener, ports, clock, log);
-  return ServePipes(STDIN_FILENO, STDOUT_FILENO, server, log);
+  return ServePipes(velmora::platform::PosixSysIo(), STDIN_FILENO, STDOUT_FILENO, server, log);
 }

@@ -44,11 +44,11 @@ int GuiStartupHost::ChooseLanguageAtStartup(const core::ClsLingue& lingue) {
 }
 
 void GuiStartupHost::SendClientName() {
-  (void)link::SendClientName(pipe_, processes_, exe_name_, state_.set_com.attesa_pipe_usec);
+  (void)link::SendClientName(pipe_, processes_, exe_name_, state_.set_com.pipe_wait_us);
 }
 
 void GuiStartupHost::SendLinkInit() {
-  (void)link::SendLinkInit(pipe_, state_.set_com.attesa_pipe_usec);
+  (void)link::SendLinkInit(pipe_, state_.set_com.pipe_wait_us);
 }
 
 void GuiStartupHost::LoadMainWindow() {

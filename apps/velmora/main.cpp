@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   core::RunStartup(state, host, exe_dir);
   ui::MainWindow* window = host.Window();
   if (window == nullptr) {
-    (void)link::ShutdownLink(pipe, state.set_com.attesa_pipe_usec);
+    (void)link::ShutdownLink(pipe, state.set_com.pipe_wait_us);
     return 1;
   }
   window_box.SetParent(window);
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   }
   const int rc = app.exec();
   if (!host.Context()->Session().Closed()) {
-    (void)link::ShutdownLink(pipe, state.set_com.attesa_pipe_usec);
+    (void)link::ShutdownLink(pipe, state.set_com.pipe_wait_us);
   }
   return rc;
 }

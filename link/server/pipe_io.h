@@ -3,6 +3,7 @@
 #include <span>
 
 #include "core/bytes.h"
+#include "platform/sys_io.h"
 
 namespace velmora::link::server {
 
@@ -19,10 +20,11 @@ struct PipeMessage {
 
 // Reads one request: the two length bytes, then the rest, however the pipe
 // cuts it. A length below the header size still consumes what it claims.
-[[nodiscard]] PipeMessage ReadRequestMessage(int fd);
+[[nodiscard]] PipeMessage ReadRequestMessage(platform::SysIo& io, int fd);
 
 // Writes one reply; the reply goes out in one write() whenever the pipe
-// takes it whole.
-[[nodiscard]] bool WriteReplyMessage(int fd, std::span<const std::uint8_t> reply);
+// takes it whole. False when the workstation is gone (a broken pipe).
+[[nodiscard]] bool WriteReplyMessage(platform::SysIo& io, int fd,
+                                     std::span<const std::uint8_t> reply);
 
 }  // namespace velmora::link::server

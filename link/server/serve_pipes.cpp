@@ -4,9 +4,9 @@
 
 namespace velmora::link::server {
 
-int ServePipes(int in_fd, int out_fd, LinkServer& server, const Logger& log) {
+int ServePipes(platform::SysIo& io, int in_fd, int out_fd, LinkServer& server, const Logger& log) {
   for (;;) {
-    const PipeMessage m = ReadRequestMessage(in_fd);
+    const PipeMessage m = ReadRequestMessage(io, in_fd);
     if (m.status == PipeStatus::kEnd) {
       log.Line("input closed");
       return 0;
@@ -17,7 +17,7 @@ int ServePipes(int in_fd, int out_fd, LinkServer& server, const Logger& log) {
     }
     const std::optional<ParsedRequest> request = ParseRequest(m.bytes);
     const Bytes reply = request ? server.Handle(*request) : server.NotServed();
-    if (!WriteReplyMessage(out_fd, reply)) {
+    if (!WriteReplyMessage(io, out_fd, reply)) {
       log.Line("output closed");
       return 1;
     }

@@ -92,81 +92,64 @@ std::vector<char*> PointerList(std::vector<std::string>& strings) {
   ::_exit(127);
 }
 
-}  // namespace
+// The three pipes of a start: the child's input and output, and the status
+// pipe its helpers report on.
+struct SpawnPipes {
+  UniqueFd request_read;
+  UniqueFd request_write;
+  UniqueFd reply_read;
+  UniqueFd reply_write;
+  UniqueFd status_read;
+  UniqueFd status_write;
+};
 
-SpawnResult SpawnWithPipes(const SpawnRequest& request, SysIo& io) {
-  SpawnResult result;
+// One pipe; on failure `result` says which step failed.
+bool MakePipe(SysIo& io, UniqueFd& read_end, UniqueFd& write_end, SpawnFailure step,
+              SpawnResult& result) {
   int fds[2] = {-1, -1};
   if (const IoResult r = io.Pipe(fds, O_CLOEXEC); r.value < 0) {
-    result.failure = SpawnFailure::kRequestPipe;
+    result.failure = step;
     result.error = r.error;
-    return result;
+    return false;
   }
-  UniqueFd request_read(fds[0]);
-  UniqueFd request_write(fds[1]);
-  if (const IoResult r = io.Pipe(fds, O_CLOEXEC); r.value < 0) {
-    result.failure = SpawnFailure::kReplyPipe;
-    result.error = r.error;
-    return result;
-  }
-  UniqueFd reply_read(fds[0]);
-  UniqueFd reply_write(fds[1]);
-  if (::pipe2(fds, O_CLOEXEC) < 0) {
-    result.failure = SpawnFailure::kProcess;
-    result.error = errno;
-    return result;
-  }
-  UniqueFd status_read(fds[0]);
-  UniqueFd status_write(fds[1]);
+  read_end.Reset(fds[0]);
+  write_end.Reset(fds[1]);
+  return true;
+}
 
-  // Everything the children need is built before fork: after it, the
-  // children may only make async-signal-safe calls.
-  std::vector<std::string> arg_strings;
-  arg_strings.push_back(request.executable);
-  arg_strings.insert(arg_strings.end(), request.args.begin(), request.args.end());
-  std::vector<std::string> env_strings = BuildEnvironment(request);
-  const std::vector<char*> argv = PointerList(arg_strings);
-  const std::vector<char*> envp = PointerList(env_strings);
+bool MakePipes(SysIo& io, SpawnPipes& p, SpawnResult& result) {
+  return MakePipe(io, p.request_read, p.request_write, SpawnFailure::kRequestPipe, result) &&
+         MakePipe(io, p.reply_read, p.reply_write, SpawnFailure::kReplyPipe, result) &&
+         MakePipe(PosixSysIo(), p.status_read, p.status_write, SpawnFailure::kProcess, result);
+}
 
-  const pid_t middle = ::fork();
-  if (middle < 0) {
-    result.failure = SpawnFailure::kProcess;
-    result.error = errno;
-    return result;
+// Runs in the intermediate process: it only forks the real child and leaves,
+// so the real child is adopted by init (or the nearest subreaper) and never
+// becomes our zombie.
+[[noreturn]] void ForkChild(const SpawnPipes& p, const char* path, char* const* argv,
+                            char* const* envp) {
+  const pid_t child = ::fork();
+  if (child < 0) {
+    Report(p.status_write.Get(), kTagFailure, static_cast<int>(SpawnFailure::kProcess), errno);
+    ::_exit(127);
   }
-  if (middle == 0) {
-    // The intermediate process only forks the real child and leaves, so the
-    // real child is adopted by init (or the nearest subreaper) and never
-    // becomes our zombie.
-    const pid_t child = ::fork();
-    if (child < 0) {
-      Report(status_write.Get(), kTagFailure, static_cast<int>(SpawnFailure::kProcess), errno);
-      ::_exit(127);
-    }
-    if (child == 0) {
-      BecomeChild(request_read.Get(), reply_write.Get(), status_write.Get(),
-                  request.executable.c_str(), argv.data(), envp.data());
-    }
-    Report(status_write.Get(), kTagPid, static_cast<int>(child), 0);
-    ::_exit(0);
+  if (child == 0) {
+    BecomeChild(p.request_read.Get(), p.reply_write.Get(), p.status_write.Get(), path, argv, envp);
   }
+  Report(p.status_write.Get(), kTagPid, static_cast<int>(child), 0);
+  ::_exit(0);
+}
 
-  status_write.Reset();
-  request_read.Reset();
-  reply_write.Reset();
-  int wstatus = 0;
-  while (::waitpid(middle, &wstatus, 0) < 0 && errno == EINTR) {
-  }
-
-  // The status pipe reaches end of file when the child's exec closed its
-  // copy (success) or the child exited after reporting a failure.
+// Reads the status pipe to its end, which comes when the child's exec closed
+// its copy (success) or the child exited after reporting a failure. The
+// child's pid, or -1 with `result` holding the failure.
+int CollectStatus(int status_fd, SpawnResult& result) {
   int child_pid = -1;
   bool failed = false;
   StatusRecord rec{};
   std::size_t have = 0;
   for (;;) {
-    const ssize_t n =
-        ::read(status_read.Get(), reinterpret_cast<char*>(&rec) + have, sizeof rec - have);
+    const ssize_t n = ::read(status_fd, reinterpret_cast<char*>(&rec) + have, sizeof rec - have);
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -187,14 +170,51 @@ SpawnResult SpawnWithPipes(const SpawnRequest& request, SysIo& io) {
     }
   }
   if (failed) {
-    return result;
+    return -1;
   }
   if (child_pid < 0) {
     result.failure = SpawnFailure::kProcess;
     result.error = ECHILD;
+  }
+  return child_pid;
+}
+
+}  // namespace
+
+SpawnResult SpawnWithPipes(const SpawnRequest& request, SysIo& io) {
+  SpawnResult result;
+  SpawnPipes p;
+  if (!MakePipes(io, p, result)) {
     return result;
   }
-  result.child = ChildProcess(std::move(request_write), std::move(reply_read), child_pid);
+  // Everything the children need is built before fork: after it, the
+  // children may only make async-signal-safe calls.
+  std::vector<std::string> arg_strings;
+  arg_strings.push_back(request.executable);
+  arg_strings.insert(arg_strings.end(), request.args.begin(), request.args.end());
+  std::vector<std::string> env_strings = BuildEnvironment(request);
+  const std::vector<char*> argv = PointerList(arg_strings);
+  const std::vector<char*> envp = PointerList(env_strings);
+
+  const pid_t middle = ::fork();
+  if (middle < 0) {
+    result.failure = SpawnFailure::kProcess;
+    result.error = errno;
+    return result;
+  }
+  if (middle == 0) {
+    ForkChild(p, request.executable.c_str(), argv.data(), envp.data());
+  }
+  p.status_write.Reset();
+  p.request_read.Reset();
+  p.reply_write.Reset();
+  int wstatus = 0;
+  while (::waitpid(middle, &wstatus, 0) < 0 && errno == EINTR) {
+  }
+  const int child_pid = CollectStatus(p.status_read.Get(), result);
+  if (child_pid >= 0) {
+    result.child = ChildProcess(std::move(p.request_write), std::move(p.reply_read), child_pid);
+  }
   return result;
 }
 

@@ -1,8 +1,11 @@
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 
 #include "platform/sys_io.h"
@@ -36,22 +39,39 @@ IoResult WriteNoSigpipe(int fd, const void* buf, std::size_t count) {
   return {static_cast<long>(n), n < 0 ? err : 0};
 }
 
+// A call's integer result with the errno it left.
+IoResult Result(long value) {
+  return {value, value < 0 ? errno : 0};
+}
+
 class RealSysIo final : public SysIo {
  public:
   IoResult Write(int fd, const void* buf, std::size_t count) override {
     return WriteNoSigpipe(fd, buf, count);
   }
   IoResult Read(int fd, void* buf, std::size_t count) override {
-    const ssize_t n = ::read(fd, buf, count);
-    return {static_cast<long>(n), n < 0 ? errno : 0};
+    return Result(::read(fd, buf, count));
   }
   IoResult Poll(pollfd* fds, nfds_t count, int timeout_ms) override {
-    const int n = ::poll(fds, count, timeout_ms);
-    return {n, n < 0 ? errno : 0};
+    return Result(::poll(fds, count, timeout_ms));
   }
-  IoResult Pipe(int fds[2], int flags) override {
-    const int r = ::pipe2(fds, flags);
-    return {r, r < 0 ? errno : 0};
+  IoResult Pipe(int fds[2], int flags) override { return Result(::pipe2(fds, flags)); }
+  IoResult Open(const char* path, int flags, unsigned mode) override {
+    return Result(::open(path, flags, static_cast<mode_t>(mode)));
+  }
+  IoResult Close(int fd) override { return Result(::close(fd)); }
+  IoResult Fsync(int fd) override { return Result(::fsync(fd)); }
+  IoResult Rename(const char* from, const char* to) override {
+    return Result(std::rename(from, to));
+  }
+  IoResult Unlink(const char* path) override { return Result(::unlink(path)); }
+  IoResult Flock(int fd, int operation) override { return Result(::flock(fd, operation)); }
+  IoResult Fcntl(int fd, int command, int arg) override {
+    return Result(::fcntl(fd, command, arg));
+  }
+  IoResult Stat(const char* path) override {
+    struct stat st {};
+    return Result(::stat(path, &st));
   }
 };
 
@@ -60,6 +80,36 @@ class RealSysIo final : public SysIo {
 SysIo& PosixSysIo() {
   static RealSysIo io;
   return io;
+}
+
+IoResult WriteFully(SysIo& io, int fd, std::span<const std::uint8_t> bytes) {
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    const IoResult r = io.Write(fd, bytes.data() + sent, bytes.size() - sent);
+    if (r.value > 0) {
+      sent += static_cast<std::size_t>(r.value);
+    } else if (r.value == 0) {
+      return {-1, EIO};
+    } else if (r.error != EINTR) {
+      return r;
+    }
+  }
+  return {static_cast<long>(sent), 0};
+}
+
+IoResult ReadFully(SysIo& io, int fd, std::span<std::uint8_t> out) {
+  std::size_t got = 0;
+  while (got < out.size()) {
+    const IoResult r = io.Read(fd, out.data() + got, out.size() - got);
+    if (r.value > 0) {
+      got += static_cast<std::size_t>(r.value);
+    } else if (r.value == 0) {
+      break;
+    } else if (r.error != EINTR) {
+      return r;
+    }
+  }
+  return {static_cast<long>(got), 0};
 }
 
 }  // namespace velmora::platform

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/config_scale.h"
+#include "core/text.h"
 
 namespace velmora::core {
 namespace {
@@ -12,63 +13,27 @@ TEST(LeggiConfigScale, DefaultsWithoutKeys) {
   EXPECT_EQ(cs.ascii_fallback, 32);
   EXPECT_EQ(cs.gen3_list1, std::vector<std::string>{"INJD100"});
   EXPECT_EQ(cs.gen3_list2, std::vector<std::string>{"AP"});
-  EXPECT_EQ(cs.sfasa_min, -5);
-  EXPECT_EQ(cs.sfasa_max, 50);
+  EXPECT_EQ(cs.phase_shift_min, -5);
+  EXPECT_EQ(cs.phase_shift_max, 50);
   EXPECT_EQ(cs.emu_min, -20);
   EXPECT_EQ(cs.emu_max, 20);
   ASSERT_EQ(cs.custom_labels.size(), 1u);
-  EXPECT_FALSE(cs.somma_tempo_inj_usec.has_value());
+  EXPECT_FALSE(cs.injection_time_sum_us.has_value());
 }
 
 TEST(LeggiConfigScale, NumberedRecordsByPrefixExactCase) {
-  const auto cs = LeggiConfigScale(
-      {
-          "[InjType_012]",
-          " Rail Horizon ",
-          "1800",
-          "2200",
-          "0",
-          "0",
-          "0",
-          "0",
-          "0",  //
-          "[GasLevel_03]",
-          "Resistive 90",
-          "1",
-          "10",
-          "20",
-          "30",
-          "40",
-          "50",
-          "60",
-          "255",
-          "[Lambda_04]",
-          "Wide 0-5V",
-          "0",
-          "1",
-          "800",
-          "200",
-          "800",
-          "200",  //
-          "[SensTemp_01]",
-          "NTC 4K7",
-          "4700",  //
-          "[injtype_013]",
-          "ignored",
-          "1",
-          "2",
-          "3",
-          "4",
-          "5",
-          "6",
-          "7",  // wrong case
-          "[InjType_9]",
-          "short id",  // not three digits
-          "[Lambda_05]",
-          "cut short",
-          "1",  // end of file
-      },
-      '.');
+  // Wrong case, an identifier that is not three digits, and a record cut
+  // short by the end of the file.
+  const auto cs =
+      LeggiConfigScale(Split("[InjType_012]\n Rail Horizon \n1800\n2200\n0\n0\n0\n0\n0\n"
+                             "[GasLevel_03]\nResistive 90\n1\n10\n20\n30\n40\n50\n60\n255\n"
+                             "[Lambda_04]\nWide 0-5V\n0\n1\n800\n200\n800\n200\n"
+                             "[SensTemp_01]\nNTC 4K7\n4700\n"
+                             "[injtype_013]\nignored\n1\n2\n3\n4\n5\n6\n7\n"
+                             "[InjType_9]\nshort id\n"
+                             "[Lambda_05]\ncut short\n1",
+                             '\n'),
+                       '.');
   ASSERT_EQ(cs.injectors.size(), 1u);
   EXPECT_EQ(cs.injectors[0].id, 12);
   EXPECT_EQ(cs.injectors[0].name, "Rail Horizon");
@@ -88,42 +53,20 @@ TEST(LeggiConfigScale, NumberedRecordsByPrefixExactCase) {
 }
 
 TEST(LeggiConfigScale, ScalarsListsAndLabels) {
+  // "[spark]" differs in case and is not the key; "x" is not a number and
+  // keeps the default.
   const auto cs = LeggiConfigScale(
-      {
-          "[SPARK]",
-          "6500",
-          "[spark]",
-          "1",  // case differs: not the key
-          "[MAXBADBIT]",
-          "x",  // not a number: default kept
-          "[SommaTempoInj_usec]",
-          "2,5",
-          "[Tolleranza correttori]",
-          "10,20,30| 5 , 6 ,7|1",
-          "[PathDefault]",
-          " 01 Custom.xsi ",
-          "[ASCII]",
-          "200|201",
-          "65|66",
-          "63",
-          "[3rdGen]",
-          "INJD100|INJD200",
-          "AP|BQ",
-          "[RangeSfasa]",
-          "-10",
-          "40",
-          "[RangeEmu]",
-          "-30",
-          "[VisualizzazioneCustomStart]",
-          "Gas|Benzina",
-          "Pressure|NUL",
-          "Lone",
-          "[VisualizzazioneCustomEnd]",
-      },
+      Split("[SPARK]\n6500\n[spark]\n1\n[MAXBADBIT]\nx\n[SommaTempoInj_usec]\n2,5\n"
+            "[Tolleranza correttori]\n10,20,30| 5 , 6 ,7|1\n[PathDefault]\n 01 Custom.xsi \n"
+            "[ASCII]\n200|201\n65|66\n63\n[3rdGen]\nINJD100|INJD200\nAP|BQ\n"
+            "[RangeSfasa]\n-10\n40\n[RangeEmu]\n-30\n"
+            "[VisualizzazioneCustomStart]\nGas|Benzina\nPressure|NUL\nLone\n"
+            "[VisualizzazioneCustomEnd]",
+            '\n'),
       ',');
   EXPECT_EQ(cs.spark, 6500);
   EXPECT_EQ(cs.max_bad_bit, 15);
-  EXPECT_DOUBLE_EQ(cs.somma_tempo_inj_usec.value(), 2.5);
+  EXPECT_DOUBLE_EQ(cs.injection_time_sum_us.value(), 2.5);
   ASSERT_EQ(cs.tolerances.size(), 3u);
   EXPECT_EQ(cs.tolerances[1].values, (std::array<std::int32_t, 3>{5, 6, 7}));
   EXPECT_EQ(cs.tolerances[2].values, (std::array<std::int32_t, 3>{1, 0, 0}));
@@ -133,8 +76,8 @@ TEST(LeggiConfigScale, ScalarsListsAndLabels) {
   EXPECT_EQ(cs.ascii_fallback, 63);
   EXPECT_EQ(cs.gen3_list1.size(), 2u);
   EXPECT_EQ(cs.gen3_list2[1], "BQ");
-  EXPECT_EQ(cs.sfasa_min, -10);
-  EXPECT_EQ(cs.sfasa_max, 40);
+  EXPECT_EQ(cs.phase_shift_min, -10);
+  EXPECT_EQ(cs.phase_shift_max, 40);
   EXPECT_EQ(cs.emu_min, -30);
   EXPECT_EQ(cs.emu_max, 20);
   ASSERT_EQ(cs.custom_labels.size(), 3u);

@@ -102,7 +102,7 @@ TEST_F(DictionaryTest, ChoiceFileRewrittenCreatedOrMissingNumber) {
   EXPECT_EQ(fresh.PathAttualeLingua(), dir_.File("diz.con"));
   EXPECT_EQ(fresh.IdLingua(), -1);
   EXPECT_EQ(ChoiceFile(), "-1\r\n");
-  ScegliLingua(fresh, 0, "Velmora Workstation");
+  ChooseLanguage(fresh, 0, "Velmora Workstation");
   EXPECT_EQ(fresh.IdLingua(), 0);
   EXPECT_EQ(fresh.VoceDizionario(0, 0), "Velmora Workstation");
   EXPECT_EQ(ChoiceFile(), "0\r\n");

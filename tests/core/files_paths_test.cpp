@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "core/files.h"
 #include "core/key_file.h"
 #include "core/paths.h"
+#include "platform/fake/fake_sys_io.h"
 #include "tests/core/temp_dir.h"
 
 namespace velmora::core {
@@ -40,6 +42,14 @@ TEST(LeggiRighe, SplitsOnlyAtCrLf) {
   EXPECT_FALSE(LeggiRighe(dir.Path(), lines));  // a folder is not a file
 }
 
+std::size_t FilesIn(const std::string& dir) {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) {
+    ++count;
+  }
+  return count;
+}
+
 TEST(Files, ExistenceFoldersAndAtomicWrite) {
   test::TempDir dir;
   EXPECT_FALSE(EsisteFile(dir.File("x")));
@@ -51,26 +61,34 @@ TEST(Files, ExistenceFoldersAndAtomicWrite) {
   EXPECT_TRUE(CreaCartella(dir.File("sub")));  // already there is fine
 
   ASSERT_TRUE(WriteFileAtomic(dir.File("f.txt"), "old"));
-  ASSERT_TRUE(WriteFileAtomic(dir.File("f.txt"), "new"));
+  // Interrupted, short writes still write everything.
+  platform::FakeSysIo choppy;
+  choppy.max_write = 2;
+  choppy.Fail(platform::FakeSysIo::kWrite, EINTR, 2, 1);
+  ASSERT_TRUE(WriteFileAtomic(dir.File("f.txt"), "new", choppy));
   std::string content;
   ASSERT_TRUE(ReadWholeFile(dir.File("f.txt"), content));
   EXPECT_EQ(content, "new");
-  // No temporary file is left behind.
-  int count = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) {
-    ++count;
-  }
-  EXPECT_EQ(count, 2);
-
-  // A write that cannot happen leaves the old file as it was.
-  if (::geteuid() != 0) {
-    ::chmod(dir.Path().c_str(), 0555);
-    EXPECT_FALSE(WriteFileAtomic(dir.File("f.txt"), "lost"));
-    ::chmod(dir.Path().c_str(), 0755);
-  }
+  EXPECT_EQ(FilesIn(dir.Path()), 2u);
   EXPECT_FALSE(WriteFileAtomic(dir.File("nofolder/f.txt"), "x"));
-  ASSERT_TRUE(ReadWholeFile(dir.File("f.txt"), content));
-  EXPECT_EQ(content, "new");
+}
+
+TEST(Files, FailedAtomicWriteLeavesTheOldFileAndNoTemporaryFile) {
+  test::TempDir dir;
+  ASSERT_TRUE(WriteFileAtomic(dir.File("f.txt"), "old"));
+  using platform::FakeSysIo;
+  for (const auto& [call, error] : {std::pair{FakeSysIo::kOpen, ENOSPC},
+                                    {FakeSysIo::kWrite, ENOSPC},
+                                    {FakeSysIo::kFsync, EIO},
+                                    {FakeSysIo::kRename, EACCES}}) {
+    FakeSysIo io;
+    io.Fail(call, error);
+    EXPECT_FALSE(WriteFileAtomic(dir.File("f.txt"), "lost", io)) << call;
+    std::string content;
+    ASSERT_TRUE(ReadWholeFile(dir.File("f.txt"), content));
+    EXPECT_EQ(content, "old") << call;
+    EXPECT_EQ(FilesIn(dir.Path()), 1u) << call;
+  }
 }
 
 TEST(Paths, RootIsParentOfExecutableFolder) {
@@ -88,12 +106,12 @@ TEST(Paths, RootIsParentOfExecutableFolder) {
   EXPECT_EQ(t.port_com, "/opt/v/bin/PortCom.ini");
   EXPECT_EQ(t.config_scale, "/opt/v/lng/ConfigScale.ini");
   EXPECT_EQ(t.default_firmware, "/opt/v/bin/fw/Velmora_2ndHw.frh");
-  EXPECT_EQ(t.stato_tun[0], "/opt/v/Tune/StatoTun.txt");
-  EXPECT_EQ(t.stato_tun[4], "/opt/v/Tune/StatoTun4.txt");
+  EXPECT_EQ(t.tuning_states[0], "/opt/v/Tune/StatoTun.txt");
+  EXPECT_EQ(t.tuning_states[4], "/opt/v/Tune/StatoTun4.txt");
   EXPECT_EQ(t.default_calibration, "/opt/v/lng/00 Direct Inj Custom.xsi");
   EXPECT_EQ(t.data_dir, "/opt/v/Data/");
-  EXPECT_EQ(t.dizionario, "/opt/v/lng/diz.diz");
-  EXPECT_EQ(t.diz_con, "/opt/v/lng/diz.con");
+  EXPECT_EQ(t.dictionary, "/opt/v/lng/diz.diz");
+  EXPECT_EQ(t.language_choice, "/opt/v/lng/diz.con");
 }
 
 TEST(KeyFileCursor, ValuesStopAtTheEndOfInput) {

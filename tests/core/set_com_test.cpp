@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/set_com.h"
+#include "core/text.h"
 
 namespace velmora::core {
 namespace {
@@ -8,26 +9,27 @@ namespace {
 TEST(LeggiSetCom, LinkSettingsKeysIgnoreCase) {
   const auto cfg = LeggiSetCom({"[attesapipe_usec]", "15000000", "[ATTESAGLOBALE_USEC]", "500000",
                                 "[MolAttesaGlobale]", "20", "[TipoPort]", " 1 "});
-  EXPECT_EQ(cfg.attesa_pipe_usec, 15000000);
-  EXPECT_EQ(cfg.attesa_globale_usec, 500000);
-  EXPECT_EQ(cfg.mol_attesa_globale, 20);
-  EXPECT_EQ(cfg.tipo_port, 1);
+  EXPECT_EQ(cfg.pipe_wait_us, 15000000);
+  EXPECT_EQ(cfg.global_wait_us, 500000);
+  EXPECT_EQ(cfg.global_wait_multiplier, 20);
+  EXPECT_EQ(cfg.port_kind, 1);
   EXPECT_TRUE(cfg.warnings.empty());
 
-  EXPECT_EQ(LeggiSetCom({"[TipoPort]", "3"}).tipo_port, 2);
-  EXPECT_EQ(LeggiSetCom({"[TipoPort]", "0"}).tipo_port, 0);
-  EXPECT_EQ(LeggiSetCom({"[TipoPort]", ""}).tipo_port, 2);
-  EXPECT_EQ(LeggiSetCom({}).tipo_port, 0);
+  EXPECT_EQ(LeggiSetCom({"[TipoPort]", "3"}).port_kind, 2);
+  EXPECT_EQ(LeggiSetCom({"[TipoPort]", "0"}).port_kind, 0);
+  EXPECT_EQ(LeggiSetCom({"[TipoPort]", ""}).port_kind, 2);
+  EXPECT_EQ(LeggiSetCom({}).port_kind, 0);
   // A key at the very end keeps its default; a later occurrence overrides.
-  EXPECT_EQ(LeggiSetCom({"[TipoPort]"}).tipo_port, 0);
-  EXPECT_EQ(LeggiSetCom({"[MolAttesaGlobale]", "2", "[MolAttesaGlobale]", "5"}).mol_attesa_globale,
-            5);
+  EXPECT_EQ(LeggiSetCom({"[TipoPort]"}).port_kind, 0);
+  EXPECT_EQ(
+      LeggiSetCom({"[MolAttesaGlobale]", "2", "[MolAttesaGlobale]", "5"}).global_wait_multiplier,
+      5);
   // A value that is not wholly a number keeps the default and is reported.
   const auto bad = LeggiSetCom({"[AttesaPipe_usec]", "7.5"});
-  EXPECT_EQ(bad.attesa_pipe_usec, 0);
+  EXPECT_EQ(bad.pipe_wait_us, 0);
   EXPECT_EQ(bad.warnings.size(), 1u);
   // Whole-line match: blanks around a key make it another line.
-  EXPECT_EQ(LeggiSetCom({" [TipoPort]", "1"}).tipo_port, 0);
+  EXPECT_EQ(LeggiSetCom({" [TipoPort]", "1"}).port_kind, 0);
 }
 
 TEST(LeggiSetCom, MessageEntries) {
@@ -76,32 +78,13 @@ TEST(LeggiSetCom, TruncatedEntryAtEndOfFile) {
 
 TEST(LeggiSetCom, FirmwareListsAndModelYear) {
   const std::string digits86(86, '7');
-  const auto cfg = LeggiSetCom({
-      "[FIRMWARE]",
-      "4E4558",
-      "1",
-      "1",
-      " 4102032161 ",
-      " Next ",  //
-      "[FIRMWARE]",
-      "00",
-      "5",
-      "0",
-      "//115200,8N1",
-      "",  //
-      "[FIRMWARE]",
-      "ZZ",
-      "2",
-      " 1",
-      "a",
-      "b",  //
-      "[FIRMWARE]",
-      "01",
-      "7",
-      "2",  // cut short by the next key
-      "[FIRMWAREMOD2017]",
-      " " + digits86 + " ",
-  });
+  // The third entry's pattern is not hexadecimal; the fourth is cut short by
+  // the next key.
+  const auto cfg = LeggiSetCom(
+      Split("[FIRMWARE]\n4E4558\n1\n1\n 4102032161 \n Next \n[FIRMWARE]\n00\n5\n0\n//115200,8N1\n\n"
+            "[FIRMWARE]\nZZ\n2\n 1\na\nb\n[FIRMWARE]\n01\n7\n2\n[FIRMWAREMOD2017]\n " +
+                digits86 + " ",
+            '\n'));
   ASSERT_EQ(cfg.firmware1.size(), 2u);
   EXPECT_EQ(cfg.firmware1[0].pattern, (Bytes{0x4E, 0x45, 0x58}));
   EXPECT_EQ(cfg.firmware1[0].kind, 1);

@@ -81,7 +81,7 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndFillsTheState) {
   EXPECT_EQ(state.reference_answers[3][49], 0x20);
   EXPECT_TRUE(state.data_folder_ok);
   EXPECT_TRUE(EsisteCartella(dir_.File("Data")));
-  EXPECT_EQ(state.set_com.attesa_pipe_usec, 1000);
+  EXPECT_EQ(state.set_com.pipe_wait_us, 1000);
   EXPECT_EQ(state.scale.spark, 6000);
   // [PathDefault] names a file that is not in lng: the default stays.
   EXPECT_EQ(state.paths.default_calibration, dir_.File("lng/00 Direct Inj Custom.xsi"));

@@ -73,9 +73,9 @@ class TempRoot {
  public:
   explicit TempRoot(const SetComValues& setcom_values = {}) {
     std::error_code ec;
-    fs::create_directories(fs::path(Root()) / "bin", ec);
+    fs::create_directories(Bin(), ec);
     for (const char* name : {"LinkSrv", "velmora-cli"}) {
-      fs::copy_file(StageBin() + "/" + name, fs::path(Root()) / "bin" / name, ec);
+      fs::copy_file(StageBin() + "/" + name, Bin() + "/" + name, ec);
     }
     std::vector<std::string> lines;
     (void)core::LeggiRighe(StageBin() + "/SetCom.ini", lines);

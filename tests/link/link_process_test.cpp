@@ -14,6 +14,7 @@
 #include "platform/posix/poll_event_pump.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/proc_process_list.h"
+#include "tests/core/temp_dir.h"
 #include "tests/link/fake_link.h"
 
 namespace velmora::link {
@@ -26,26 +27,14 @@ constexpr std::uint8_t kListFds = 99;
 constexpr std::uint8_t kGetEnv = 98;
 
 // A folder laid out like an installation, with the stand-in link server as
-// its bin/LinkSrv. Removed with everything in it.
-class TempInstall {
- public:
+// its bin/LinkSrv.
+struct TempInstall {
   TempInstall() {
-    char pattern[] = "/tmp/velmora-linkproc-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    root_ = made != nullptr ? made : "";
-    fs::create_directories(fs::path(root_) / "bin");
-    fs::copy_file(FAKE_LINK_SERVER, fs::path(root_) / "bin" / "LinkSrv");
+    fs::create_directories(Bin());
+    fs::copy_file(FAKE_LINK_SERVER, Bin() + "/LinkSrv");
   }
-  TempInstall(const TempInstall&) = delete;
-  TempInstall& operator=(const TempInstall&) = delete;
-  ~TempInstall() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-  [[nodiscard]] std::string Bin() const { return root_ + "/bin"; }
-
- private:
-  std::string root_;
+  [[nodiscard]] std::string Bin() const { return dir.File("bin"); }
+  test::TempDir dir;
 };
 
 // A channel on the real platform services.

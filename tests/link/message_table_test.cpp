@@ -95,19 +95,6 @@ TEST(MessageTableDecode, ByteOrdersSignsAndMultipliers) {
   EXPECT_EQ(s.Value(0, 2), INT32_MAX);
 }
 
-TEST(MessageTableDecode, PeriodicLineFromTheFile) {
-  const auto cfg = core::LeggiSetCom({"[MSG]", "0", "A", "4102032161", " 1 ", "", "", "UB,6,1",
-                                      "[MSG]", "1", "B", "4102032161", "0",   "", "", "UB,6,1",
-                                      "[MSG]", "2", "C", "4102032161", "",    "", "", "UB,6,1",
-                                      "[MSG]", "3", "D", "4102032161", "yes", "", "", "UB,6,1"});
-  const MessageTable t(cfg.messages);
-  ASSERT_EQ(t.Size(), 4u);
-  EXPECT_TRUE(t.Periodic(0));
-  EXPECT_FALSE(t.Periodic(1));
-  EXPECT_FALSE(t.Periodic(2));
-  EXPECT_FALSE(t.Periodic(3));
-}
-
 TEST(MessageTableEncode, RoundingClampingAndByteOrder) {
   auto t = TableWith({{0, MakeEntry(0, "UW,6,10;SB,8,1;SL,9,1;XX,13,1;UB,13,1;SW,14,1")}});
   t.SetValue(0, 0, 2500);
@@ -416,19 +403,19 @@ TEST(MessageTableLink, PeriodicSwitchAndTheObdAlignment) {
 
   // Bit 2 of block 2 field 2 clear while periodic: switched off.
   t.SetValue(2, 2, 0xFB);
-  ASSERT_EQ(t.AllineaPeriodicoObd(l.access), kOk);
+  ASSERT_EQ(t.AlignObdPeriodic(l.access), kOk);
   EXPECT_FALSE(t.Periodic(12));
   EXPECT_EQ(l.periodic.back(), (Bytes{12, 0}));
-  ASSERT_EQ(t.AllineaPeriodicoObd(l.access), kOk);  // in step: nothing sent
+  ASSERT_EQ(t.AlignObdPeriodic(l.access), kOk);  // in step: nothing sent
   EXPECT_EQ(l.periodic.size(), 2u);
 
   // A failed switch leaves the flag; the next alignment tries again.
   t.SetValue(2, 2, 0x04);
   l.answer_periodic = false;
-  EXPECT_NE(t.AllineaPeriodicoObd(l.access), kOk);
+  EXPECT_NE(t.AlignObdPeriodic(l.access), kOk);
   EXPECT_FALSE(t.Periodic(12));
   l.answer_periodic = true;
-  ASSERT_EQ(t.AllineaPeriodicoObd(l.access), kOk);
+  ASSERT_EQ(t.AlignObdPeriodic(l.access), kOk);
   EXPECT_TRUE(t.Periodic(12));
   EXPECT_EQ(l.periodic.back(), (Bytes{12, 1}));
 
@@ -436,7 +423,7 @@ TEST(MessageTableLink, PeriodicSwitchAndTheObdAlignment) {
   auto big = TableWith({{0, MakeEntry(300, "UB,6,1")}});
   const std::size_t sent = l.periodic.size();
   EXPECT_EQ(big.AttivaPeriodico(l.access, 0, true), kInvalidRequest);
-  EXPECT_EQ(big.AllineaPeriodicoObd(l.access), kOk);  // no entry 12
+  EXPECT_EQ(big.AlignObdPeriodic(l.access), kOk);  // no entry 12
   EXPECT_EQ(l.periodic.size(), sent);
 }
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <deque>
 
+#include "platform/fake/fake_sys_io.h"
 #include "tests/link/fake_link.h"
 
 namespace velmora::link {
@@ -145,34 +145,16 @@ TEST(PipeChannel, TimeOutShowsItsBoxAndRaisesTheExitFlags) {
 
 TEST(PipeChannel, ZeroTimeOutSucceedsOnlyWhenTheReplyIsAlreadyThere) {
   // The link answers before the channel looks for the first time.
-  class InstantIo final : public platform::SysIo {
-   public:
-    platform::IoResult Write(int fd, const void* b, std::size_t n) override {
-      const auto r = platform::PosixSysIo().Write(fd, b, n);
-      if (rig != nullptr) {
-        rig->link.Serve();
-        rig->link.WaitReadable(-1, 0);  // flushes the queued reply into the pipe
-      }
-      return r;
-    }
-    platform::IoResult Read(int fd, void* b, std::size_t n) override {
-      return platform::PosixSysIo().Read(fd, b, n);
-    }
-    platform::IoResult Poll(pollfd* f, nfds_t n, int t) override {
-      return platform::PosixSysIo().Poll(f, n, t);
-    }
-    platform::IoResult Pipe(int fds[2], int flags) override {
-      return platform::PosixSysIo().Pipe(fds, flags);
-    }
-    ChannelRig* rig = nullptr;
-  } io;
+  platform::FakeSysIo io;
   ChannelRig instant(io);
-  io.rig = &instant;
+  io.after_write = [&] {
+    instant.link.Serve();
+    instant.link.WaitReadable(-1, 0);  // flushes the queued reply into the pipe
+  };
   AnswerAlways(instant, Reply(0, Bytes{1, 2}));
   Bytes out;
   EXPECT_EQ(instant.pipe.InviaMessaggio(MsgType::kReset, Bytes{0}, 0, &out), kOk);
   EXPECT_EQ(out, (Bytes{1, 2}));
-  io.rig = nullptr;
 
   ChannelRig slow;
   AnswerAlways(slow, Reply(0, Bytes{1, 2}));
@@ -287,56 +269,27 @@ TEST(PipeChannel, LinkThatClosesItsOutputEndsTheWaitAtOnce) {
   EXPECT_EQ(rig.box.shown[0].text, "Error 007 - Time Out");
 }
 
-// System calls that are interrupted, cut short or refused on demand.
-class ChoppyIo final : public platform::SysIo {
- public:
-  platform::IoResult Write(int fd, const void* b, std::size_t n) override {
-    if (interrupt_next_write) {
-      interrupt_next_write = false;
-      return {-1, EINTR};
-    }
-    ++writes;
-    return platform::PosixSysIo().Write(fd, b, std::min<std::size_t>(n, 3));
-  }
-  platform::IoResult Read(int fd, void* b, std::size_t n) override {
-    if (interrupt_reads-- > 0) {
-      return {-1, EINTR};
-    }
-    return platform::PosixSysIo().Read(fd, b, std::min<std::size_t>(n, 1));
-  }
-  platform::IoResult Poll(pollfd* f, nfds_t n, int t) override {
-    return platform::PosixSysIo().Poll(f, n, t);
-  }
-  platform::IoResult Pipe(int fds[2], int flags) override {
-    if (fail_pipe_call == ++pipe_calls) {
-      return {-1, EMFILE};
-    }
-    return platform::PosixSysIo().Pipe(fds, flags);
-  }
-  bool interrupt_next_write = true;
-  int interrupt_reads = 3;
-  int writes = 0;
-  int fail_pipe_call = 0;
-  int pipe_calls = 0;
-};
-
 TEST(PipeChannel, InterruptedAndShortCallsStillMakeOneExchange) {
-  ChoppyIo io;
+  platform::FakeSysIo io;
+  io.max_write = 3;
+  io.max_read = 1;
+  io.Fail(platform::FakeSysIo::kWrite, EINTR);
+  io.Fail(platform::FakeSysIo::kRead, EINTR, 3);
   ChannelRig rig(io);
   const Bytes payload(40, 0x33);
   AnswerAlways(rig, Reply(6, payload));
   Bytes out;
   ASSERT_EQ(rig.pipe.InviaMessaggio(MsgType::kEcuFrame, Bytes(10, 1), kTimeout, &out), kOk);
   EXPECT_EQ(out, payload);
-  EXPECT_GE(io.writes, 6);  // 18 bytes, 3 at a time
+  EXPECT_GE(io.Count(platform::FakeSysIo::kWrite), 7);  // 18 bytes, 3 at a time
   ASSERT_EQ(rig.link.raw_requests.size(), 1u);
   EXPECT_EQ(rig.link.raw_requests[0].size(), 18u);
 }
 
 TEST(PipeChannel, LaunchFailuresShowTheirPlainBoxes) {
   for (int failing = 1; failing <= 2; ++failing) {
-    ChoppyIo io;
-    io.fail_pipe_call = failing;
+    platform::FakeSysIo io;
+    io.Fail(platform::FakeSysIo::kPipe, EMFILE, 1, failing - 1);
     ChannelRig rig(io);
     rig.pipe.Detach();
     EXPECT_FALSE(rig.pipe.AvviaLink());

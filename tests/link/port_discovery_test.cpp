@@ -152,19 +152,23 @@ TEST(ElencaPorte, FailuresShowTheirBoxAndOfferCom0ToCom60) {
   }
 }
 
+// A device that calls itself by its node's name.
+platform::SerialDeviceInfo Node(const std::string& path, SerialTransport transport) {
+  platform::SerialDeviceInfo d;
+  d.path = path;
+  d.description = path.substr(path.rfind('/') + 1);
+  d.transport = transport;
+  return d;
+}
+
 TEST(ElencaPorte, DevicesKeepTheirNumbersAcrossRunsAndMoves) {
   PortRig rig;
   auto adapter =
       FakeSerialEnumerator::Usb("/dev/ttyUSB0", "FT232R USB UART", 0x0403, 0x6001, "A12345");
   auto cable =
       FakeSerialEnumerator::Usb("/dev/ttyACM0", "USB-Serial (COM9) cable", 0x067B, 0x2303, "C1");
-  platform::SerialDeviceInfo native;
-  native.path = "/dev/ttyS0";
-  native.description = "ttyS0";
-  platform::SerialDeviceInfo bt;
-  bt.path = "/dev/rfcomm0";
-  bt.description = "rfcomm0";
-  bt.transport = SerialTransport::kBluetooth;
+  const auto native = Node("/dev/ttyS0", SerialTransport::kNative);
+  const auto bt = Node("/dev/rfcomm0", SerialTransport::kBluetooth);
   rig.enumerator.devices = {adapter, cable, native, bt};
   EXPECT_EQ(Lines(rig.List()),
             (std::vector<std::string>{"USB", "COM1", "COM2", "COM3", "COM4 BT"}));
@@ -284,21 +288,21 @@ TEST(PortCom, ChoiceAndRememberedPort) {
   const PortListing listing = rig.List();
   core::SessionFlags flags;
   ASSERT_TRUE(core::WriteFileAtomic(rig.port_com, "3\r\n4\r\n"));
-  EXPECT_TRUE(ScegliPorta(listing, 2, rig.port_com, flags));
+  EXPECT_TRUE(SelectPort(listing, 2, rig.port_com, flags));
   EXPECT_TRUE(flags.ecu_lost);
   EXPECT_EQ(FileText(rig.port_com), "5\r\n");
-  EXPECT_EQ(LeggiPortaRicordata(rig.port_com), 5);
+  EXPECT_EQ(ReadRememberedPort(rig.port_com), 5);
   flags.ecu_lost = false;
-  EXPECT_TRUE(ScegliPorta(listing, 0, rig.port_com, flags));
+  EXPECT_TRUE(SelectPort(listing, 0, rig.port_com, flags));
   EXPECT_EQ(FileText(rig.port_com), "0\r\n");
   flags.ecu_lost = false;
-  EXPECT_FALSE(ScegliPorta(listing, 3, rig.port_com, flags));
+  EXPECT_FALSE(SelectPort(listing, 3, rig.port_com, flags));
   EXPECT_FALSE(flags.ecu_lost);
   EXPECT_EQ(FileText(rig.port_com), "0\r\n");
 
   const auto remembered = [&](const std::string& text) {
     EXPECT_TRUE(core::WriteFileAtomic(rig.port_com, text));
-    return LeggiPortaRicordata(rig.port_com);
+    return ReadRememberedPort(rig.port_com);
   };
   EXPECT_EQ(remembered(" 7 \r\n"), 7);
   EXPECT_EQ(remembered("\t255"), 255);
@@ -308,14 +312,14 @@ TEST(PortCom, ChoiceAndRememberedPort) {
   EXPECT_EQ(remembered("7.5"), std::nullopt);
   EXPECT_EQ(remembered(""), std::nullopt);
   EXPECT_EQ(remembered("\r\n7"), std::nullopt);
-  EXPECT_EQ(LeggiPortaRicordata(rig.dir.File("missing.ini")), std::nullopt);
-  EXPECT_FALSE(ScriviPortaRicordata(rig.port_com, 256));
+  EXPECT_EQ(ReadRememberedPort(rig.dir.File("missing.ini")), std::nullopt);
+  EXPECT_FALSE(WriteRememberedPort(rig.port_com, 256));
 
   // The connection picture.
   for (const int state : {0, 2, 3, 4, 5}) {
     core::SessionFlags f;
     f.state = state;
-    CommutaConnessione(f);
+    ToggleConnection(f);
     EXPECT_EQ(f.ecu_lost, state == 4) << state;
     EXPECT_EQ(f.timeout, state != 4 && state != 5) << state;
   }

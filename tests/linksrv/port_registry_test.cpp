@@ -4,12 +4,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <thread>
 
 #include "core/files.h"
+#include "platform/fake/fake_sys_io.h"
+#include "tests/core/temp_dir.h"
 
 namespace velmora::link {
 namespace {
@@ -19,20 +23,15 @@ using namespace std::string_literals;
 
 class PortRegistryTest : public ::testing::Test {
  protected:
-  PortRegistryTest() {
-    dir = fs::temp_directory_path() /
-          ("portreg-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    file = PortRegistryPath(dir.string());
-  }
-  ~PortRegistryTest() override { fs::remove_all(dir); }
-
   void WriteRaw(std::string_view text) { std::ofstream(file, std::ios::binary) << text; }
+  std::string Text() {
+    std::string text;
+    EXPECT_TRUE(core::ReadWholeFile(file, text));
+    return text;
+  }
 
-  fs::path dir;
-  std::string file;
+  test::TempDir dir;
+  std::string file = PortRegistryPath(dir.Path());
 };
 
 TEST_F(PortRegistryTest, NumbersAreStableLowestFreeAndRequestable) {
@@ -47,7 +46,7 @@ TEST_F(PortRegistryTest, NumbersAreStableLowestFreeAndRequestable) {
 
   // A number held by a device that exists is refused; one whose device is
   // gone is taken over.
-  const std::string real = (dir / "tty-real").string();
+  const std::string real = dir.File("tty-real");
   std::ofstream(real) << "";
   EXPECT_EQ(RegisterPort(file, real, 5), 5);
   EXPECT_EQ(RegisterPort(file, "/dev/c", 5), std::nullopt);
@@ -63,9 +62,7 @@ TEST_F(PortRegistryTest, NumbersAreStableLowestFreeAndRequestable) {
   EXPECT_EQ(LoadPortRegistry(file),
             (std::vector<PortEntry>{{0, "/dev/usb"}, {1, "/dev/d"}, {5, real}, {9, "/dev/a"}}));
 
-  std::string text;
-  ASSERT_TRUE(core::ReadWholeFile(file, text));
-  EXPECT_TRUE(text.starts_with("[COM0]\r\n/dev/usb\r\n[COM1]\r\n/dev/d\r\n")) << text;
+  EXPECT_TRUE(Text().starts_with("[COM0]\r\n/dev/usb\r\n[COM1]\r\n/dev/d\r\n")) << Text();
 
   EXPECT_EQ(RegisterPort(file, ""), std::nullopt);
   EXPECT_EQ(RegisterPort(file, "/dev/x\r\n[COM3]"), std::nullopt);
@@ -87,6 +84,32 @@ TEST_F(PortRegistryTest, DamagedFilesAreReadAsFarAsTheyMakeSense) {
   WriteRaw("\x01\x02\r\n[COM2]\r\n/dev/two\r\n[COM"s);
   EXPECT_EQ(RegisterPort(file, "/dev/new"), 1);
   EXPECT_EQ(LoadPortRegistry(file), (std::vector<PortEntry>{{1, "/dev/new"}, {2, "/dev/two"}}));
+}
+
+TEST_F(PortRegistryTest, InterruptedLockAndFullDisk) {
+  using platform::FakeSysIo;
+  FakeSysIo interrupted;
+  interrupted.Fail(FakeSysIo::kFlock, EINTR, 2);
+  EXPECT_EQ(RegisterPort(file, "/dev/a", -1, interrupted), 1);
+  EXPECT_EQ(RegisterPort(file, "/dev/b"), 2);
+  const std::string before = Text();
+
+  // A full disk changes nothing and leaves no temporary file; numbers
+  // already registered are still given.
+  FakeSysIo full;
+  full.Fail(FakeSysIo::kWrite, ENOSPC, 10);
+  EXPECT_EQ(RegisterPort(file, "/dev/c", -1, full), std::nullopt);
+  EXPECT_FALSE(UnregisterPort(file, "/dev/a", full));
+  EXPECT_EQ(AssignPortNumbers(file, {{"usb:1:2:3", "/dev/a"}}, full), std::vector<int>{-1});
+  EXPECT_EQ(RegisterPort(file, "/dev/a", -1, full), 1);
+  EXPECT_EQ(Text(), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+
+  // Without its lock the registry is not written.
+  FakeSysIo no_lock;
+  no_lock.Fail(FakeSysIo::kOpen, EACCES);
+  EXPECT_EQ(RegisterPort(file, "/dev/c", -1, no_lock), std::nullopt);
+  EXPECT_EQ(Text(), before);
 }
 
 TEST_F(PortRegistryTest, ConcurrentRegistrationsGetDistinctNumbers) {

@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <thread>
+#include <cerrno>
 
 #include "link/pipe_protocol.h"
 #include "link/server/profiles.h"
+#include "platform/fake/fake_sys_io.h"
 #include "platform/unique_fd.h"
 #include "tests/linksrv/fake_serial.h"
 
@@ -56,6 +57,21 @@ std::vector<Bytes> SplitReplies(const Bytes& stream) {
 
 class ServePipesTest : public ::testing::Test {
  protected:
+  // Writes the requests, closes the input and serves them: the exit code.
+  int Serve(const std::vector<Bytes>& messages) {
+    for (const Bytes& m : messages) {
+      EXPECT_EQ(::write(requests.write_end.Get(), m.data(), m.size()),
+                static_cast<ssize_t>(m.size()));
+    }
+    requests.write_end.Reset();
+    return ServePipes(io, requests.read_end.Get(), replies.write_end.Get(), server, log);
+  }
+  std::vector<Bytes> Replies() {
+    replies.write_end.Reset();
+    return SplitReplies(ReadAll(replies.read_end.Get()));
+  }
+
+  platform::FakeSysIo io;
   platform::FakeClock clock;
   testing::FakeOpener opener{clock};
   testing::FakePorts ports;
@@ -65,28 +81,18 @@ class ServePipesTest : public ::testing::Test {
   Pipe replies;
 };
 
-TEST_F(ServePipesTest, RequestsCutIntoSingleBytesGetOneReplyEachUntilTheInputEnds) {
-  Bytes stream;
-  for (const Bytes& m : {EncodeRequest(4, Bytes{2}).value(), EncodeRequest(11, Bytes{3, 1}).value(),
-                         // A length below the header size is answered, not trusted.
-                         Bytes{5, 0, 4, 0, 0}, EncodeRequest(15, Bytes{0}).value()}) {
-    stream.insert(stream.end(), m.begin(), m.end());
-  }
-  std::thread writer([&] {
-    for (const std::uint8_t b : stream) {
-      ASSERT_EQ(::write(requests.write_end.Get(), &b, 1), 1);
-    }
-    requests.write_end.Reset();
-  });
-  const int rc = ServePipes(requests.read_end.Get(), replies.write_end.Get(), server, log);
-  writer.join();
-  replies.write_end.Reset();
-  EXPECT_EQ(rc, 0);
-
-  const std::vector<Bytes> got = SplitReplies(ReadAll(replies.read_end.Get()));
+TEST_F(ServePipesTest, ChoppedAndInterruptedPipesStillGiveOneReplyPerRequest) {
+  io.max_read = 1;
+  io.max_write = 3;
+  io.Fail(platform::FakeSysIo::kRead, EINTR, 3, 2);
+  io.Fail(platform::FakeSysIo::kWrite, EINTR, 2);
+  EXPECT_EQ(Serve({EncodeRequest(4, Bytes{2}).value(), EncodeRequest(11, Bytes{3, 1}).value(),
+                   // A length below the header size is answered, not trusted.
+                   Bytes{5, 0, 4, 0, 0}, EncodeRequest(15, Bytes{0}).value()}),
+            0);
+  const std::vector<Bytes> got = Replies();
   ASSERT_EQ(got.size(), 4u);
   EXPECT_EQ(got[0][2], 0);
-  EXPECT_EQ(got[0][5], 2);
   EXPECT_EQ(got[1][2], 11);
   EXPECT_EQ(Bytes(got[1].begin() + 8, got[1].end()), (Bytes{3, 1}));
   EXPECT_EQ(got[2][2], 1);
@@ -97,15 +103,20 @@ TEST_F(ServePipesTest, RequestsCutIntoSingleBytesGetOneReplyEachUntilTheInputEnd
 }
 
 TEST_F(ServePipesTest, ShutdownRepliesThenStops) {
-  const Bytes stop = EncodeRequest(1, {}).value();
-  const Bytes after = EncodeRequest(15, Bytes{0}).value();
-  ASSERT_EQ(::write(requests.write_end.Get(), stop.data(), stop.size()), 8);
-  ASSERT_EQ(::write(requests.write_end.Get(), after.data(), after.size()), 9);
-  EXPECT_EQ(ServePipes(requests.read_end.Get(), replies.write_end.Get(), server, log), 0);
-  replies.write_end.Reset();
-  const std::vector<Bytes> got = SplitReplies(ReadAll(replies.read_end.Get()));
+  EXPECT_EQ(Serve({EncodeRequest(1, {}).value(), EncodeRequest(15, Bytes{0}).value()}), 0);
+  const std::vector<Bytes> got = Replies();
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0], (Bytes{0, 8, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(ServePipesTest, BrokenPipesEndTheServerWithAFailure) {
+  // The workstation went away: its reply pipe has no reader any more.
+  replies.read_end.Reset();
+  EXPECT_EQ(Serve({EncodeRequest(15, Bytes{0}).value()}), 1);
+  // The input cannot be read.
+  Pipe input;
+  io.Fail(platform::FakeSysIo::kRead, EIO);
+  EXPECT_EQ(ServePipes(io, input.read_end.Get(), input.write_end.Get(), server, log), 1);
 }
 
 TEST(Profiles, ReadsEachProfileAndFallsBackToTheDefault) {

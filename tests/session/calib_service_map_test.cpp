@@ -77,7 +77,7 @@ TEST(CalibServiceMaps, OnlyWhatDiffersFromTheEcuCopyIsSent) {
   Bytes& record = s.service.ParameterRecord();
   const Bytes original = record;
   record[15] ^= 0x02;
-  ASSERT_EQ(s.rig.ecu.Comando(link::cmd::kWriteCompanion, record), link::kOk);
+  ASSERT_EQ(s.rig.ecu.Command(link::cmd::kWriteCompanion, record), link::kOk);
   record = original;
   (void)s.Sent();
   ASSERT_TRUE(s.service.WriteMap(0));

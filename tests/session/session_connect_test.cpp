@@ -31,7 +31,7 @@ TEST(SessionConnect, RememberedPortIsUsedFirstAndKept) {
   EXPECT_EQ(rig.opened, std::vector<int>{7});
   EXPECT_EQ(rig.session->RememberedPort(), 7);
   EXPECT_EQ(rig.session->ConnectedPort(), 7);
-  EXPECT_EQ(link::LeggiPortaRicordata(rig.dir.File("PortCom.ini")), 7);
+  EXPECT_EQ(link::ReadRememberedPort(rig.dir.File("PortCom.ini")), 7);
   EXPECT_EQ(rig.host.states, std::vector<int>{st::kConnected});  // it starts searching
 
   // Reset, prepare, profiles, port, prepare again, then the matched entry's
@@ -82,7 +82,7 @@ TEST(SessionConnect, ARememberedPortThatIsNotANumberIsIgnoredAndThePortsScanned)
     ASSERT_TRUE(rig.Connect(7)) << line;
     EXPECT_EQ(rig.opened, (std::vector<int>{0, 3, 7})) << line;
     EXPECT_FALSE(rig.session->RememberedPort().has_value()) << line;
-    EXPECT_EQ(link::LeggiPortaRicordata(rig.dir.File("PortCom.ini")), 7) << line;
+    EXPECT_EQ(link::ReadRememberedPort(rig.dir.File("PortCom.ini")), 7) << line;
   }
 }
 
@@ -154,7 +154,7 @@ TEST(SessionConnect, APortChosenDuringTheSearchIsTakenAtTheNextTick) {
     if (rig.opened.size() == 2 && !rig.flags.ecu_lost) {
       // The connection page: the user picks COM9 from the selector.
       ASSERT_TRUE(
-          link::ScegliPorta(rig.host.listings.back(), 3, rig.dir.File("PortCom.ini"), rig.flags));
+          link::SelectPort(rig.host.listings.back(), 3, rig.dir.File("PortCom.ini"), rig.flags));
     }
   };
   rig.session->Start();

@@ -19,6 +19,7 @@
 #include "sim/ecu_model.h"
 #include "sim/live_record.h"
 #include "sim/request_log.h"
+#include "tests/core/temp_dir.h"
 
 namespace velmora::sim {
 namespace {
@@ -261,9 +262,8 @@ TEST(CalibrationBlocks, FinishingCommandClearsCurrentErrorsOnly) {
 }
 
 TEST(CalibrationBlocks, RequestLogKeepsEveryFrameOnItsOwnLine) {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("velmora-reqlog-" + std::to_string(::getpid())))
-          .string();
+  const test::TempDir dir;
+  const std::string path = dir.File("requests.txt");
   {
     std::optional<RequestLog> log = RequestLog::Open(path);
     ASSERT_TRUE(log);
@@ -282,7 +282,6 @@ TEST(CalibrationBlocks, RequestLogKeepsEveryFrameOnItsOwnLine) {
   ASSERT_TRUE(RequestLog::Open(path));
   ASSERT_TRUE(core::ReadWholeFile(path, text));
   EXPECT_EQ(text, "");
-  std::filesystem::remove(path);
   EXPECT_FALSE(RequestLog::Open("/nonexistent-folder/x/log"));
 }
 

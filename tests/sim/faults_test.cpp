@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/hex.h"
+#include "core/text.h"
 #include "link/ecu_frame.h"
 #include "sim/fault_injector.h"
 #include "sim/options.h"
@@ -75,62 +76,26 @@ TEST(RequestSplitter, FindsFramesInNoiseAcrossReadsAndDropsStalePieces) {
 }
 
 TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
-  const std::vector<std::string_view> args = {"--hw",
-                                              "3rd",
-                                              "--device",
-                                              "/dev/ttyS1",
-                                              "--root=/opt/v",
-                                              "--port",
-                                              "3",
-                                              "--state",
-                                              "/tmp/st",
-                                              "--baud",
-                                              "57600",
-                                              "--proc-us",
-                                              "250",
-                                              "--slow-ms",
-                                              "900",
-                                              "--log",
-                                              "--drop-every",
-                                              "5",
-                                              "--bad-xor-every",
-                                              "6",
-                                              "--truncate-every",
-                                              "7",
-                                              "--delay-every",
-                                              "8",
-                                              "--delay-ms",
-                                              "1200",
-                                              "--garbage-every",
-                                              "9",
-                                              "--silent-after",
-                                              "10"};
+  const std::vector<std::string> words = core::Split(
+      "--hw 3rd --device=/dev/ttyS1 --root=/opt/v --port=3 --state /tmp/st --baud=57600 "
+      "--proc-us=250 --slow-ms=900 --log --seed=4 --record=/tmp/r --drop-every=5 "
+      "--bad-xor-every=6 --truncate-every=7 --delay-every=8 --delay-ms=1200 --garbage-every=9 "
+      "--silent-after=10",
+      ' ');
+  const std::vector<std::string_view> args(words.begin(), words.end());
   std::string error;
   const auto o = ParseSimOptions(args, error);
   ASSERT_TRUE(o) << error;
   EXPECT_EQ(o->hardware, Hardware::kThird);
-  EXPECT_EQ(o->device, "/dev/ttyS1");
-  EXPECT_EQ(o->root, "/opt/v");
-  EXPECT_EQ(o->port, 3);
-  EXPECT_EQ(o->state_file, "/tmp/st");
-  EXPECT_EQ(o->baud, 57600);
-  EXPECT_EQ(o->proc_us, 250);
-  EXPECT_EQ(o->slow_ms, 900);
+  EXPECT_EQ(o->device + o->root + o->state_file + o->record_file, "/dev/ttyS1/opt/v/tmp/st/tmp/r");
+  EXPECT_EQ(
+      (std::vector<long>{o->port, o->baud, o->proc_us, o->slow_ms, static_cast<long>(o->seed)}),
+      (std::vector<long>{3, 57600, 250, 900, 4}));
   EXPECT_TRUE(o->log);
-  EXPECT_EQ(o->faults.drop_every, 5);
-  EXPECT_EQ(o->faults.bad_xor_every, 6);
-  EXPECT_EQ(o->faults.truncate_every, 7);
-  EXPECT_EQ(o->faults.delay_every, 8);
-  EXPECT_EQ(o->faults.delay_ms, 1200);
-  EXPECT_EQ(o->faults.garbage_every, 9);
-  EXPECT_EQ(o->faults.silent_after, 10);
-
-  const auto defaults = ParseSimOptions({}, error);
-  ASSERT_TRUE(defaults);
-  EXPECT_EQ(defaults->hardware, Hardware::kNex);
-  EXPECT_EQ(defaults->port, -1);
-  EXPECT_EQ(defaults->baud, 115200);
-  EXPECT_EQ(defaults->faults.silent_after, -1);
+  const FaultOptions& f = o->faults;
+  EXPECT_EQ((std::vector<long>{f.drop_every, f.bad_xor_every, f.truncate_every, f.delay_every,
+                               f.delay_ms, f.garbage_every, f.silent_after}),
+            (std::vector<long>{5, 6, 7, 8, 1200, 9, 10}));
 
   const std::vector<std::vector<std::string_view>> bad = {
       {"--hw", "4th"},        {"--port", "256"},     {"--port"},     {"--baud", "fast"},

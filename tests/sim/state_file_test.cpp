@@ -1,13 +1,13 @@
 #include "sim/state_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "link/ecu_frame.h"
 #include "sim/ecu_model.h"
+#include "tests/core/temp_dir.h"
 
 namespace velmora::sim {
 namespace {
@@ -16,14 +16,8 @@ namespace fs = std::filesystem;
 
 class StateFileTest : public ::testing::Test {
  protected:
-  StateFileTest() {
-    dir = fs::temp_directory_path() / ("simstate-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    path = (dir / "ecu.state").string();
-  }
-  ~StateFileTest() override { fs::remove_all(dir); }
-  fs::path dir;
-  std::string path;
+  test::TempDir dir;
+  std::string path = dir.File("ecu.state");
 };
 
 TEST_F(StateFileTest, WrittenMemorySurvivesARestart) {
@@ -48,13 +42,13 @@ TEST_F(StateFileTest, WrittenMemorySurvivesARestart) {
   const auto original = fresh.Memory().Region("TBENZ").subspan(1);
   EXPECT_NE(Bytes(original.begin(), original.end()), Bytes(120, 0));
   // Nothing but the state file is left in the folder.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(StateFileTest, DamagedOrMissingStateKeepsTheDefaults) {
   EcuModel fresh(SimSetup{});
   EcuModel ecu(SimSetup{});
-  EXPECT_FALSE(LoadState((dir / "none").string(), ecu.Memory()));
+  EXPECT_FALSE(LoadState(dir.File("none"), ecu.Memory()));
 
   std::ofstream(path, std::ios::binary)
       << "[BANK1]\r\n00FF\r\n[COMPANION]\r\nZZ\r\n[BLK2]\r\n[TGAS]\r\n"
