@@ -1,7 +1,9 @@
 #include "apps/cli/cli_options.h"
 
+#include <optional>
 #include <string_view>
 
+#include "apps/cli/commands.h"
 #include "core/text.h"
 
 namespace velmora::cli {
@@ -11,18 +13,35 @@ namespace {
 constexpr int kMaxPort = 255;
 constexpr int kMaxSearchSeconds = 86'400;
 
-// Options that belong to a command: they travel with its words.
-constexpr std::string_view kCommandOptions[] = {"--count",   "--fields", "--scope", "--seconds",
-                                                "--request", "--to",     "--rpm",   "--time"};
+// Whether `word` names `option`, alone or as "--name=value".
+bool Names(std::string_view word, std::string_view option) {
+  return word == option || (word.size() > option.size() &&
+                            word.substr(0, option.size()) == option && word[option.size()] == '=');
+}
 
-bool IsCommandOption(const std::string& a) {
-  for (const std::string_view name : kCommandOptions) {
-    if (a == name ||
-        (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=')) {
+// Whether `option` is in the blank-separated `list`.
+bool Listed(std::string_view list, std::string_view word) {
+  while (!list.empty()) {
+    const std::size_t end = list.find(' ');
+    if (Names(word, list.substr(0, end))) {
       return true;
     }
+    list = end == std::string_view::npos ? std::string_view() : list.substr(end + 1);
   }
   return false;
+}
+
+// An option some command takes: with a value (true) or alone (false).
+std::optional<bool> CommandOption(const std::string& word) {
+  for (const CommandSpec& command : Commands()) {
+    if (Listed(command.valued_options, word)) {
+      return true;
+    }
+    if (Listed(command.flags, word)) {
+      return false;
+    }
+  }
+  return std::nullopt;
 }
 
 // "--name value" or "--name=value".
@@ -46,44 +65,23 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
 }  // namespace
 
 std::string UsageText() {
-  return "usage: velmora-cli [--root DIR] [--device PATH | --port N] [--timeout S] COMMAND\n"
-         "commands through the connection session (it finds the ECU itself, on the\n"
-         "remembered port or by scanning; --port/--device become the remembered port;\n"
-         "--timeout: seconds to search, default 60):\n"
-         "  identify                 hardware generation, firmware version and text\n"
-         "  read FILE                save the ECU's whole calibration into FILE\n"
-         "  write FILE [--scope all|settings|maps|switchover]\n"
-         "                           load FILE into the ECU: everything (default), every\n"
-         "                           block but the maps, the maps and axes, or the five\n"
-         "                           switch-over tables\n"
-         "  live --count N [--fields A,B,...]\n"
-         "                           the session's live poll (20 a second) as CSV lines\n"
-         "                           of the chosen fields of entry 1 (default all)\n"
-         "  watch --seconds N        the session's state changes as they happen, then\n"
-         "                           the achieved poll rate\n"
-         "  set ENTRY FIELD VALUE [--request CODE]\n"
-         "                           write one field through the entry's write list and\n"
-         "                           print the value read back\n"
-         "  map show 0|1|2           a map as its grid: injection-time rows (ms; map 2:\n"
-         "                           pressure bytes) by rpm columns\n"
-         "  map set 0|1|2 ROW COL VALUE [--to ROW2 COL2]\n"
-         "                           set a cell (or the rectangle up to ROW2 COL2) to\n"
-         "                           VALUE 0..255, write the map and print it read back\n"
-         "  axes show                the rpm and injection-time breakpoints\n"
-         "  axes set [--rpm B0,..,B23] [--time B0,..,B22]\n"
-         "                           new breakpoints (bytes: x64 rpm, x128 us) become the\n"
-         "                           ECU's lookup tables; the session then reads all again\n"
-         "commands on the link alone:\n"
-         "  ports                    the serial ports as the connection page offers them\n"
-         "  ports search             find the ECU on any port and remember it\n"
-         "  send HEX                 send a complete ECU frame, print the answer\n"
-         "  bank read 1|2|3          read a memory bank (552 bytes as hex)\n"
-         "  bank write 1|2|3 HEX [--force]\n"
-         "                           write a bank (bank 1: optionally 16 more bytes\n"
-         "                           for its companion record) and read it back\n"
-         "without an ECU:\n"
-         "  show FILE                print the entries of a calibration file, one field a\n"
-         "                           line as entry.field=value\n";
+  std::string text =
+      "usage: velmora-cli [--root DIR] [--device PATH | --port N] [--timeout S] COMMAND\n";
+  const auto group = [&text](CommandGroup which, const char* heading) {
+    text += heading;
+    for (const CommandSpec& command : Commands()) {
+      if (command.group == which) {
+        text += command.usage;
+      }
+    }
+  };
+  group(CommandGroup::kSession,
+        "commands through the connection session (it finds the ECU itself, on the\n"
+        "remembered port or by scanning; --port/--device become the remembered port;\n"
+        "--timeout: seconds to search, default 60):\n");
+  group(CommandGroup::kLink, "commands on the link alone:\n");
+  group(CommandGroup::kOffline, "without an ECU:\n");
+  return text;
 }
 
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
@@ -115,10 +113,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
       o.search_seconds = *n;
     } else if (a == "--force") {
       o.force = true;
-    } else if (IsCommandOption(a)) {
+    } else if (const auto valued = CommandOption(a)) {
       // The commands' own options travel with them, value included.
       o.command.push_back(a);
-      if (a.find('=') == std::string::npos && i + 1 < args.size()) {
+      if (*valued && a.find('=') == std::string::npos && i + 1 < args.size()) {
         o.command.push_back(args[++i]);
       }
     } else if (a.rfind("--", 0) == 0) {

@@ -1,160 +1,86 @@
 #include "apps/cli/commands.h"
 
-#include <cstdio>
+#include <array>
 #include <string>
 
-#include "apps/cli/cli_link.h"
 #include "apps/cli/cmd_calib.h"
+#include "apps/cli/cmd_link.h"
 #include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_maps.h"
 #include "apps/cli/cmd_ports.h"
 #include "apps/cli/cmd_session.h"
 #include "apps/cli/cmd_watch.h"
 #include "apps/cli/command_words.h"
-#include "core/hex.h"
-#include "link/bank_transfer.h"
-#include "link/port_registry.h"
 
 namespace velmora::cli {
 
 namespace {
 
-std::optional<link::BankCommands> BankByNumber(const std::string& text) {
-  if (text == "1") {
-    return link::bank::kBase;
-  }
-  if (text == "2") {
-    return link::bank::kAdaptive;
-  }
-  if (text == "3") {
-    return link::bank::kSecond;
-  }
-  return std::nullopt;
-}
+using enum CommandGroup;
 
-// Starts the link and opens the ECU's port; false after the reason was shown.
-bool Open(CliLink& link, Bytes* identity) {
-  const auto port = link.ChoosePort();
-  return port && link.Start() && link.Connect(*port, identity);
-}
-
-int Send(const CliOptions& options) {
-  if (options.command.size() != 2) {
-    Err(UsageText());
-    return exit_code::kUsage;
-  }
-  CliLink link(options);
-  if (!Open(link, nullptr)) {
-    return exit_code::kFailed;
-  }
-  const link::CustomAnswer answer = link.Ecu().InviaComandoCustom(options.command[1]);
-  Out(answer.text);
-  if (answer.code == link::kInvalidRequest) {
-    Err("not a frame in hexadecimal digits: " + options.command[1]);
-  }
-  return answer.code == link::kOk ? exit_code::kOk : exit_code::kFailed;
-}
-
-int BankRead(CliLink& link, const link::BankCommands& bank) {
-  link::BankImage image;
-  if (link::LeggiBanco(link.Ecu(), bank.read, &image) != link::kOk) {
-    return exit_code::kFailed;
-  }
-  Out(core::BinToHex(image.map));
-  return exit_code::kOk;
-}
-
-int BankWrite(CliLink& link, const link::BankCommands& bank, const Bytes& data, bool force) {
-  link::BankImage ecu_copy;
-  if (link::LeggiBanco(link.Ecu(), bank.read, &ecu_copy) != link::kOk) {
-    return exit_code::kFailed;
-  }
-  link::BankImage nuovo;
-  nuovo.map.assign(data.begin(), data.begin() + link::kBankSize);
-  if (bank.read == link::bank::kBase.read) {
-    nuovo.companion = data.size() > link::kBankSize
-                          ? Bytes(data.begin() + link::kBankSize, data.end())
-                          : ecu_copy.companion;
-  }
-  link::BankImage read_back;
-  if (link::ScriviBanco(link.Ecu(), bank.write, bank.read, nuovo, ecu_copy, force, &read_back) !=
-      link::kOk) {
-    return exit_code::kFailed;
-  }
-  Out(core::BinToHex(read_back.map));
-  if (read_back.map != nuovo.map || read_back.companion != nuovo.companion) {
-    Err("the bank read back differs from the bytes written");
-    return exit_code::kFailed;
-  }
-  return exit_code::kOk;
-}
-
-int Bank(const CliOptions& options) {
-  const auto& c = options.command;
-  const bool read = c.size() == 3 && c[1] == "read";
-  const bool write = c.size() == 4 && c[1] == "write";
-  const auto bank = c.size() >= 3 ? BankByNumber(c[2]) : std::nullopt;
-  if ((!read && !write) || !bank) {
-    Err(UsageText());
-    return exit_code::kUsage;
-  }
-  Bytes data;
-  if (write) {
-    const auto bytes = core::HexToBin(c[3]);
-    const bool with_companion = bank->read == link::bank::kBase.read && bytes &&
-                                bytes->size() == link::kBankSize + link::kCompanionSize;
-    if (!bytes || (bytes->size() != link::kBankSize && !with_companion)) {
-      Err("the bank data must be 552 bytes of hexadecimal (bank 1: or 568 with its record)");
-      return exit_code::kUsage;
-    }
-    data = *bytes;
-  }
-  CliLink link(options);
-  if (!Open(link, nullptr)) {
-    return exit_code::kFailed;
-  }
-  return read ? BankRead(link, *bank) : BankWrite(link, *bank, data, options.force);
-}
+// One line per command: its name, how it runs, its group in the usage text,
+// the options it takes with a value and those it takes alone, its usage.
+const std::array kCommands = {
+    // clang-format off
+    CommandSpec{"identify", RunIdentify, kSession, "", "",
+        "  identify                 hardware generation, firmware version and text\n"},
+    CommandSpec{"read", RunCalibRead, kSession, "", "",
+        "  read FILE                save the ECU's whole calibration into FILE\n"},
+    CommandSpec{"write", RunCalibWrite, kSession, "--scope", "",
+        "  write FILE [--scope all|settings|maps|switchover]\n"
+        "                           load FILE into the ECU: everything (default), every\n"
+        "                           block but the maps, the maps and axes, or the five\n"
+        "                           switch-over tables\n"},
+    CommandSpec{"live", RunLive, kSession, "--count --fields", "",
+        "  live --count N [--fields A,B,...]\n"
+        "                           the session's live poll (20 a second) as CSV lines\n"
+        "                           of the chosen fields of entry 1 (default all)\n"},
+    CommandSpec{"watch", RunWatch, kSession, "--seconds", "",
+        "  watch --seconds N        the session's state changes as they happen, then\n"
+        "                           the achieved poll rate\n"},
+    CommandSpec{"set", RunSet, kSession, "--request", "",
+        "  set ENTRY FIELD VALUE [--request CODE]\n"
+        "                           write one field through the entry's write list and\n"
+        "                           print the value read back\n"},
+    CommandSpec{"map", RunMap, kSession, "--to", "",
+        "  map show 0|1|2           a map as its grid: injection-time rows (ms; map 2:\n"
+        "                           pressure bytes) by rpm columns\n"
+        "  map set 0|1|2 ROW COL VALUE [--to ROW2 COL2]\n"
+        "                           set a cell (or the rectangle up to ROW2 COL2) to\n"
+        "                           VALUE 0..255, write the map and print it read back\n"},
+    CommandSpec{"axes", RunAxes, kSession, "--rpm --time", "",
+        "  axes show                the rpm and injection-time breakpoints\n"
+        "  axes set [--rpm B0,..,B23] [--time B0,..,B22]\n"
+        "                           new breakpoints (bytes: x64 rpm, x128 us) become the\n"
+        "                           ECU's lookup tables; the session then reads all again\n"},
+    CommandSpec{"ports", RunPorts, kLink, "", "",
+        "  ports                    the serial ports as the connection page offers them\n"
+        "  ports search             find the ECU on any port and remember it\n"},
+    CommandSpec{"send", RunSend, kLink, "", "",
+        "  send HEX                 send a complete ECU frame, print the answer\n"},
+    CommandSpec{"bank", RunBank, kLink, "", "",
+        "  bank read 1|2|3          read a memory bank (552 bytes as hex)\n"
+        "  bank write 1|2|3 HEX [--force]\n"
+        "                           write a bank (bank 1: optionally 16 more bytes\n"
+        "                           for its companion record) and read it back\n"},
+    CommandSpec{"show", RunCalibShow, kOffline, "", "",
+        "  show FILE                print the entries of a calibration file, one field a\n"
+        "                           line as entry.field=value\n"},
+    // clang-format on
+};
 
 }  // namespace
 
+std::span<const CommandSpec> Commands() {
+  return kCommands;
+}
+
 int RunCommand(const CliOptions& options) {
   const std::string& name = options.command.front();
-  if (name == "ports") {
-    return RunPorts(options);
-  }
-  if (name == "identify") {
-    return RunIdentify(options);
-  }
-  if (name == "watch") {
-    return RunWatch(options);
-  }
-  if (name == "set") {
-    return RunSet(options);
-  }
-  if (name == "send") {
-    return Send(options);
-  }
-  if (name == "bank") {
-    return Bank(options);
-  }
-  if (name == "live") {
-    return RunLive(options);
-  }
-  if (name == "read") {
-    return RunCalibRead(options);
-  }
-  if (name == "write") {
-    return RunCalibWrite(options);
-  }
-  if (name == "map") {
-    return RunMap(options);
-  }
-  if (name == "axes") {
-    return RunAxes(options);
-  }
-  if (name == "show") {
-    return RunCalibShow(options);
+  for (const CommandSpec& command : kCommands) {
+    if (command.name == name) {
+      return command.run(options);
+    }
   }
   Err("unknown command " + name + "\n" + UsageText());
   return exit_code::kUsage;
