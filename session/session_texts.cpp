@@ -20,6 +20,7 @@ SessionTexts SessionTextsFrom(const core::ClsLingue& lingue) {
   block.Take(g::kBlankEcuHint, t.blank_ecu_hint);
   block.Take(g::kSaveFailed, t.save_failed);
   block.Take(g::kLoadFailed, t.load_failed);
+  block.Take(g::kImageNotRead, t.image_not_read);
   block.Take(g::kWriteFailed, t.write_failed);
   block.Take(g::kMapWriteFailed, t.map_write_failed);
   block.Take(g::kAxesWriteFailed, t.axes_write_failed);

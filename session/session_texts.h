@@ -27,6 +27,8 @@ inline constexpr int kOffline = 14;
 inline constexpr int kReading = 15;
 inline constexpr int kSaved = 16;
 inline constexpr int kLoaded = 17;
+// After the erase-refused text, which is entry 42 of the whole language.
+inline constexpr int kImageNotRead = 42;
 }  // namespace general_text
 
 // The texts the session shows, in the chosen language. A dictionary without
@@ -49,8 +51,7 @@ struct SessionTexts {
   std::string reading = "Reading the ECU data, please wait...";
   std::string saved = "Calibration saved";
   std::string loaded = "Calibration loaded into the ECU";
-  // Why a map, axis or record write was refused. The dictionary has no entry
-  // for it yet, so every language gets this text.
+  // Why a map, axis or record write was refused.
   std::string image_not_read =
       "Nothing was written to the ECU: its data could not be read completely. Connect again to "
       "read them first.";
