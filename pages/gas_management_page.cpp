@@ -50,6 +50,8 @@ constexpr std::array<std::string_view, mt::kCount> kDefaultTexts = {
     "Gas",
     "Switching to gas",
     "Engine speed",
+    "Advanced settings",
+    "Injectors",
 };
 
 // A byte of the parameter record: the item's number in thousandths divided

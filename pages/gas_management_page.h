@@ -33,7 +33,9 @@ inline constexpr int kPetrol = 31;
 inline constexpr int kGas = 32;
 inline constexpr int kSwitching = 33;
 inline constexpr int kEngineSpeed = 34;
-inline constexpr int kCount = 35;
+inline constexpr int kAdvanced = 35;
+inline constexpr int kInjectors = 36;
+inline constexpr int kCount = 37;
 }  // namespace management_text
 
 // The byte combos of the parameter record ("[BLK_5]", written with 28).

@@ -66,6 +66,7 @@ FrmKvxSensori::FrmKvxSensori(PageEnv& env) : env_(env) {
 void FrmKvxSensori::CaricaLingua() {
   RiempiCmbSwtch();
   AggiornaSelezioni();
+  CaricaLivelliAttuale();
 }
 
 void FrmKvxSensori::RiempiCmbSwtch() {

@@ -122,7 +122,10 @@ class FrmKvxSensori final : public PageModel {
  public:
   explicit FrmKvxSensori(PageEnv& env);
 
-  void Shown() override { AggiornaSelezioni(); }
+  void Shown() override {
+    AggiornaSelezioni();
+    CaricaLivelliAttuale();
+  }
   void Refresh() override { AggiornaSelezioni(); }
   void CalibrationRead() override { AggiornaSelezioni(); }
   void LiveTick() override;

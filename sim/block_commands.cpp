@@ -67,10 +67,10 @@ Bytes InitialBlock3(std::uint8_t cylinders) {
   for (std::size_t c = 0; c < kMaxCylinders && c < cylinders; ++c) {
     b[kFirstCylinderOutput - c] = 1;
   }
-  b[30] = 1;  // level sensor record parameters
-  b[31] = 2;
-  const std::uint8_t curve[6] = {40, 80, 120, 160, 200, 240};
-  std::copy(std::begin(curve), std::end(curve), b.begin() + 32);
+  b[30] = 0;  // level sensor: the first record of the model configuration
+  b[31] = 4;
+  const std::uint8_t curve[6] = {20, 58, 96, 134, 172, 210};
+  std::copy(std::begin(curve), std::end(curve), b.begin() + block3::kLevelCurve);
   b[38] = 0x04;  // switch-over on temperature
   b[41] = 0xFF;  // factor-scaled switch-over period: not set
   b[42] = 0xFF;
