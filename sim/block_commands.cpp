@@ -24,6 +24,8 @@ constexpr std::size_t kMaxCylinders = 8;
 
 // Block 2 words the ECU acts on when they are written.
 namespace block2 {
+constexpr std::size_t kOptions = 2;
+constexpr std::uint8_t kEmulationOn = 0x10;
 constexpr std::size_t kGasHours = 3;
 constexpr std::size_t kPetrolHours = 5;
 constexpr std::size_t kSinceService = 10;
@@ -43,9 +45,10 @@ void PutWordAt(std::span<std::uint8_t> d, std::size_t at, std::uint16_t v) {
 }
 
 // Running hours on gas and on petrol, a 500-hour service interval with 120
-// hours since the last service.
+// hours since the last service, the lambda probe emulation on.
 Bytes InitialBlock2() {
   Bytes b(kBlock2Size, 0);
+  b[block2::kOptions] = block2::kEmulationOn;
   PutWordAt(b, block2::kGasHours, 412);
   PutWordAt(b, block2::kPetrolHours, 153);
   PutWordAt(b, block2::kSinceService, 120);

@@ -148,7 +148,7 @@ Bytes ObdData2(const SimSetup&) {
 // for the cylinders present, system identifier.
 Bytes Block6(const SimSetup& s) {
   Bytes d(112, 0);
-  PutWord(d, 0, 1500);  // gas injector dead time, us
+  PutWord(d, 0, 1200);  // gas injector dead time, us
   PutWord(d, 2, 80);    // max-duty time
   PutWord(d, 4, 5);     // max-duty hysteresis
   PutWord(d, 6, 5);     // minimum gas temperature, C

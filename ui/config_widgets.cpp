@@ -16,7 +16,7 @@ namespace velmora::ui::config_ui {
 
 namespace {
 
-constexpr int kMinComboWidth = 150;
+constexpr int kMinComboWidth = 120;
 constexpr int kRowSpacing = 6;
 
 void Muted(QLabel* label) {

@@ -56,8 +56,9 @@ EmulationGrid::EmulationGrid(QWidget* parent) : QTableWidget(kRows, kCols, paren
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   horizontalHeader()->setVisible(false);
   horizontalHeader()->setDefaultSectionSize(kCellWidth);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   verticalHeader()->setDefaultSectionSize(kCellHeight);
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   setMinimumSize(kCellWidth * kCols + 40, kCellHeight * kRows + 4);
   setVerticalHeaderItem(0, new QTableWidgetItem(QString()));
   for (int r = 1; r < kRows; ++r) {

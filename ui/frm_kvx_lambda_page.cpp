@@ -163,7 +163,7 @@ void FrmKvxLambdaPage::CaricaLingua() {
   }
   legend_->setText(QStringLiteral("\u00B1 ") + Q(m.Text(lt::kOffsetRows)) +
                    QStringLiteral("     V ") + Q(m.Text(lt::kValueRows)));
-  step_note_->setText(Q(m.Text(lt::kLevels)) + QStringLiteral(": ") + Q(m.Text(lt::kVoltageStep)));
+  step_note_->setText(Q(m.Text(lt::kVoltageStep)));
   emulating_->setText(Q(m.Text(lt::kEmulating)));
   Refresh();
 }

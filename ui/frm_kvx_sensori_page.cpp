@@ -182,7 +182,7 @@ void FrmKvxSensoriPage::CaricaLingua() {
   for (std::size_t i = 0; i < point_captions_.size(); ++i) {
     point_captions_[i]->setText(Q(m.Text(tx::kThreshold)) + QStringLiteral(" %1").arg(i + 1));
   }
-  leds_->SetTitle(Q(m.Text(tx::kGasLevel)));
+  leds_->SetTitle(Q(m.Text(tx::kGasLevel)) + QStringLiteral(" (LED)"));
   Refresh();
 }
 
