@@ -6,7 +6,7 @@
 namespace velmora::sim {
 
 // The gas-level curve the ECU keeps in block 3 (data bytes 32..37): six
-// sensor readings in steps of 5 V / 255, from the reserve mark to full.
+// sensor readings in 19.6 mV steps, from the reserve mark to full.
 inline constexpr std::size_t kLevelCurvePoints = 6;
 using LevelCurveSteps = std::array<std::int32_t, kLevelCurvePoints>;
 
