@@ -4,6 +4,7 @@
 
 #include "calib/calibration_image.h"
 #include "calib/coefficient_file.h"
+#include "core/config_scale.h"
 #include "core/dictionary.h"
 #include "core/paths.h"
 #include "core/session_flags.h"
@@ -72,7 +73,7 @@ class PageWindow {
 };
 
 // What every page model works on, whatever its subsystem. Nothing here is
-// owned; `coefficients` may be null.
+// owned; `coefficients` and `scale` may be null.
 struct PageEnv {
   calib::CalibrationImage& image;
   link::MessageTable& table;
@@ -86,6 +87,8 @@ struct PageEnv {
   session::RequestTable& requests;
   const calib::CoefficientList* coefficients = nullptr;
   std::string main_title;  // caption of the message boxes
+  // The ECU model configuration: the sensor and probe records.
+  const core::ConfigScale* scale = nullptr;
 };
 
 }  // namespace velmora::pages

@@ -96,6 +96,17 @@ void RegisterBanks(CommandTable& table, EcuMemory& memory, const SimSetup& /*set
   companion[2] = 10;
   companion[3] = 17;
   companion[15] = 0;
+  // Gas management as fitted: petrol dead time 1.2 ms (x 1000 / 32), idle
+  // and low-feeding speed 1500 rpm (/ 50), high feeding from 3000 to 5000
+  // rpm (/ 100), petrol injection time 5 ms (x 1000 / 256), contribution
+  // 1.0 ms (x 1000 / 32).
+  companion[1] = 37;
+  companion[6] = 30;
+  companion[7] = 30;
+  companion[8] = 30;
+  companion[9] = 19;
+  companion[10] = 31;
+  companion[14] = 50;
   memory.Define(region::kCompanion, companion);
   table.Add(link::cmd::kReadCompanion, [](const EcuRequest& r, EcuMemory& m) {
     if (!r.data.empty()) {

@@ -24,6 +24,8 @@ constexpr std::size_t kMaxCylinders = 8;
 
 // Block 2 words the ECU acts on when they are written.
 namespace block2 {
+constexpr std::size_t kOptions = 2;
+constexpr std::uint8_t kEmulationOn = 0x10;
 constexpr std::size_t kGasHours = 3;
 constexpr std::size_t kPetrolHours = 5;
 constexpr std::size_t kSinceService = 10;
@@ -43,9 +45,10 @@ void PutWordAt(std::span<std::uint8_t> d, std::size_t at, std::uint16_t v) {
 }
 
 // Running hours on gas and on petrol, a 500-hour service interval with 120
-// hours since the last service.
+// hours since the last service, the lambda probe emulation on.
 Bytes InitialBlock2() {
   Bytes b(kBlock2Size, 0);
+  b[block2::kOptions] = block2::kEmulationOn;
   PutWordAt(b, block2::kGasHours, 412);
   PutWordAt(b, block2::kPetrolHours, 153);
   PutWordAt(b, block2::kSinceService, 120);
@@ -67,10 +70,10 @@ Bytes InitialBlock3(std::uint8_t cylinders) {
   for (std::size_t c = 0; c < kMaxCylinders && c < cylinders; ++c) {
     b[kFirstCylinderOutput - c] = 1;
   }
-  b[30] = 1;  // level sensor record parameters
-  b[31] = 2;
-  const std::uint8_t curve[6] = {40, 80, 120, 160, 200, 240};
-  std::copy(std::begin(curve), std::end(curve), b.begin() + 32);
+  b[30] = 0;  // level sensor: the first record of the model configuration
+  b[31] = 4;
+  const std::uint8_t curve[6] = {20, 58, 96, 134, 172, 210};
+  std::copy(std::begin(curve), std::end(curve), b.begin() + block3::kLevelCurve);
   b[38] = 0x04;  // switch-over on temperature
   b[41] = 0xFF;  // factor-scaled switch-over period: not set
   b[42] = 0xFF;

@@ -43,6 +43,7 @@ inline constexpr std::size_t kSize = 75;
 inline constexpr std::size_t kCylinders = 1;
 inline constexpr std::size_t kSwitchTemperature = 2;  // degrees C
 inline constexpr std::size_t kRpmFactor = 54;         // 1 or 2
+inline constexpr std::size_t kLevelCurve = 32;        // six sensor steps
 }  // namespace block3
 
 // One registration function per command family, each in its own file.

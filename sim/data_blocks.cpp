@@ -109,17 +109,19 @@ Bytes FreezeFrame(const SimSetup&) {
   return d;
 }
 
-// Lambda emulation: 12 rpm and 4 load breakpoints, 48 cells (offset 0 is
-// stored as 127), delay, the four levels in 19.6 mV steps, probe kinds.
+// Lambda emulation: 12 rpm and 4 manifold pressure (mbar) breakpoints, 48
+// cells (offset 0 is stored as 127; the two full-load rows hold 0.90 V in
+// 19.6 mV steps), delay, the four levels in 19.6 mV steps, probe kinds.
 Bytes EmulaLambda(const SimSetup&) {
   Bytes d(88, 0);
   for (int i = 0; i < 12; ++i) {
     PutWord(d, 2 * static_cast<std::size_t>(i), 500 * (i + 1));
   }
   for (int i = 0; i < 4; ++i) {
-    PutWord(d, 24 + 2 * static_cast<std::size_t>(i), 1000 * (i + 1));
+    PutWord(d, 24 + 2 * static_cast<std::size_t>(i), 400 + 300 * i);
   }
-  std::fill(d.begin() + 32, d.begin() + 80, 127);
+  std::fill(d.begin() + 32, d.begin() + 72, 127);
+  std::fill(d.begin() + 72, d.begin() + 80, 46);
   PutWord(d, 80, 2000);
   d[82] = 45;
   d[83] = 4;
@@ -146,7 +148,7 @@ Bytes ObdData2(const SimSetup&) {
 // for the cylinders present, system identifier.
 Bytes Block6(const SimSetup& s) {
   Bytes d(112, 0);
-  PutWord(d, 0, 1500);  // gas injector dead time, us
+  PutWord(d, 0, 1200);  // gas injector dead time, us
   PutWord(d, 2, 80);    // max-duty time
   PutWord(d, 4, 5);     // max-duty hysteresis
   PutWord(d, 6, 5);     // minimum gas temperature, C

@@ -233,6 +233,7 @@ EngineState EngineModel::At(std::int64_t t_us, const EngineInputs& inputs) {
   SetInjection(s, t, switch_at, cylinders, th);
   SetLambda(s, t);
   SetLevel(s, t, switch_at);
+  s.level_leds = LevelLeds(s.level_mv, inputs.level_curve, s.level_leds);
   return s;
 }
 

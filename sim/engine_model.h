@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "sim/level_model.h"
+
 namespace velmora::sim {
 
 inline constexpr std::size_t kMaxCylinders = 8;
@@ -11,6 +13,7 @@ inline constexpr std::size_t kMaxCylinders = 8;
 struct EngineInputs {
   int cylinders = 4;
   int switch_temperature_c = 40;  // reducer temperature for the switch to gas
+  LevelCurveSteps level_curve{};  // the level display's curve; zeros: none
 };
 
 // The engine and gas system at one moment, in physical units.

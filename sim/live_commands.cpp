@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -44,6 +45,7 @@ struct LiveEngine {
     if (b3.size() > block3::kRpmFactor) {
       in.cylinders = b3[block3::kCylinders];
       in.switch_temperature_c = b3[block3::kSwitchTemperature];
+      std::copy_n(b3.begin() + block3::kLevelCurve, in.level_curve.size(), in.level_curve.begin());
     }
     return model.At(clock() - start, in);
   }

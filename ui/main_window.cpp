@@ -81,7 +81,7 @@ void MainWindow::AttachSession(const SessionLinks& links) {
   session_pages_ = std::make_unique<pages::SessionPageSession>(links.session);
   AttachPages(PageLinks{links.image, links.table, *session_pages_, links.session.Requests(),
                         links.box, links.clock, state_.lingue, state_.paths, links.coefficients,
-                        links.lng_dir, Captions().main_title});
+                        links.lng_dir, Captions().main_title, &state_.scale});
   timers_.Drive(links.session);
   search_->SetOnStop([this] { links_->flags.timeout = true; });
   UpdateActions();

@@ -15,9 +15,9 @@ PageWindowServices::PageWindowServices(const PageLinks& links, const std::string
       select_page_(std::move(select_page)),
       parent_(parent),
       requests_(links.requests),
-      pages_env_{links.image,    links.table,        links.session,   *this,
-                 links.box,      links.clock,        links.lingue,    links.paths,
-                 links.requests, links.coefficients, links.main_title},
+      pages_env_{links.image,    links.table,        links.session,    *this,
+                 links.box,      links.clock,        links.lingue,     links.paths,
+                 links.requests, links.coefficients, links.main_title, links.scale},
       env_{links.image, links.table,        links.session, *this,
            links.box,   links.coefficients, links.lng_dir, links.main_title} {}
 

@@ -27,6 +27,7 @@ struct PageLinks {
   const calib::CoefficientList* coefficients = nullptr;  // may be null
   std::string lng_dir;
   std::string main_title;
+  const core::ConfigScale* scale = nullptr;  // may be null
 };
 
 // The window services every page model asks for: the value entry dialog

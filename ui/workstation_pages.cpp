@@ -3,8 +3,12 @@
 
 #include "maps/map_page_model.h"
 #include "pages/dashboard_model.h"
+#include "pages/gas_management_page.h"
+#include "pages/lambda_page.h"
 #include "pages/page_codes.h"
+#include "pages/sensors_page.h"
 #include "pages/shell_texts.h"
+#include "ui/config_pages.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
 #include "ui/frm_carburazione_page.h"
@@ -86,7 +90,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 9> kPages = {{
+const std::array<WorkstationPage, 12> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -97,6 +101,9 @@ const std::array<WorkstationPage, 9> kPages = {{
     {{kMaps[0].carb_page, "carburation", kMaps[0].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[1].carb_page, "carburation-adaptive", kMaps[1].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[2].carb_page, "carburation-pressure", kMaps[2].grid_page, {}, {}}, Carburation, kCarbView},
+    {{session::page_id::kLambda, "lambda", kOwnRow, {pages::lambda_text::kMarker, pages::lambda_text::kCaption, "Lambda probes"}, "Ctrl+1"}, NewLambdaModel, LambdaView},
+    {{pages::kSensorsPageCode, "sensors", kOwnRow, pages::sensors_text::kTitle, "Ctrl+2"}, NewSensorsModel, SensorsView},
+    {{session::page_id::kManagement, "gas-management", kOwnRow, {pages::management_text::kMarker, pages::management_text::kCaption, "Gas management"}, "Ctrl+3"}, NewManagementModel, ManagementView},
     // clang-format on
 }};
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calib/calibration_image.h"
+#include "core/config_scale.h"
 #include "core/dictionary.h"
 #include "core/files.h"
 #include "core/paths.h"
@@ -126,8 +127,9 @@ struct PageRigT {
   platform::FakeClock clock;
   TestDictionary dictionary{""};
   session::RequestTable requests;
-  PageEnv env{image, table,    session, window,   box, clock, dictionary.lingue,
-              paths, requests, nullptr, "Velmora"};
+  core::ConfigScale scale;
+  PageEnv env{image, table,    session, window,    box,   clock, dictionary.lingue,
+              paths, requests, nullptr, "Velmora", &scale};
 };
 using PageRig = PageRigT<>;
 
