@@ -81,6 +81,10 @@ bool Session::ApplyLists(const std::vector<std::size_t>& entries) {
   return true;
 }
 
+bool Session::WriteEntry(std::size_t entry, std::uint8_t command) {
+  return WriteWholeEntry(env_.ecu, env_.table, entry, command) == link::kOk;
+}
+
 RequestWork Session::ListWork(std::vector<std::size_t> entries) {
   RequestWork work =
       Connected([this, entries] { return ApplyLists(entries); }, &SessionTexts::write_failed);
