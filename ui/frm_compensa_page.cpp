@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "ui/card_frame.h"
 #include "ui/map_grid_view.h"
@@ -64,6 +65,20 @@ QString MarkStyle(pages::Mark mark, const QString& widget) {
       .arg(widget, back.name(), text.name());
 }
 
+MarkLegend::MarkLegend(QWidget* parent) : pending(new QLabel(parent)), failed(new QLabel(parent)) {
+  for (auto [label, mark] :
+       {std::pair{pending, pages::Mark::kPending}, std::pair{failed, pages::Mark::kFailed}}) {
+    label->setWordWrap(true);
+    label->setMargin(4);
+    label->setStyleSheet(MarkStyle(mark, QStringLiteral("QLabel")));
+  }
+}
+
+void MarkLegend::SetTexts(const std::string& pending_text, const std::string& failed_text) {
+  pending->setText(QString::fromStdString(pending_text));
+  failed->setText(QString::fromStdString(failed_text));
+}
+
 FrmCompensaPage::FrmCompensaPage(maps::FrmCompensa& page, const core::ClsLingue* lingue,
                                  QWidget* parent)
     : QWidget(parent),
@@ -85,7 +100,8 @@ FrmCompensaPage::FrmCompensaPage(maps::FrmCompensa& page, const core::ClsLingue*
       abs_(new QCheckBox(this)),
       even_bar_(new QPushButton(this)),
       even_percent_(new QPushButton(this)),
-      hint_(new QLabel(this)) {
+      hint_(new QLabel(this)),
+      legend_(this) {
   QFont title_font = title_->font();
   title_font.setBold(true);
   title_font.setPointSize(title_font.pointSize() + 3);
@@ -125,6 +141,11 @@ QWidget* FrmCompensaPage::TableCard(int kind) {
   t.grid->Model().SetToolTips(
       [this, kind](int row, int col) { return page_.CellTip(kind, row, col); });
   t.grid->installEventFilter(this);
+  // The current cell stays visible, but quietly, while another grid works.
+  QPalette quiet = t.grid->palette();
+  quiet.setColor(QPalette::Inactive, QPalette::Highlight, Colour(palette::kAccentSoft));
+  quiet.setColor(QPalette::Inactive, QPalette::HighlightedText, Colour(palette::kText));
+  t.grid->setPalette(quiet);
   t.factor_label = new QLabel(t.card);
   t.factor = new QLineEdit(t.card);
   t.factor->setFixedWidth(kFactorWidth);
@@ -181,6 +202,9 @@ QWidget* FrmCompensaPage::SidePanel() {
   side->addWidget(even_percent_);
   side->addSpacing(spacing::kGap);
   side->addWidget(hint_);
+  side->addSpacing(spacing::kGap);
+  side->addWidget(legend_.pending);
+  side->addWidget(legend_.failed);
   side->addStretch(1);
   auto* panel = new QWidget(this);
   panel->setLayout(side);
@@ -294,6 +318,7 @@ void FrmCompensaPage::ShowCaptions() {
   even_bar_->setToolTip(Q(t.tables[cp::kGasPressure]));
   even_percent_->setToolTip(Q(t.tables[cp::kGasPressure]));
   hint_->setText(Q(t.keys_hint));
+  legend_.SetTexts(t.pending, t.failed);
 }
 
 void FrmCompensaPage::ShowSide() {

@@ -24,6 +24,14 @@ class MapGridView;
 // The colours of a value's mark: waiting for the ECU, not taken by it.
 [[nodiscard]] QString MarkStyle(pages::Mark mark, const QString& widget);
 
+// The two marks' colours with their meaning, for a page's legend.
+struct MarkLegend {
+  explicit MarkLegend(QWidget* parent);
+  void SetTexts(const std::string& pending, const std::string& failed);
+  QLabel* pending;
+  QLabel* failed;
+};
+
 // FrmCompensa: a thin view over maps::FrmCompensa. The five tables as
 // cards (grid, factor, centring, switch, operating point) beside the
 // lean-out settings and the page-wide controls. Keys and clicks go to the
@@ -93,6 +101,7 @@ class FrmCompensaPage final : public QWidget, public Captioned {
   QPushButton* even_bar_;
   QPushButton* even_percent_;
   QLabel* hint_;
+  MarkLegend legend_;
 };
 
 }  // namespace velmora::ui

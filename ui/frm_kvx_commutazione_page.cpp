@@ -68,7 +68,8 @@ FrmKvxCommutazionePage::FrmKvxCommutazionePage(pages::FrmKvxCommutazione& page,
       bad_bit_(new QSlider(Qt::Horizontal, this)),
       bad_bit_value_(new QLabel(this)),
       grid_(new QTableWidget(dg::kRows, dg::kColumns, this)),
-      grid_hint_(new QLabel(this)) {
+      grid_hint_(new QLabel(this)),
+      legend_(this) {
   QFont title_font = title_->font();
   title_font.setBold(true);
   title_font.setPointSize(title_font.pointSize() + 3);
@@ -184,6 +185,13 @@ CardFrame* FrmKvxCommutazionePage::OptionsCard() {
   grid->setColumnStretch(0, 1);
   card->Body()->addLayout(grid);
   card->Body()->addStretch(1);
+  auto* legend = new QHBoxLayout;
+  legend_.pending->setWordWrap(false);
+  legend_.failed->setWordWrap(false);
+  legend->addWidget(legend_.pending);
+  legend->addWidget(legend_.failed);
+  legend->addStretch(1);
+  card->Body()->addLayout(legend);
   return card;
 }
 
@@ -319,6 +327,7 @@ void FrmKvxCommutazionePage::ShowCaptions() {
   }
   grid_->setHorizontalHeaderLabels({t(ct::kGridTemperature), t(ct::kGridDelay)});
   grid_hint_->setText(t(ct::kGridKeys));
+  legend_.SetTexts(page_.Text(ct::kPending), page_.Text(ct::kFailed));
 }
 
 void FrmKvxCommutazionePage::ShowCombos() {

@@ -6,6 +6,7 @@
 
 #include "core/dictionary.h"
 #include "pages/frm_kvx_commutazione.h"
+#include "ui/frm_compensa_page.h"
 #include "ui/window_registry.h"
 
 class QCheckBox;
@@ -73,6 +74,7 @@ class FrmKvxCommutazionePage final : public QWidget, public Captioned {
   QTableWidget* grid_;  // GrdTemp
   QLabel* grid_hint_;
   QTimer repeat_;  // a held + or - steps again
+  MarkLegend legend_;
 };
 
 }  // namespace velmora::ui
