@@ -233,6 +233,10 @@ class FrmKvxCommutazione final : public PageModel {
   [[nodiscard]] std::int32_t Value(std::size_t entry, std::size_t field) const;
   [[nodiscard]] std::optional<double> SelectedNumber(int combo) const;
   void SpecialClick(int combo, int index);
+  // The records of the controls the rpm conversion depends on: the speed,
+  // the coils, the factor, the cylinders. Empty for none.
+  [[nodiscard]] std::vector<Expect> SpeedRecords(int combo, int index,
+                                                 std::optional<double> number) const;
   void ConfSistemaClick(int index);
   [[nodiscard]] bool Ignored() const { return updating_ || !enabled_; }
 

@@ -107,9 +107,8 @@ void FrmKvxCommutazione::ComboClick(int combo, int index) {
   }
 }
 
-void FrmKvxCommutazione::SpecialClick(int combo, int index) {
-  SwitchCombo& c = controls_.combos[C(combo)];
-  const std::optional<double> number = c.numbers[static_cast<std::size_t>(index)];
+std::vector<FrmKvxCommutazione::Expect> FrmKvxCommutazione::SpeedRecords(
+    int combo, int index, std::optional<double> number) const {
   const std::size_t b3 = sw_word::kBlock3;
   const auto f = [](std::size_t field) { return static_cast<std::int32_t>(field); };
   const std::int32_t coils = Value(b3, sw_word::kCoils);
@@ -117,76 +116,66 @@ void FrmKvxCommutazione::SpecialClick(int combo, int index) {
   const std::int32_t factor = Value(b3, sw_word::kFactor);
   const std::optional<double> rpm = SelectedNumber(sw_combo::kSwtchRpm);
   std::vector<Expect> r;
-  switch (combo) {
-    case sw_combo::kSwtchRpm: {
-      if (!number) {
-        return;
-      }
-      const SpeedWords w = RpmConversion(*number, coils, cylinders, factor);
-      r = {{b3, f(sw_word::kSpeedPeriod), 0, w.period},
-           {b3, f(sw_word::kFactorPeriod), 0, w.factor_period}};
-      break;
+  if (combo == sw_combo::kSwtchRpm && number) {
+    const SpeedWords w = RpmConversion(*number, coils, cylinders, factor);
+    r = {{b3, f(sw_word::kSpeedPeriod), 0, w.period},
+         {b3, f(sw_word::kFactorPeriod), 0, w.factor_period}};
+  } else if (combo == sw_combo::kNumBobine && number) {
+    r = {{b3, f(sw_word::kCoils), 0, Whole(*number)}};
+    if (rpm) {
+      r.push_back({b3, f(sw_word::kSpeedPeriod), 0,
+                   RpmConversion(*rpm, Whole(*number), cylinders, factor).period});
     }
-    case sw_combo::kSwtchTemp:
-      if (!number) {
-        return;
-      }
-      r = {{b3, f(sw_word::kOptions), sw_bit::kTemperatureSwitch, 1},
-           {b3, f(sw_word::kTemperature), 0, Whole(*number)}};
-      break;
-    case sw_combo::kNumBobine:
-      if (!number) {
-        return;
-      }
-      r = {{b3, f(sw_word::kCoils), 0, Whole(*number)}};
-      if (rpm) {
-        const SpeedWords w = RpmConversion(*rpm, Whole(*number), cylinders, factor);
-        r.push_back({b3, f(sw_word::kSpeedPeriod), 0, w.period});
-      }
-      break;
-    case sw_combo::kFattorex1x2: {
-      const std::int32_t chosen = index == 1 ? rpm_conversion::kFactorTwo : 1;
-      r = {{b3, f(sw_word::kFactor), 0, chosen}};
-      if (rpm) {
-        const SpeedWords w = RpmConversion(*rpm, coils, cylinders, chosen);
-        r.push_back({b3, f(sw_word::kFactorPeriod), 0, w.factor_period});
-      }
-      break;
+  } else if (combo == sw_combo::kFattorex1x2) {
+    const std::int32_t chosen = index == 1 ? rpm_conversion::kFactorTwo : 1;
+    r = {{b3, f(sw_word::kFactor), 0, chosen}};
+    if (rpm) {
+      r.push_back({b3, f(sw_word::kFactorPeriod), 0,
+                   RpmConversion(*rpm, coils, cylinders, chosen).factor_period});
     }
-    case sw_combo::kSpark: {
-      const bool on = index == 1;
-      const auto typed = core::ParseInt32(controls_.spark_text);
-      const std::int32_t spark = !on ? 0 : (typed && *typed > 0 ? *typed : config_.spark);
-      r = {{b3, f(sw_word::kOptions2), sw_bit::kSpark, on ? 1 : 0},
-           {b3, f(sw_word::kSpark), 0, spark}};
-      break;
+  } else if (combo == sw_combo::kNumCilindri) {
+    const std::int32_t n = index + 1;
+    for (const CylinderRecord& cr : CylinderRecords(n)) {
+      r.push_back({cr.entry, cr.field, 0, cr.value});
     }
-    case sw_combo::kNumCilindri: {
-      const std::int32_t n = index + 1;
-      for (const CylinderRecord& cr : CylinderRecords(n)) {
-        r.push_back({cr.entry, cr.field, 0, cr.value});
-      }
-      // The switch-over speed's period depends on the cylinders too.
-      if (rpm) {
-        r.push_back(
-            {b3, f(sw_word::kSpeedPeriod), 0, RpmConversion(*rpm, coils, n, factor).period});
-      }
-      break;
+    // The switch-over speed's period depends on the cylinders too.
+    if (rpm) {
+      r.push_back({b3, f(sw_word::kSpeedPeriod), 0, RpmConversion(*rpm, coils, n, factor).period});
     }
-    case sw_combo::kTipoInj: {
-      const core::InjectorType& t = config_.injectors[static_cast<std::size_t>(index)];
-      r = {{b3, f(sw_word::kInjectionType), 0, t.id},
-           {b3, f(sw_word::kMinOpening), 0, t.params[kMinOpeningParam] / kMinOpeningUnitUs},
-           {sw_word::kBlock6, f(sw_word::kGasDeadTime), 0, t.params[kDeadTimeParam]}};
-      break;
-    }
-    case sw_combo::kConfSistema:
-      ConfSistemaClick(index);
-      return;
-    default:
-      return;
   }
-  Write(kComboSpecs[C(combo)].request, std::move(r), &c.mark);
+  return r;
+}
+
+void FrmKvxCommutazione::SpecialClick(int combo, int index) {
+  SwitchCombo& c = controls_.combos[C(combo)];
+  const std::optional<double> number = c.numbers[static_cast<std::size_t>(index)];
+  const std::size_t b3 = sw_word::kBlock3;
+  const auto f = [](std::size_t field) { return static_cast<std::int32_t>(field); };
+  std::vector<Expect> r;
+  if (combo == sw_combo::kConfSistema) {
+    ConfSistemaClick(index);
+    return;
+  }
+  if (combo == sw_combo::kSwtchTemp && number) {
+    r = {{b3, f(sw_word::kOptions), sw_bit::kTemperatureSwitch, 1},
+         {b3, f(sw_word::kTemperature), 0, Whole(*number)}};
+  } else if (combo == sw_combo::kSpark) {
+    const bool on = index == 1;
+    const auto typed = core::ParseInt32(controls_.spark_text);
+    const std::int32_t spark = !on ? 0 : (typed && *typed > 0 ? *typed : config_.spark);
+    r = {{b3, f(sw_word::kOptions2), sw_bit::kSpark, on ? 1 : 0},
+         {b3, f(sw_word::kSpark), 0, spark}};
+  } else if (combo == sw_combo::kTipoInj) {
+    const core::InjectorType& t = config_.injectors[static_cast<std::size_t>(index)];
+    r = {{b3, f(sw_word::kInjectionType), 0, t.id},
+         {b3, f(sw_word::kMinOpening), 0, t.params[kMinOpeningParam] / kMinOpeningUnitUs},
+         {sw_word::kBlock6, f(sw_word::kGasDeadTime), 0, t.params[kDeadTimeParam]}};
+  } else {
+    r = SpeedRecords(combo, index, number);
+  }
+  if (!r.empty()) {
+    Write(kComboSpecs[C(combo)].request, std::move(r), &c.mark);
+  }
 }
 
 void FrmKvxCommutazione::ConfSistemaClick(int index) {
