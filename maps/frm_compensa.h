@@ -193,7 +193,9 @@ class FrmCompensa final : public pages::PageModel {
   void ResetMarks();
   // The grid's corrections into the page's copy of the table.
   void TakeCorrections(int kind);
-  // Marks the changed corrections and the table to be written.
+  // Marks the changed corrections and the table to be written; Changed
+  // also sends it when the request slot is free.
+  void MarkChanged(int kind, const std::vector<int>& columns);
   void Changed(int kind, const std::vector<int>& columns);
   void SendWaiting();
   void Written(int kind, bool ok);

@@ -64,12 +64,16 @@ void FrmCompensa::TakeCorrections(int kind) {
   }
 }
 
-void FrmCompensa::Changed(int kind, const std::vector<int>& columns) {
+void FrmCompensa::MarkChanged(int kind, const std::vector<int>& columns) {
   for (const int c : columns) {
     marks_[K(kind)][static_cast<std::size_t>(c)] = Mark::kPending;
   }
   waiting_[K(kind)] = true;
   Render(kind);
+}
+
+void FrmCompensa::Changed(int kind, const std::vector<int>& columns) {
+  MarkChanged(kind, columns);
   SendWaiting();
 }
 
@@ -219,8 +223,10 @@ void FrmCompensa::CorrectionScroll(int value) {
     }
     g.SetText(cp::kCorrectionRow, cp::kPairs, text);
     TakeCorrections(k);
-    Changed(k, {cp::kPairs});
+    MarkChanged(k, {cp::kPairs});
   }
+  // Every table changed goes in one request.
+  SendWaiting();
 }
 
 void FrmCompensa::AbsClick(bool checked) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/bytes.h"
 #include "core/files.h"
 #include "maps/frm_compensa.h"
 #include "session/request_codes.h"
@@ -149,6 +150,48 @@ TEST(Compensation, AbsFlagGoesThroughBlock16AndShowsTheReadBack) {
   p.LiveTick();
   EXPECT_TRUE(p.Controls().abs_checked);
   EXPECT_EQ(p.Controls().abs_mark, Mark::kFailed);
+}
+
+TEST(Compensation, OperatingPointsAndLeanOutControls) {
+  Rig rig;
+  FrmCompensa& p = *rig.page;
+  p.LiveTick();
+  EXPECT_FALSE(p.Controls().tables[cp::kGasTemperature].point_shown);  // nothing read yet
+  rig.r.table.SetValue(1, 44, 25);                                     // gas temperature
+  rig.r.table.SetValue(1, 33, 1150);                                   // gas pressure, mbar
+  for (std::size_t f = 7; f <= 10; ++f) {
+    rig.r.table.SetValue(1, f, 3000);  // petrol injection, us
+  }
+  rig.r.table.SetLastAnswer(1, Bytes{0x42});
+  p.LiveTick();
+  const auto& t = p.Controls().tables;
+  EXPECT_EQ(t[cp::kGasTemperature].point_column, 5);  // 20 <= 25 < 30
+  EXPECT_EQ(t[cp::kGasTemperature].point_text, "25 °C");
+  EXPECT_EQ(t[cp::kGasPressure].point_column, 3);  // 1000 <= 1150 < 1250
+  EXPECT_EQ(t[cp::kGasPressure].point_text, "1.15 Bar");
+  EXPECT_EQ(t[cp::kLeanOut].point_text, "3.0 ms");
+
+  // The persistence scroll bar chooses the lean-out exit item and writes
+  // the lean-out table.
+  p.PermanenceScroll(4);
+  EXPECT_EQ(p.Controls().lean_exit.index, 3);
+  EXPECT_TRUE(rig.RunPending());
+  EXPECT_EQ(rig.r.session.written.back(), (std::pair<std::size_t, std::uint8_t>{13, 0x5E}));
+  EXPECT_EQ(rig.r.table.Value(13, 31), 3);
+  EXPECT_EQ(p.Controls().lean_exit.mark, Mark::kNone);
+
+  // The last point's correction goes into every table: kind 255.
+  p.CorrectionScroll(-5);
+  EXPECT_EQ(p.Controls().correction_text, "+ 5 %");
+  EXPECT_EQ(p.Grid(cp::kReducerTemperature).Text(cp::kCorrectionRow, cp::kPairs), "-5");
+  EXPECT_TRUE(rig.RunPending());
+  EXPECT_EQ(rig.r.session.written.size(), 1u + cp::kKinds);
+  EXPECT_EQ(rig.r.table.Value(7, 29), -5);
+
+  // A write the session dropped (the ECU went away) is marked as not taken.
+  p.Step(cp::kGasTemperature, 1);
+  rig.r.requests.Find(rq::kCompensation)->dropped();
+  EXPECT_EQ(p.CellMark(cp::kGasTemperature, 1), Mark::kFailed);
 }
 
 TEST(Compensation, MissingScalingListsAreToldOnceAndLeaveRawHeadings) {

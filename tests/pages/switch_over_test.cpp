@@ -21,11 +21,12 @@ using test::PageRig;
 // Block 3 of a 4-coil, 4-cylinder engine on the " x 1" rpm signal, the
 // dictionary's switch-over speeds.
 struct Rig {
-  Rig() {
+  explicit Rig(const std::string& keys = {}) {
     EXPECT_TRUE(core::WriteFileAtomic(
         r.dictionary.dir.File("diz.diz"),
         "###\r\n#English&0\r\nTitle\r\n[Rpm di commutazione]\r\n0 rpm|1500 rpm|2000 rpm|2500 "
-        "rpm\r\n"));
+        "rpm\r\n" +
+            keys));
     r.dictionary.lingue.LoadDizionario();
     r.table.SetValue(3, sw_word::kCoils, 4);
     r.table.SetValue(3, sw_word::kCylinders, 4);
@@ -85,6 +86,58 @@ TEST(SwitchOver, SpeedChoiceListsBlock3AndShowsTheReadBack) {
   rig.r.table.SetValue(3, 3, 0);
   p.CalibrationRead();
   EXPECT_EQ(p.Controls().combos[sw_combo::kSwtchRpm].index, -1);
+}
+
+// One choice on a fresh page: the records listed and the request posted.
+struct Choice {
+  int combo;
+  int index;
+  int request;
+  std::size_t entry;
+  std::int32_t field;
+  std::int32_t mode;
+  std::int32_t value;
+};
+
+TEST(SwitchOver, EachKindOfControlWritesItsWord) {
+  const std::string keys =
+      "[Forza commutazione s]\r\nOff|5 s|10 s\r\n[Temperatura di commutazione]\r\n30 "
+      "°C|40 °C\r\n";
+  const Choice choices[] = {
+      {sw_combo::kSwtchForce, 2, rq::kEntry3List, 3, 37, 0, 10000},
+      {sw_combo::kSwtchForce, 0, rq::kEntry3List, 3, 37, 0, 0},
+      {sw_combo::kSwtchTemp, 1, rq::kSwitchTemperature, 3, 33, 4, 1},
+      {sw_combo::kSwtchTemp, 1, rq::kSwitchTemperature, 3, 2, 0, 40},
+      {sw_combo::kStartStop, 1, rq::kEntry15List, 15, 5, 128, 1},
+      {sw_combo::kSogliaTensRpm, 10, rq::kEntry15List, 15, 87, 0, 10},
+      {sw_combo::kSpark, 1, rq::kEntry3List, 3, 49, 8, 1},
+      {sw_combo::kSpark, 1, rq::kEntry3List, 3, 44, 0, 7000},  // the [SPARK] default
+      {sw_combo::kFattorex1x2, 1, rq::kEntry3List, 3, 42, 0, 2},
+  };
+  for (const Choice& c : choices) {
+    Rig rig(keys);
+    rig.page->ComboClick(c.combo, c.index);
+    EXPECT_EQ(rig.r.session.posted, std::vector<int>{c.request}) << c.combo;
+    bool found = false;
+    for (const auto& rec : rig.r.session.lists.Of(c.entry)) {
+      found = found || (rec.field == c.field && rec.mode == c.mode && rec.value == c.value);
+    }
+    EXPECT_TRUE(found) << "combo " << c.combo << " field " << c.field;
+  }
+  // The built-in sensitivity list: 35 steps shown in millivolts.
+  Rig rig(keys);
+  const SwitchCombo& s = rig.page->Controls().combos[sw_combo::kSogliaTensRpm];
+  ASSERT_EQ(s.items.size(), 35u);
+  EXPECT_EQ(s.items[1], "137 mV");
+  // And the other way: the ECU's words select the items.
+  rig.r.table.SetValue(3, 37, 5000);
+  rig.r.table.SetValue(15, 5, 128);
+  rig.r.table.SetValue(15, 87, 34);
+  rig.page->CalibrationRead();
+  const auto& combos = rig.page->Controls().combos;
+  EXPECT_EQ(combos[sw_combo::kSwtchForce].index, 1);
+  EXPECT_EQ(combos[sw_combo::kStartStop].index, 1);
+  EXPECT_EQ(combos[sw_combo::kSogliaTensRpm].index, 34);
 }
 
 TEST(SwitchOver, OptionBitsAndBusySlot) {
@@ -153,6 +206,26 @@ TEST(SwitchOver, TemperatureGridStepsWithinItsColumnsAndIsWrittenWhole) {
   p.GridEnter();
   EXPECT_EQ(p.Grid().Value(1, delay_grid::kTemperature), 120);
   EXPECT_EQ(rig.r.window.asked_limits.back().set.min, -127);
+}
+
+TEST(SwitchOver, TemperatureGridKeepsItsLimitsAndMarksAFailedWrite) {
+  Rig rig;
+  FrmKvxCommutazione& p = *rig.page;
+  p.GridSelect({0, delay_grid::kTemperature, 1, delay_grid::kTemperature});
+  // Minus at 0 changes nothing, so nothing is sent.
+  EXPECT_TRUE(p.GridKeyDown(delay_grid::kKeySubtractPad, false));
+  p.GridKeyUp();
+  EXPECT_TRUE(rig.r.session.posted.empty());
+  EXPECT_FALSE(p.GridKeyDown(65, false));  // not a step key
+  // Plus steps the whole selection; the write fails and both cells say so.
+  p.GridKeyDown(delay_grid::kKeyAdd, false);
+  p.GridKeyUp();
+  rig.r.session.exchange_ok = false;
+  EXPECT_FALSE(rig.r.requests.Find(rq::kRitCom)->run());
+  EXPECT_EQ(p.Grid().Value(1, delay_grid::kTemperature), 1);
+  EXPECT_EQ(p.Grid().MarkOf(1, delay_grid::kTemperature), Mark::kFailed);
+  EXPECT_NE(p.GridTip(1, delay_grid::kTemperature).find("Not taken by the ECU"), std::string::npos);
+  EXPECT_EQ(p.Grid().MarkOf(2, delay_grid::kTemperature), Mark::kNone);
 }
 
 TEST(SwitchOver, CylindersRewriteBlocks3And15) {
