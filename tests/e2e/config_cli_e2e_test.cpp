@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files.h"
 #include "core/hex.h"
 #include "tests/e2e/e2e_support.h"
 
@@ -89,6 +90,20 @@ TEST(ConfigCliE2e, SwitchOverSpeedAndCentringReachTheEcu) {
   EXPECT_EQ(SignedByte(gas, 2 * 0 + 1), -1);  // -20 C
   EXPECT_EQ(SignedByte(gas, 2 * 4 + 1), 0);   // 20 C, the centre
   EXPECT_EQ(SignedByte(gas, 2 * 10 + 1), 1);  // 80 C
+
+  // A calibration saved afterwards holds both.
+  const std::string saved = root.Root() + "/saved.xsi";
+  run = RunCli(root, WithPort(sim, {"read", saved}), kCommandMs);
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  std::vector<std::string> file;
+  ASSERT_TRUE(core::LeggiRighe(saved, file));
+  const auto section = [&](const std::string& key) {
+    const auto at = std::find(file.begin(), file.end(), key);
+    return at == file.end() || at + 1 == file.end() ? Bytes{}
+                                                    : core::HexToBin(*(at + 1)).value_or(Bytes{});
+  };
+  EXPECT_EQ(Word(section("[BLK_3]"), 41), 7507);
+  EXPECT_EQ(SignedByte(section("[COM_TGASX]"), 2 * 10 + 1), 1);
   EXPECT_TRUE(LinkServerGone(root));
 }
 

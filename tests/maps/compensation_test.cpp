@@ -194,6 +194,30 @@ TEST(Compensation, OperatingPointsAndLeanOutControls) {
   EXPECT_EQ(p.CellMark(cp::kGasTemperature, 1), Mark::kFailed);
 }
 
+TEST(Compensation, ScalingListsSensorLineAndCorrectionRange) {
+  const PressureScaling s = ReadPressureScaling(
+      {"[Moltiplicatore Scala Pressioni]", "2000|0|x", "[Moltiplicatore Correzione]", "500"});
+  EXPECT_TRUE(s.errors.empty());
+  EXPECT_EQ(BreakpointText(cp::kGasPressure, 1000, 1, s), "2.00");
+  EXPECT_EQ(BreakpointText(cp::kGasPressure, 1000, 2, s), "1.00");  // 0 counts as 1000
+  EXPECT_EQ(BreakpointText(cp::kGasPressure, 1000, 9, s), "1.00");  // beyond the list
+  // A correction through its multiplier, and back to the ECU's value.
+  EXPECT_EQ(ShownCorrection(cp::kGasPressure, 10, 1, s), 5);
+  EXPECT_EQ(RawCorrection(cp::kGasPressure, 5, 1, s), 10);
+  EXPECT_EQ(ShownCorrection(cp::kGasTemperature, 10, 1, s), 10);
+  // The petrol pressure sensor byte: volts, and bar through the line.
+  EXPECT_EQ(BreakpointText(cp::kPetrolPressure, 102, 1, s), "2.00");
+  EXPECT_EQ(PetrolBarText(102, {2.5, -0.5}), "4.50");
+  EXPECT_EQ(PetrolBarText(102, {}), "102");
+  // A large amplitude stays within the corrections' range.
+  const std::vector<double> x = {0.5, 1,   2,   4,    8,    16,   32,  64,
+                                 128, 256, 512, 1024, 2048, 4096, 8192};
+  const auto c = CentredCorrections(cp::kGasPressure, x, 2, 100);
+  ASSERT_TRUE(c.has_value());
+  EXPECT_EQ(c->back(), cp::kMinCorrection);
+  EXPECT_EQ((*c)[1], 0);
+}
+
 TEST(Compensation, MissingScalingListsAreToldOnceAndLeaveRawHeadings) {
   Rig rig(false);
   rig.page->Shown();

@@ -228,6 +228,34 @@ TEST(SwitchOver, TemperatureGridKeepsItsLimitsAndMarksAFailedWrite) {
   EXPECT_EQ(p.Grid().MarkOf(2, delay_grid::kTemperature), Mark::kNone);
 }
 
+TEST(SwitchOver, InjectorTypeBadBitAndSparkRange) {
+  Rig rig;
+  std::filesystem::create_directories(
+      std::filesystem::path(rig.r.paths.config_scale).parent_path());
+  ASSERT_TRUE(core::WriteFileAtomic(rig.r.paths.config_scale,
+                                    "[InjType_003]\r\nFast\r\n1500\r\n1600\r\n0\r\n0\r\n0\r\n0\r\n"
+                                    "0\r\n[MAXBADBIT]\r\n40\r\n"));
+  FrmKvxCommutazione p(rig.r.env);
+  EXPECT_EQ(p.Controls().bad_bit_max, 40);
+  p.ComboClick(sw_combo::kTipoInj, 0);
+  EXPECT_EQ(rig.r.session.posted, std::vector<int>{rq::kEntry3And15});
+  EXPECT_EQ(rig.Listed(3, 4), 3);      // the record's identifier
+  EXPECT_EQ(rig.Listed(3, 36), 200);   // 1600 us in 8 us steps
+  EXPECT_EQ(rig.Listed(15, 0), 1500);  // the gas injector dead time
+  EXPECT_NE(p.ComboTip(sw_combo::kTipoInj).find("3.36"), std::string::npos);
+  rig.r.session.Done();
+  rig.r.session.lists.ClearAll();
+  p.BadBitChanged(12);
+  EXPECT_EQ(rig.Listed(3, 47), 12);
+  rig.r.session.Done();
+  rig.r.session.lists.ClearAll();
+  // A number the word cannot hold is refused at once, not sent.
+  p.SparkTyped("70000");
+  p.SparkCommit();
+  EXPECT_EQ(rig.r.session.posted.size(), 2u);
+  EXPECT_EQ(p.Controls().spark_mark, Mark::kFailed);
+}
+
 TEST(SwitchOver, CylindersRewriteBlocks3And15) {
   Rig rig;
   FrmKvxCommutazione& p = *rig.page;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <memory>
@@ -136,6 +137,33 @@ class UiConfigPagesTest : public QObject {
     QTest::mouseClick(view.Check(pages::sw_check::kCheck2, 3), Qt::LeftButton);
     QCOMPARE(rig.session.lists.Of(3).at(0).mode, 8);
     QVERIFY(view.Check(pages::sw_check::kCheck2, 3)->toolTip().contains("8"));
+  }
+
+  void aChoiceMadeWhileBusyGoesBackAndTheScrollBarsChooseItems() {
+    pages::test::PageRig rig;
+    pages::FrmKvxCommutazione page(rig.env);
+    ui::FrmKvxCommutazionePage view(page);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    rig.session.pending = rq::kReadErrors;  // another page's request
+    QComboBox* direction = view.Combo(pages::sw_combo::kSwitchDir);
+    direction->setFocus();
+    QTest::keyClick(direction, Qt::Key_Down);
+    QCOMPARE(direction->currentIndex(), 1);  // kept until the page is updated
+    QVERIFY(rig.session.lists.Empty());
+    rig.session.Done();
+    page.LiveTick();
+    view.Refresh();
+    QCOMPARE(direction->currentIndex(), 0);  // what the ECU holds
+
+    maps::FrmCompensa compensation(rig.env);
+    ui::FrmCompensaPage tables(compensation);
+    tables.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tables));
+    tables.Persistence()->setValue(5);
+    QCOMPARE(tables.LeanExit()->currentIndex(), 4);
+    QCOMPARE(rig.session.posted.back(), rq::kCompensation);
+    QVERIFY(tables.LeanExit()->styleSheet().contains("background-color"));
   }
 };
 
