@@ -27,8 +27,14 @@ std::size_t C(int combo) {
   return static_cast<std::size_t>(combo);
 }
 
+// A list item's number as an ECU word's value; an item too large for any
+// word (dictionary data) is kept within 32 bits rather than wrapped.
 std::int32_t Whole(double v) {
-  return static_cast<std::int32_t>(core::RoundHalfEven(v));
+  if (!std::isfinite(v)) {
+    return 0;
+  }
+  constexpr double kLimit = 2147483647.0;
+  return static_cast<std::int32_t>(core::RoundHalfEven(std::clamp(v, -kLimit, kLimit)));
 }
 
 }  // namespace

@@ -83,7 +83,8 @@ std::optional<double> LeadingNumber(std::string_view item) {
   if (!digits) {
     return std::nullopt;
   }
-  return core::PlainDecimal(norm);
+  const auto v = core::PlainDecimal(norm);
+  return v && std::isfinite(*v) ? v : std::nullopt;
 }
 
 int FirstNotBelow(const std::vector<std::optional<double>>& numbers, double v) {
