@@ -99,7 +99,9 @@ void FrmCompensa::Shown() {
   if (!loaded_) {
     AggiornaTabelledaVettori();
   }
+  ResolveAbs();
   VisualizzaPuntoTabella();
+  SendWaiting();
 }
 
 void FrmCompensa::CalibrationRead() {
