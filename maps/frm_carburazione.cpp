@@ -124,8 +124,10 @@ void FrmCarburazione::GradientClick(bool checked) {
 
 std::string FrmCarburazione::ResetFile() const {
   std::string path;
-  if (!chosen_.empty()) {
-    path = Env().lng_dir + core::kSep + chosen_ + std::string(carb_text::kCalibrationExtension);
+  // The page's own choice, else the switch-over page's calibration list.
+  const std::string& chosen = !chosen_.empty() ? chosen_ : Env().session.ChosenCalibration();
+  if (!chosen.empty()) {
+    path = Env().lng_dir + core::kSep + chosen + std::string(carb_text::kCalibrationExtension);
   } else {
     const auto list = calib::ListReferenceCalibrations(Env().table, Env().lng_dir);
     path = calib::ChooseReferenceFile(list, SystemId(), {});

@@ -96,9 +96,9 @@ class FrmCarburazione final : public MapPage {
   // CmdResetMap: asks first; on Yes posts the load of the chosen
   // calibration when its file exists, silently nothing otherwise.
   ResetOutcome ResetMap();
-  // The calibration the switch-over page's list has chosen (a name without
-  // folder or extension). Empty: the reference calibration for the ECU's
-  // system.
+  // A calibration for this page alone (a name without folder or
+  // extension). Empty: the one the switch-over page's list has chosen,
+  // else the reference calibration for the ECU's system.
   void SetChosenCalibration(std::string name) { chosen_ = std::move(name); }
   // The file CmdResetMap would load; empty when there is none.
   [[nodiscard]] std::string ResetFile() const;

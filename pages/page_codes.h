@@ -12,6 +12,9 @@ namespace page_code {
 inline constexpr int kMainMenu = session::page_id::kMainMenu;  // status and dashboard
 inline constexpr int kLanguage = 1;
 inline constexpr int kConnection = 2;
+// The configuration pages the ECU's own page numbers leave unnamed.
+inline constexpr int kCompensation = 71;
+inline constexpr int kSwitchOver = 72;
 }  // namespace page_code
 
 }  // namespace velmora::pages

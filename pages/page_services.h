@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "calib/calibration_image.h"
 #include "calib/coefficient_file.h"
@@ -38,6 +41,17 @@ class PageSession {
   virtual void SetPollMarker(int marker) = 0;
   // Page events 1 (blank-ECU check) and 2 (resume polling, read afresh).
   virtual void SetPageEvent(int event) = 0;
+  // The exchanges of a page's own request work, run by the session while
+  // that work runs: the write lists of `entries` in order, and a block
+  // written whole with `command` then read back (its values go back to the
+  // ECU's last answer on failure). False at the first failed exchange.
+  [[nodiscard]] virtual bool ApplyLists(const std::vector<std::size_t>& entries) = 0;
+  [[nodiscard]] virtual bool WriteEntry(std::size_t entry, std::uint8_t command) = 0;
+  // The reference calibration chosen on the switch-over page (a file name
+  // of the language folder without its extension; empty for none), which
+  // the carburation reset and the auto-tuning load from.
+  [[nodiscard]] virtual const std::string& ChosenCalibration() const = 0;
+  virtual void SetChosenCalibration(std::string name) = 0;
 };
 
 // The running session as a page sees it.
@@ -53,9 +67,18 @@ class SessionPageSession final : public PageSession {
   [[nodiscard]] int State() const override { return session_.State(); }
   void SetPollMarker(int marker) override { session_.SetPollMarker(marker); }
   void SetPageEvent(int event) override { session_.SetPageEvent(event); }
+  [[nodiscard]] bool ApplyLists(const std::vector<std::size_t>& entries) override {
+    return session_.ApplyLists(entries);
+  }
+  [[nodiscard]] bool WriteEntry(std::size_t entry, std::uint8_t command) override {
+    return session_.WriteEntry(entry, command);
+  }
+  [[nodiscard]] const std::string& ChosenCalibration() const override { return chosen_; }
+  void SetChosenCalibration(std::string name) override { chosen_ = std::move(name); }
 
  private:
   session::Session& session_;
+  std::string chosen_;
 };
 
 // What a page asks of its window: the value entry dialog, the beep and the

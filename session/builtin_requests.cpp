@@ -81,6 +81,10 @@ bool Session::ApplyLists(const std::vector<std::size_t>& entries) {
   return true;
 }
 
+bool Session::WriteEntry(std::size_t entry, std::uint8_t command) {
+  return WriteWholeEntry(env_.ecu, env_.table, entry, command) == link::kOk;
+}
+
 RequestWork Session::ListWork(std::vector<std::size_t> entries) {
   RequestWork work =
       Connected([this, entries] { return ApplyLists(entries); }, &SessionTexts::write_failed);
@@ -160,7 +164,7 @@ void Session::RegisterListRequests() {
 }
 
 void Session::RegisterRecordRequests() {
-  const auto record_work = [this](std::function<bool()> run, std::vector<std::size_t> lists) {
+  const auto record_work = [](std::function<bool()> run, std::vector<std::size_t> lists) {
     RequestWork work = Connected(std::move(run), &SessionTexts::write_failed);
     work.writes_image = true;
     work.refresh_page = !lists.empty();

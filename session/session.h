@@ -114,6 +114,14 @@ class Session {
   [[nodiscard]] RequestTable& Requests() { return requests_; }
   [[nodiscard]] WriteLists& Lists() { return lists_; }
 
+  // The exchanges the work of a page's own request code is made of; they
+  // run on Timer1 while that work runs. The write lists of `entries`, in
+  // order; the first failure ends it.
+  [[nodiscard]] bool ApplyLists(const std::vector<std::size_t>& entries);
+  // A block written whole: the entry's values sent with `command`, then the
+  // entry read back (WriteWholeEntry).
+  [[nodiscard]] bool WriteEntry(std::size_t entry, std::uint8_t command);
+
   void SetPageEvent(int event) { page_event_ = event; }
   void SetPostOperation() { post_operation_ = true; }
   // The step state 7 runs (auto-tuning).
@@ -173,7 +181,6 @@ class Session {
   void RegisterFileTransfers();
   void RegisterSlowCommands();
   [[nodiscard]] RequestWork ListWork(std::vector<std::size_t> entries);
-  [[nodiscard]] bool ApplyLists(const std::vector<std::size_t>& entries);
   [[nodiscard]] bool WriteParameterRecord();
   [[nodiscard]] bool SlowCommand(std::uint8_t command, std::vector<std::uint8_t> data);
   void RegisterMapWrites();

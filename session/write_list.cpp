@@ -4,6 +4,28 @@ namespace velmora::session {
 
 namespace {
 const std::vector<WriteRecord> kNoRecords;
+
+// The entry's values, to be put back when an exchange fails.
+class ValuesSnapshot {
+ public:
+  ValuesSnapshot(const link::MessageTable& table, std::size_t entry) : entry_(entry) {
+    const std::size_t n = table.FieldCount(entry);
+    values_.reserve(n);
+    for (std::size_t f = 0; f < n; ++f) {
+      values_.push_back(table.Value(entry, f));
+    }
+  }
+  void Restore(link::MessageTable& table) const {
+    for (std::size_t f = 0; f < values_.size(); ++f) {
+      table.SetValue(entry_, f, values_[f]);
+    }
+  }
+
+ private:
+  std::size_t entry_;
+  std::vector<std::int32_t> values_;
+};
+
 }  // namespace
 
 std::optional<std::uint8_t> WriteCommandOf(std::size_t entry) {
@@ -68,12 +90,35 @@ int ApplicaListaScrittura(link::EcuAccess& ecu, link::MessageTable& table, Write
   }
   return link::WithLongOperationParameter(ecu, link::ParameterRestore::kUnlessNoAnswer, [&] {
     int code = table.LeggiVoce(ecu, entry);
-    if (code == link::kOk) {
-      ApplyRecords(table, entry, records);
-      code = ecu.Command(*command, table.CodificaValori(entry));
+    if (code != link::kOk) {
+      return code;
     }
+    const ValuesSnapshot read(table, entry);
+    ApplyRecords(table, entry, records);
+    code = ecu.Command(*command, table.CodificaValori(entry));
     if (code == link::kOk) {
       code = table.LeggiVoce(ecu, entry);
+    }
+    if (code != link::kOk) {
+      read.Restore(table);
+    }
+    return code;
+  });
+}
+
+int WriteWholeEntry(link::EcuAccess& ecu, link::MessageTable& table, std::size_t entry,
+                    std::uint8_t command) {
+  if (entry >= table.Size()) {
+    return link::kInvalidRequest;
+  }
+  return link::WithLongOperationParameter(ecu, link::ParameterRestore::kUnlessNoAnswer, [&] {
+    int code = ecu.Command(command, table.CodificaValori(entry));
+    if (code == link::kOk) {
+      code = table.LeggiVoce(ecu, entry);
+    }
+    if (code != link::kOk) {
+      // What the ECU last told, not the values it may never have taken.
+      table.DecodificaRisposta(table.LastAnswer(entry), entry);
     }
     return code;
   });

@@ -62,9 +62,20 @@ void ApplyRecords(link::MessageTable& table, std::size_t entry,
 // ApplicaListaScrittura: under link parameter 2, reads the entry, applies its
 // list, writes the encoded values with the entry's write command and reads
 // the entry back, so its values show what the ECU holds. The list is emptied
-// on every path; the first failing exchange is the result. An entry that
-// cannot be written gives kInvalidRequest with nothing sent.
+// on every path; the first failing exchange is the result. When the write or
+// the read-back fails, the entry's values go back to those read before the
+// records were applied: values the ECU never confirmed are not shown as its
+// own. An entry that cannot be written gives kInvalidRequest with nothing
+// sent.
 [[nodiscard]] int ApplicaListaScrittura(link::EcuAccess& ecu, link::MessageTable& table,
                                         WriteLists& lists, std::size_t entry);
+
+// A block the program writes whole (a compensation table, the switch-over
+// delay grid): under link parameter 2, the entry's values encoded and sent
+// with `command`, then the entry read back. On failure the values go back
+// to the entry's last answer. An entry outside the table gives
+// kInvalidRequest with nothing sent.
+[[nodiscard]] int WriteWholeEntry(link::EcuAccess& ecu, link::MessageTable& table,
+                                  std::size_t entry, std::uint8_t command);
 
 }  // namespace velmora::session

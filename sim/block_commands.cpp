@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <span>
 #include <utility>
 
@@ -58,15 +60,29 @@ Bytes InitialBlock2() {
   return b;
 }
 
-// A fitted installation: coils and cylinders, switch-over at 40 C, gas on
-// every cylinder, level sensor curve, probe type, spark and bad-bit settings.
+// Switch-over at 1500 rpm: the periods of the rpm signal at that speed, as
+// the switch-over page converts it for the coils, cylinders and factor x 1
+// of the fitted installation.
+void PutSwitchSpeed(Bytes& b, std::uint8_t cylinders) {
+  constexpr double kRpm = 1500 - 2;
+  constexpr double kCoilNumerator = 240'000'000;
+  constexpr double kFactorNumerator = 15'000'000;
+  constexpr std::size_t kPeriod = 3;
+  constexpr std::size_t kFactorPeriod = 41;
+  const double a = cylinders == 0 ? 1 : b[0] * kCoilNumerator / (cylinders * 16.0);
+  PutWordAt(b, kPeriod, static_cast<std::uint16_t>(std::min(65535.0, std::floor(a / kRpm))));
+  PutWordAt(b, kFactorPeriod, static_cast<std::uint16_t>(std::floor(kFactorNumerator / kRpm)));
+}
+
+// A fitted installation: coils and cylinders, injector type, switch-over at
+// 40 C and 1500 rpm, gas on every cylinder, level sensor curve, probe type,
+// spark and bad-bit settings.
 Bytes InitialBlock3(std::uint8_t cylinders) {
   Bytes b(kBlock3Size, 0);
   b[0] = 4;  // ignition coils
   b[kBlock3Cylinders] = cylinders;
   b[block3::kSwitchTemperature] = 40;
-  b[3] = 0xFF;  // switch-over speed period: not set
-  b[4] = 0xFF;
+  b[5] = 1;  // injector type: the first of the ECU configuration's list
   for (std::size_t c = 0; c < kMaxCylinders && c < cylinders; ++c) {
     b[kFirstCylinderOutput - c] = 1;
   }
@@ -74,9 +90,9 @@ Bytes InitialBlock3(std::uint8_t cylinders) {
   b[31] = 4;
   const std::uint8_t curve[6] = {20, 58, 96, 134, 172, 210};
   std::copy(std::begin(curve), std::end(curve), b.begin() + block3::kLevelCurve);
-  b[38] = 0x04;  // switch-over on temperature
-  b[41] = 0xFF;  // factor-scaled switch-over period: not set
-  b[42] = 0xFF;
+  b[38] = 0x04;           // switch-over on temperature
+  PutWordAt(b, 39, 300);  // deceleration hysteresis, rpm
+  PutSwitchSpeed(b, cylinders);
   PutWordAt(b, 43, 250);      // minimum gas injector opening, 8 us steps
   b[47] = 1;                  // lambda probe type
   PutWordAt(b, 48, 800);      // end-of-gas pressure

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "sim/pressure_model.h"
+
 namespace velmora::sim {
 namespace {
 
@@ -231,6 +233,7 @@ EngineState EngineModel::At(std::int64_t t_us, const EngineInputs& inputs) {
   SetSpeedAndLoad(s, t, th);
   const double switch_at = SetWarmUp(s, t, inputs);
   SetInjection(s, t, switch_at, cylinders, th);
+  ApplyLoadToPressures(s);
   SetLambda(s, t);
   SetLevel(s, t, switch_at);
   s.level_leds = LevelLeds(s.level_mv, inputs.level_curve, s.level_leds);

@@ -108,6 +108,8 @@ QVariant MapGridModel::data(const QModelIndex& index, int role) const {
     }
     case kWorkingPointRole:
       return point_shown_ && point_.row == r && point_.col == c;
+    case Qt::ToolTipRole:
+      return tips_ ? QVariant(QString::fromStdString(tips_(r, c))) : QVariant();
     default:
       return {};
   }

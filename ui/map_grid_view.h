@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QTableView>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "maps/grid_model.h"
@@ -31,6 +32,8 @@ class MapGridModel final : public QAbstractTableModel {
   // True when something changed and was handed to the view.
   bool Sync();
   void SetFont(const QFont& font) { font_ = font; }
+  // What a cell's tooltip says (row, column); none without it.
+  void SetToolTips(std::function<std::string(int, int)> tips) { tips_ = std::move(tips); }
 
   // The working point the cell frame marks; shown false hides it.
   void SetWorkingPoint(bool shown, maps::CellPos cell);
@@ -43,6 +46,7 @@ class MapGridModel final : public QAbstractTableModel {
   maps::GridModel& grid_;
   std::uint64_t shown_revision_;
   QFont font_;
+  std::function<std::string(int, int)> tips_;
   bool point_shown_ = false;
   maps::CellPos point_{};
 };

@@ -1,10 +1,12 @@
 // The workstation's page table: one line per page.
 #include <array>
 
+#include "maps/frm_compensa.h"
 #include "maps/map_page_model.h"
 #include "pages/dashboard_model.h"
 #include "pages/gas_management_page.h"
 #include "pages/lambda_page.h"
+#include "pages/frm_kvx_commutazione.h"
 #include "pages/page_codes.h"
 #include "pages/sensors_page.h"
 #include "pages/shell_texts.h"
@@ -12,6 +14,8 @@
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
 #include "ui/frm_carburazione_page.h"
+#include "ui/frm_compensa_page.h"
+#include "ui/frm_kvx_commutazione_page.h"
 #include "ui/frm_kvx_connected.h"
 #include "ui/frm_kvx_language.h"
 #include "ui/frm_matrix_page.h"
@@ -67,6 +71,29 @@ PageView ConnectionView(const ViewEnv& env, pages::PageModel& /*model*/) {
   return {page, {}};
 }
 
+Model Compensation(PageEnv& env, int code) {
+  return maps::NewCompensationModel(env.page, code);
+}
+
+Model SwitchOver(PageEnv& env, int code) {
+  return pages::NewSwitchOverModel(env.page, code);
+}
+
+// A page whose view is `View` over the model `M` of its line.
+template <class View, class M>
+PageView ViewOver(const ViewEnv& env, pages::PageModel& model) {
+  auto* m = ModelOf<M>(model);
+  if (m == nullptr) {
+    return {};
+  }
+  auto* page = new View(*m, &env.state.lingue);
+  return {page, [page] { page->Refresh(); }};
+}
+
+constexpr ViewFactory kCompensationView = &ViewOver<FrmCompensaPage, maps::FrmCompensa>;
+constexpr ViewFactory kSwitchOverView =
+    &ViewOver<FrmKvxCommutazionePage, pages::FrmKvxCommutazione>;
+
 template <class View, class Page>
 PageView MapView(const ViewEnv& env, pages::PageModel& model) {
   auto* m = ModelOf<maps::MapPageModel<Page>>(model);
@@ -85,12 +112,14 @@ namespace pc = pages::page_code;
 namespace gw = pages::generale_window_text;
 namespace mw = pages::main_text;
 namespace mt = maps::matrix_text;
+namespace ct = maps::compensa_text;
+namespace cf = pages::config_text;
 using pages::kOwnRow;
 constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 12> kPages = {{
+const std::array<WorkstationPage, 14> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -104,6 +133,8 @@ const std::array<WorkstationPage, 12> kPages = {{
     {{session::page_id::kLambda, "lambda", kOwnRow, {pages::lambda_text::kMarker, pages::lambda_text::kCaption, "Lambda probes"}, "Ctrl+1"}, NewLambdaModel, LambdaView},
     {{pages::kSensorsPageCode, "sensors", kOwnRow, pages::sensors_text::kTitle, "Ctrl+2"}, NewSensorsModel, SensorsView},
     {{session::page_id::kManagement, "gas-management", kOwnRow, {pages::management_text::kMarker, pages::management_text::kCaption, "Gas management"}, "Ctrl+3"}, NewManagementModel, ManagementView},
+    {{pc::kCompensation, "compensation", kOwnRow, {ct::kMarker, ct::kTitle, "Compensation tables"}, "F9"}, Compensation, kCompensationView},
+    {{pc::kSwitchOver, "switch-over", kOwnRow, {cf::kMarker, cf::kTitle, "Switch-over"}, "F10"}, SwitchOver, kSwitchOverView},
     // clang-format on
 }};
 

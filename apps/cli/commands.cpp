@@ -4,6 +4,7 @@
 #include <string>
 
 #include "apps/cli/cmd_calib.h"
+#include "apps/cli/cmd_config.h"
 #include "apps/cli/cmd_link.h"
 #include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_maps.h"
@@ -53,6 +54,18 @@ const std::array kCommands = {
         "  axes set [--rpm B0,..,B23] [--time B0,..,B22]\n"
         "                           new breakpoints (bytes: x64 rpm, x128 us) become the\n"
         "                           ECU's lookup tables; the session then reads all again\n"},
+    CommandSpec{"switchover", RunSwitchOver, kSession, "", "",
+        "  switchover show          the switch-over page's controls as the ECU holds them\n"
+        "  switchover set CONTROL ITEM\n"
+        "                           choose ITEM (its text or its number) in a control\n"
+        "                           (CmbSwtchRpm, CmbNumBobine, ...) as the page does,\n"
+        "                           then print it and its ECU words as read back\n"},
+    CommandSpec{"compensation", RunCompensation, kSession, "--factor", "",
+        "  compensation show        the five compensation tables (breakpoints, corrections)\n"
+        "  compensation centre KIND COLUMN [--factor F]\n"
+        "                           centre table KIND (0..4 or gas-temperature, ...) on\n"
+        "                           breakpoint COLUMN 2..13 with amplitude F (10), write\n"
+        "                           it and print it as read back\n"},
     CommandSpec{"ports", RunPorts, kLink, "", "",
         "  ports                    the serial ports as the connection page offers them\n"
         "  ports search             find the ECU on any port and remember it\n"},

@@ -5,8 +5,10 @@
 // entry answers that records beeps and page switches, and a rig that owns
 // one of everything a page environment names.
 
+#include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "calib/calibration_image.h"
@@ -44,6 +46,21 @@ class FakePageSession final : public PageSession {
   [[nodiscard]] int State() const override { return state; }
   void SetPollMarker(int marker) override { poll_marker = marker; }
   void SetPageEvent(int event) override { page_event = event; }
+  // Records the exchanges a page's own work asks for; `exchange_ok` is
+  // their outcome.
+  [[nodiscard]] bool ApplyLists(const std::vector<std::size_t>& entries) override {
+    applied.insert(applied.end(), entries.begin(), entries.end());
+    for (const std::size_t e : entries) {
+      lists.Clear(e);
+    }
+    return exchange_ok;
+  }
+  [[nodiscard]] bool WriteEntry(std::size_t entry, std::uint8_t command) override {
+    written.push_back({entry, command});
+    return exchange_ok;
+  }
+  [[nodiscard]] const std::string& ChosenCalibration() const override { return chosen; }
+  void SetChosenCalibration(std::string name) override { chosen = std::move(name); }
   // The session carried the request out.
   void Done() { pending = session::request::kNone; }
 
@@ -55,6 +72,10 @@ class FakePageSession final : public PageSession {
   std::vector<int> posted;
   std::vector<std::string> files;
   session::WriteLists lists;
+  bool exchange_ok = true;
+  std::vector<std::size_t> applied;
+  std::vector<std::pair<std::size_t, std::uint8_t>> written;
+  std::string chosen;
 };
 
 struct Beep {

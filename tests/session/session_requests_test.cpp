@@ -115,6 +115,37 @@ TEST(SessionRequests, TheWriteListsAreEmptiedWhenTheWriteFails) {
   EXPECT_EQ(rig.box.shown.back().text, SessionTexts{}.write_failed);
 }
 
+TEST(SessionRequests, AFailedWriteLeavesTheValuesTheEcuConfirmed) {
+  SessionRig rig;
+  ASSERT_TRUE(rig.Connect());
+  // A write list whose write goes unanswered: the entry shows the ECU's
+  // value, not the one listed.
+  const std::int32_t old = rig.table.Value(3, 2);
+  ASSERT_TRUE(rig.session->Lists().Append(3, {old + 5, 2, 0}));
+  rig.device.silent_at_frame = static_cast<int>(rig.frames.size()) + 2;
+  ASSERT_TRUE(rig.session->PostRequest(request::kEntry3List));
+  rig.Tick();
+  EXPECT_EQ(rig.table.Value(3, 2), old);
+
+  // A page's block written whole: its values go out and come back; when the
+  // write fails they go back to the ECU's last answer.
+  constexpr int kCode = request::kRitCom;
+  RequestWork work;
+  work.run = [&] { return rig.session->WriteEntry(6, link::cmd::kWriteRitCom); };
+  rig.session->Requests().Register(kCode, std::move(work));
+  rig.table.SetValue(6, 0, 77);
+  ASSERT_TRUE(rig.session->PostRequest(kCode));
+  rig.Tick();
+  EXPECT_EQ(rig.device.Held("RIT_COM")[0], 77);
+  EXPECT_EQ(rig.table.Value(6, 0), 77);
+  rig.table.SetValue(6, 0, 88);
+  rig.device.silent_at_frame = static_cast<int>(rig.frames.size()) + 1;
+  ASSERT_TRUE(rig.session->PostRequest(kCode));
+  rig.Tick();
+  EXPECT_EQ(rig.device.Held("RIT_COM")[0], 77);
+  EXPECT_EQ(rig.table.Value(6, 0), 77);
+}
+
 TEST(SessionRequests, TheParameterRecordIsWrittenWholeAndReadBack) {
   for (const int code : {28, 39, 58, 64, 51}) {
     SessionRig rig;

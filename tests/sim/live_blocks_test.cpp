@@ -301,6 +301,41 @@ TEST(LiveBlocks, EngineModelStaysPhysicalAndWarmsUpOntoGas) {
   EXPECT_LE(lambda_flips, 150);
 }
 
+// The compensation tables' operating points: the live temperatures and
+// pressures stay within each table's breakpoints, and the gas pressure
+// follows the load once on gas.
+TEST(LiveBlocks, CompensationOperatingPointsLieOnTheirTables) {
+  Rig rig(Hardware::kNex, 4);
+  for (const std::size_t e : {7, 8, 9, 17}) {
+    rig.Read(e);
+  }
+  const auto first = [&](std::size_t e) { return rig.table.Value(e, 0); };
+  const auto last = [&](std::size_t e) { return rig.table.Value(e, 28); };
+  double loaded = 0, idle = 0;
+  int n_loaded = 0, n_idle = 0;
+  for (int k = 20 * 60; k < 20 * 300; ++k) {
+    rig.now_us = static_cast<std::int64_t>(k) * 50'000;
+    rig.Read(1);
+    const auto v = [&](std::size_t f) { return rig.table.Value(1, f); };
+    ASSERT_GE(v(44), first(8));  // gas temperature
+    ASSERT_LE(v(44), last(8));
+    ASSERT_GE(v(43), first(7));  // reducer temperature
+    ASSERT_LE(v(43), last(7));
+    const double petrol_byte = v(34) * 51.0 / 1000;
+    ASSERT_GE(petrol_byte, first(17));
+    ASSERT_LE(petrol_byte, last(17));
+    if (v(1) == 1 && v(33) > 1000) {  // on gas, pressure built up
+      ASSERT_GE(v(33), first(9));
+      ASSERT_LE(v(33), last(9));
+      (v(49) > 600 ? loaded : idle) += v(33);
+      ++(v(49) > 600 ? n_loaded : n_idle);
+    }
+  }
+  ASSERT_GT(n_loaded, 0);
+  ASSERT_GT(n_idle, 0);
+  EXPECT_GT(loaded / n_loaded, idle / n_idle + 40);
+}
+
 TEST(LiveBlocks, RpmSurvivesTheFactorAndTheSeedDecidesTheNoise) {
   Rig one(Hardware::kNex, 5);
   Rig two(Hardware::kNex, 5);
