@@ -1,0 +1,59 @@
+#include "acq/logger_texts.h"
+
+#include <array>
+#include <utility>
+
+#include "core/text_block.h"
+
+namespace velmora::acq {
+
+namespace {
+
+template <class Texts, std::size_t N>
+Texts Take(const core::ClsLingue& lingue,
+           const std::array<std::pair<int, std::string Texts::*>, N>& table) {
+  Texts t;
+  const core::TextBlock block(lingue, logger_text::kMarker);
+  for (const auto& [index, member] : table) {
+    block.Take(index, t.*member);
+  }
+  return t;
+}
+
+using L = LoggerTexts;
+constexpr std::array<std::pair<int, std::string L::*>, 34> kLoggerEntries = {{
+    {1, &L::caption},      {2, &L::start},         {3, &L::stop},           {4, &L::save},
+    {5, &L::open},         {6, &L::export_text},   {7, &L::reset},          {8, &L::next},
+    {9, &L::prev},         {10, &L::zoom_in_time}, {11, &L::zoom_out_time}, {12, &L::gain_up},
+    {13, &L::gain_down},   {14, &L::move_up},      {15, &L::move_down},     {16, &L::variables},
+    {17, &L::time},        {18, &L::channel},      {19, &L::recording},     {20, &L::unsaved},
+    {21, &L::rebuilding},  {22, &L::companion},    {23, &L::view_files},    {24, &L::export_done},
+    {25, &L::no_samples},  {26, &L::export_csv},   {27, &L::export_png},    {28, &L::cursor_a},
+    {29, &L::cursor_b},    {30, &L::difference},   {31, &L::write_failed},  {32, &L::read_failed},
+    {33, &L::save_failed}, {34, &L::records},
+}};
+
+using R = ReplayTexts;
+constexpr std::array<std::pair<int, std::string R::*>, 9> kReplayEntries = {{
+    {35, &R::caption},
+    {36, &R::play},
+    {37, &R::stop},
+    {38, &R::play_speed},
+    {39, &R::speed},
+    {40, &R::open},
+    {41, &R::too_short},
+    {42, &R::step},
+    {43, &R::no_file},
+}};
+
+}  // namespace
+
+LoggerTexts LoggerTextsFrom(const core::ClsLingue& lingue) {
+  return Take<LoggerTexts>(lingue, kLoggerEntries);
+}
+
+ReplayTexts ReplayTextsFrom(const core::ClsLingue& lingue) {
+  return Take<ReplayTexts>(lingue, kReplayEntries);
+}
+
+}  // namespace velmora::acq
