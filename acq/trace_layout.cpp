@@ -8,7 +8,9 @@
 namespace velmora::acq {
 
 int ColumnMap::Column(std::int64_t t_ms) const {
-  return static_cast<int>(std::floor(x0_px + static_cast<double>(t_ms - t0_ms) * px_per_ms));
+  const double x = x0_px + static_cast<double>(t_ms - t0_ms) * px_per_ms;
+  // Truncation rounds down from 0 on; everything left of the plot is -1.
+  return x >= 0 ? static_cast<int>(std::min(x, 1e9)) : -1;
 }
 
 void ReduceTrace(const ChannelSamples& samples, std::size_t first, const ColumnMap& map,
