@@ -307,6 +307,24 @@ void FrmLogger::ScrlTime(int value) {
   scroll_seen_ = ScrollValue();
 }
 
+void FrmLogger::JumpTo(std::int64_t t_ms) {
+  if (samples_.Empty() || recorder_.State() != LoggerState::kIdle) {
+    return;
+  }
+  const std::int64_t half = VisibleSpanMs(size_.WidthTwips(), window_.zoom) / 2;
+  const std::int64_t first = samples_.Time(0);
+  const std::int64_t last = samples_.Time(samples_.Count() - 1);
+  const std::int64_t start = std::clamp<std::int64_t>(t_ms - half, first, std::max(first, last));
+  window_.start_ms = std::max(first, start - start % 1000);
+  window_.first_sample = FirstSampleAtOrAfter(samples_, window_.start_ms);
+  scroll_seen_ = ScrollValue();
+}
+
+bool FrmLogger::AskSaveFirst() {
+  return recorder_.State() == LoggerState::kStopped &&
+         env_.box.Ask(texts_.unsaved, env_.main_title);
+}
+
 void FrmLogger::LstVar(std::size_t index) {
   if (index >= variables_.size()) {
     return;

@@ -19,6 +19,13 @@
 
 namespace velmora::acq {
 
+// The codes the main window's page switch opens the acquisition pages with
+// (no code of the ECU's pages).
+namespace page_code {
+inline constexpr int kLogger = 80;
+inline constexpr int kReplay = 81;
+}  // namespace page_code
+
 // The file dialogs' filters (description|pattern pairs).
 namespace logger_filter {
 inline constexpr std::string_view kSave = "View Files  (*.vfl) |*.vfl|";
@@ -93,6 +100,12 @@ class FrmLogger final : public pages::PageModel {
   // Lanes for the visible channels with gains that fill them; saved.
   void CmdFit();
   void ScrlTime(int value);
+  // The window centred on `t_ms` (from a whole second, within the
+  // recording): a click on the overview.
+  void JumpTo(std::int64_t t_ms);
+  // In state 2, before a new recording or another file replaces the one not
+  // saved yet: whether the user wants to save it first.
+  [[nodiscard]] bool AskSaveFirst();
   // LstVar: the variable at this place of the list goes to the selected
   // channel.
   void LstVar(std::size_t index);
@@ -120,6 +133,8 @@ class FrmLogger final : public pages::PageModel {
   [[nodiscard]] const PlotSize& Size() const { return size_; }
   [[nodiscard]] const LiveRecorder& Recorder() const { return recorder_; }
   [[nodiscard]] const std::string& CurrentFile() const { return current_file_; }
+  // The message table whose layouts decode the records.
+  [[nodiscard]] const link::MessageTable& Table() const { return env_.table; }
   // The recording display while recording or stopped, else the window.
   [[nodiscard]] PlotLayout Layout() const;
   [[nodiscard]] OverviewLayout OverviewOf(const PlotSize& strip) const;

@@ -91,6 +91,8 @@ bool FrmReplay::Start(bool at_chosen_pace) {
   at_chosen_pace_ = at_chosen_pace;
   index_ = 0;
   played_ = 0;
+  counts_ = {};
+  unplayable_ = 0;
   playing_ = true;
   timer_ = true;
   // The first gap follows the pace too, so a half pace halves every gap.
@@ -139,6 +141,11 @@ void FrmReplay::PlayStep() {
   shown_time_ = sequence_.times[index_];
   ++played_;
   const auto target = ReplayAnswer(sequence_.answers[index_], env_.table, env_.image);
+  if (target) {
+    ++counts_[TargetIndex(*target)];
+  } else {
+    ++unplayable_;
+  }
   if (!target || target->kind != ReplayTargetKind::kEntry ||
       target->entry != replay_target::kObdEntry) {
     return;

@@ -75,6 +75,13 @@ class FrmReplay final : public pages::PageModel {
   [[nodiscard]] std::size_t StepsPlayed() const { return played_; }
   [[nodiscard]] const std::string& FileName() const { return file_; }
   [[nodiscard]] const ReplayTexts& Texts() const { return texts_; }
+  // Where the answers go, for showing what was replayed.
+  [[nodiscard]] const link::MessageTable& Table() const { return env_.table; }
+  // Answers played into each target (the order of replay_target::kTargets)
+  // and those that had none, since the last start.
+  using TargetCounts = std::array<std::size_t, replay_target::kTargets.size()>;
+  [[nodiscard]] const TargetCounts& Counts() const { return counts_; }
+  [[nodiscard]] std::size_t Unplayable() const { return unplayable_; }
 
   // pages::PageModel
   void Shown() override;
@@ -95,6 +102,8 @@ class FrmReplay final : public pages::PageModel {
   std::int64_t next_us_ = 0;
   std::int32_t shown_time_ = -1;
   std::size_t played_ = 0;
+  TargetCounts counts_{};
+  std::size_t unplayable_ = 0;
   int speed_ = replay::kRecordedPace;
   bool at_chosen_pace_ = false;
   bool playing_ = false;

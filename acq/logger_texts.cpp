@@ -1,5 +1,6 @@
 #include "acq/logger_texts.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -21,7 +22,7 @@ Texts Take(const core::ClsLingue& lingue,
 }
 
 using L = LoggerTexts;
-constexpr std::array<std::pair<int, std::string L::*>, 34> kLoggerEntries = {{
+constexpr std::array<std::pair<int, std::string L::*>, 35> kLoggerEntries = {{
     {1, &L::caption},      {2, &L::start},         {3, &L::stop},           {4, &L::save},
     {5, &L::open},         {6, &L::export_text},   {7, &L::reset},          {8, &L::next},
     {9, &L::prev},         {10, &L::zoom_in_time}, {11, &L::zoom_out_time}, {12, &L::gain_up},
@@ -30,21 +31,36 @@ constexpr std::array<std::pair<int, std::string L::*>, 34> kLoggerEntries = {{
     {21, &L::rebuilding},  {22, &L::companion},    {23, &L::view_files},    {24, &L::export_done},
     {25, &L::no_samples},  {26, &L::export_csv},   {27, &L::export_png},    {28, &L::cursor_a},
     {29, &L::cursor_b},    {30, &L::difference},   {31, &L::write_failed},  {32, &L::read_failed},
-    {33, &L::save_failed}, {34, &L::records},
+    {33, &L::save_failed}, {34, &L::records},      {35, &L::fit},
 }};
 
 using R = ReplayTexts;
-constexpr std::array<std::pair<int, std::string R::*>, 9> kReplayEntries = {{
-    {35, &R::caption},
-    {36, &R::play},
-    {37, &R::stop},
-    {38, &R::play_speed},
-    {39, &R::speed},
-    {40, &R::open},
-    {41, &R::too_short},
-    {42, &R::step},
-    {43, &R::no_file},
+constexpr std::array<std::pair<int, std::string R::*>, 15> kReplayEntries = {{
+    {36, &R::caption},
+    {37, &R::play},
+    {38, &R::stop},
+    {39, &R::play_speed},
+    {40, &R::speed},
+    {41, &R::open},
+    {42, &R::too_short},
+    {43, &R::step},
+    {44, &R::no_file},
+    {45, &R::answers},
+    {46, &R::values},
+    {54, &R::live_record},
+    {55, &R::block2},
+    {56, &R::block3},
+    {57, &R::obd_data},
 }};
+constexpr int kFirstValueName = 47;
+
+// Every line of the tables names a text: a line left out would be empty.
+template <class Table>
+constexpr bool Complete(const Table& table) {
+  return std::ranges::all_of(table,
+                             [](const auto& e) { return e.first > 0 && e.second != nullptr; });
+}
+static_assert(Complete(kLoggerEntries) && Complete(kReplayEntries));
 
 }  // namespace
 
@@ -53,7 +69,12 @@ LoggerTexts LoggerTextsFrom(const core::ClsLingue& lingue) {
 }
 
 ReplayTexts ReplayTextsFrom(const core::ClsLingue& lingue) {
-  return Take<ReplayTexts>(lingue, kReplayEntries);
+  ReplayTexts t = Take<ReplayTexts>(lingue, kReplayEntries);
+  const core::TextBlock block(lingue, logger_text::kMarker);
+  for (std::size_t i = 0; i < t.value_names.size(); ++i) {
+    block.Take(kFirstValueName + static_cast<int>(i), t.value_names[i]);
+  }
+  return t;
 }
 
 }  // namespace velmora::acq

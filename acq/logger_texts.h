@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -51,19 +52,35 @@ struct LoggerTexts {
   std::string read_failed = "The file could not be read.";                                    // 32
   std::string save_failed = "The file could not be written: nothing changed.";                // 33
   std::string records = "Records";                                                            // 34
+  std::string fit = "Fit";                                                                    // 35
 };
 
 struct ReplayTexts {
-  std::string caption = "Log replay";                 // 35
-  std::string play = "Play";                          // 36
-  std::string stop = "Stop";                          // 37
-  std::string play_speed = "Play at speed";           // 38
-  std::string speed = "Pace (%, 100 = as recorded)";  // 39
-  std::string open = "Open recording";                // 40
+  std::string caption = "Log replay";                 // 36
+  std::string play = "Play";                          // 37
+  std::string stop = "Stop";                          // 38
+  std::string play_speed = "Play at speed";           // 39
+  std::string speed = "Pace (%, 100 = as recorded)";  // 40
+  std::string open = "Open recording";                // 41
   std::string too_short =
-      "The recording has fewer than two steps: there is nothing to play.";  // 41
-  std::string step = "Step";                                                // 42
-  std::string no_file = "No recording opened";                              // 43
+      "The recording has fewer than two steps: there is nothing to play.";  // 42
+  std::string step = "Step";                                                // 43
+  std::string no_file = "No recording opened";                              // 44
+  std::string answers = "Answers replayed";                                 // 45
+  std::string values = "Replayed values";                                   // 46
+  // 47..53: the values shown, in the page's order.
+  std::array<std::string, 7> value_names = {"Engine speed",
+                                            "Gas pressure",
+                                            "Manifold pressure (MAP)",
+                                            "Lambda 1 pre-cat",
+                                            "Reducer temperature",
+                                            "Short-term fuel trim bank 1",
+                                            "Long-term fuel trim bank 1"};
+  // 54..57: the targets that are not calibration sections.
+  std::string live_record = "Main live record";
+  std::string block2 = "Block 2";
+  std::string block3 = "Block 3";
+  std::string obd_data = "OBD data";
 };
 
 [[nodiscard]] LoggerTexts LoggerTextsFrom(const core::ClsLingue& lingue);

@@ -34,6 +34,15 @@ ReplaySequence ReadReplaySequence(std::string_view text) {
   return seq;
 }
 
+std::size_t TargetIndex(const ReplayTarget& target) {
+  for (std::size_t i = 0; i < replay_target::kTargets.size(); ++i) {
+    if (replay_target::kTargets[i].command == target.command) {
+      return i;
+    }
+  }
+  return 0;
+}
+
 std::optional<ReplayTarget> TargetOf(const Bytes& frame) {
   if (frame.size() < kShortestFrame || frame[0] != kAnswerStart || frame[1] != kAnswerDirection ||
       frame.size() != frame[kLengthByte] + kLengthOverhead || XorOf(frame) != 0) {

@@ -53,6 +53,9 @@ inline constexpr std::array<ReplayTarget, 8> kTargets = {{
 }};
 }  // namespace replay_target
 
+// The place of a target in the table.
+[[nodiscard]] std::size_t TargetIndex(const ReplayTarget& target);
+
 // The target of a whole answer frame (42 01 L command ... check, its
 // length and check byte right); nullopt for anything else.
 [[nodiscard]] std::optional<ReplayTarget> TargetOf(const Bytes& frame);

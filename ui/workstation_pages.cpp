@@ -1,10 +1,12 @@
 // The workstation's page table: one line per page.
 #include <array>
 
+#include "acq/frm_logger.h"
 #include "maps/map_page_model.h"
 #include "pages/dashboard_model.h"
 #include "pages/page_codes.h"
 #include "pages/shell_texts.h"
+#include "ui/acq_pages.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
 #include "ui/frm_carburazione_page.h"
@@ -86,7 +88,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 9> kPages = {{
+const std::array<WorkstationPage, 11> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -97,6 +99,8 @@ const std::array<WorkstationPage, 9> kPages = {{
     {{kMaps[0].carb_page, "carburation", kMaps[0].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[1].carb_page, "carburation-adaptive", kMaps[1].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[2].carb_page, "carburation-pressure", kMaps[2].grid_page, {}, {}}, Carburation, kCarbView},
+    {{acq::page_code::kLogger, "logger", kOwnRow, {acq::logger_text::kMarker, 1, "Oscilloscope"}, "Ctrl+6"}, NewLoggerModel, LoggerView},
+    {{acq::page_code::kReplay, "replay", kOwnRow, {acq::logger_text::kMarker, 36, "Log replay"}, "Ctrl+7"}, NewReplayModel, ReplayView},
     // clang-format on
 }};
 
