@@ -180,6 +180,9 @@ void FrmLogger::ShowRecording(std::string_view text) {
   shown_text_ = std::string(text);
   ShowFrom(shown_text_);
   FitChannels(channels_, samples_, size_);
+  // Wide enough to show the engine warming up and switching to gas.
+  window_.zoom = logger::kTimeZooms[1];
+  UpdateControls();
   if (!samples_.Empty()) {
     const std::int64_t span = VisibleSpanMs(size_.WidthTwips(), window_.zoom);
     cursors_[0] = window_.start_ms + span / 4;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "acq/log_rebuild.h"
 #include "core/files.h"
 #include "core/paths.h"
 #include "session/request_codes.h"
@@ -49,10 +50,15 @@ bool FrmReplay::Open(const std::string& path) {
   if (playing_ || !core::ReadWholeFile(path, text)) {
     return false;
   }
+  return OpenText(text, path);
+}
+
+bool FrmReplay::OpenText(std::string_view text, std::string name) {
   if (!SetSequence(ReadReplaySequence(text))) {
     return false;
   }
-  file_ = path;
+  file_ = std::move(name);
+  recording_ = RebuildSamples(text, env_.table, IdsOf(DefaultChannels()));
   return true;
 }
 
@@ -67,6 +73,8 @@ bool FrmReplay::SetSequence(ReplaySequence sequence) {
     return false;
   }
   sequence_ = std::move(sequence);
+  recording_.Clear();
+  file_.clear();
   index_ = 0;
   shown_time_ = -1;
   played_ = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "acq/logger_texts.h"
+#include "acq/logger_types.h"
 #include "acq/replay_sequence.h"
 #include "acq/traffic_log.h"
 #include "pages/page_registry.h"
@@ -45,6 +46,9 @@ class FrmReplay final : public pages::PageModel {
   // refused with a message (there is no gap to play). False, with the
   // previous sequence kept, when refused or unreadable.
   bool Open(const std::string& path);
+  // The same with the file's text; the recording's live values are kept
+  // for showing it (in the logger's default channels).
+  bool OpenText(std::string_view text, std::string name);
   bool SetSequence(ReplaySequence sequence);
 
   // CmdP: plays at the recorded pace. CmdSpeed: plays at the chosen pace
@@ -74,6 +78,8 @@ class FrmReplay final : public pages::PageModel {
   [[nodiscard]] std::int32_t ShownTime() const { return shown_time_; }
   [[nodiscard]] std::size_t StepsPlayed() const { return played_; }
   [[nodiscard]] const std::string& FileName() const { return file_; }
+  // The recording opened, as samples of the logger's default channels.
+  [[nodiscard]] const SampleTable& Recording() const { return recording_; }
   [[nodiscard]] const ReplayTexts& Texts() const { return texts_; }
   // Where the answers go, for showing what was replayed.
   [[nodiscard]] const link::MessageTable& Table() const { return env_.table; }
@@ -98,6 +104,7 @@ class FrmReplay final : public pages::PageModel {
   std::string version_text_;
   ReplaySequence sequence_;
   std::string file_;
+  SampleTable recording_;
   std::size_t index_ = 0;
   std::int64_t next_us_ = 0;
   std::int32_t shown_time_ = -1;

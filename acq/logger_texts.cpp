@@ -35,7 +35,7 @@ constexpr std::array<std::pair<int, std::string L::*>, 35> kLoggerEntries = {{
 }};
 
 using R = ReplayTexts;
-constexpr std::array<std::pair<int, std::string R::*>, 15> kReplayEntries = {{
+constexpr std::array<std::pair<int, std::string R::*>, 16> kReplayEntries = {{
     {36, &R::caption},
     {37, &R::play},
     {38, &R::stop},
@@ -51,6 +51,7 @@ constexpr std::array<std::pair<int, std::string R::*>, 15> kReplayEntries = {{
     {55, &R::block2},
     {56, &R::block3},
     {57, &R::obd_data},
+    {58, &R::recording},
 }};
 constexpr int kFirstValueName = 47;
 

@@ -81,6 +81,7 @@ struct ReplayTexts {
   std::string block2 = "Block 2";
   std::string block3 = "Block 3";
   std::string obd_data = "OBD data";
+  std::string recording = "Recording";  // 58
 };
 
 [[nodiscard]] LoggerTexts LoggerTextsFrom(const core::ClsLingue& lingue);

@@ -6,19 +6,24 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 
 #include "acq/logger_export.h"
+#include "acq/logger_plot.h"
 #include "acq/record_samples.h"
 #include "acq/synthetic_log.h"
 #include "acq/time_window.h"
 #include "ui/card_frame.h"
 #include "ui/frm_logger_page.h"
+#include "ui/logger_plot_view.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -51,6 +56,66 @@ constexpr ShownValue kShownValues[] = {
     {12, 34, 1.0F, "%", true},
 };
 
+constexpr QRgb kPlayhead = 0xFFC9403A;
+// The default channels the strip shows: petrol injection time, MAP,
+// reducer temperature and engine speed.
+constexpr std::array<std::size_t, 4> kStripChannels = {1, 3, 5, 7};
+
+acq::Channels StripChannels() {
+  acq::Channels ch = acq::DefaultChannels();
+  for (std::size_t c = 0; c < ch.size(); ++c) {
+    ch[c].visible =
+        std::find(kStripChannels.begin(), kStripChannels.end(), c) != kStripChannels.end();
+  }
+  return ch;
+}
+constexpr QRgb kPlayed = 0x222F6FAB;
+
+}  // namespace
+
+// The recording being played: its live values over its whole length, what
+// was played shaded, the step reached marked.
+class ReplayStrip final : public QWidget {
+ public:
+  ReplayStrip(const acq::FrmReplay& model, QWidget* parent) : QWidget(parent), model_(model) {
+    setMinimumHeight(120);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), Colour(palette::kCard));
+    const acq::SampleTable& s = model_.Recording();
+    if (!s.Empty()) {
+      const std::int64_t t = std::max<std::int32_t>(model_.ShownTime(), s.Time(0));
+      const acq::TimeWindow played{s.Time(0), 0, acq::logger::kTimeZooms.front()};
+      const acq::OverviewLayout o =
+          acq::Overview(s, StripChannels(), played, t - s.Time(0), {width(), height() - 8});
+      p.fillRect(QRect(0, 0, o.window_x1, height()), QColor::fromRgba(kPlayed));
+      p.translate(0, 4);
+      p.setRenderHint(QPainter::Antialiasing);
+      for (const acq::TraceLayout& tr : o.traces) {
+        QPolygon poly;
+        for (const acq::PlotPoint& pt : tr.points) {
+          poly.append(QPoint(pt.x, pt.y));
+        }
+        p.setPen(QPen(ChannelColour(tr.colour), 1.4));
+        p.drawPolyline(poly);
+      }
+      p.resetTransform();
+      p.setPen(QPen(Colour(kPlayhead), 2));
+      p.drawLine(o.window_x1, 0, o.window_x1, height());
+    }
+    p.setPen(QPen(Colour(palette::kCardBorder), 1));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+
+ private:
+  const acq::FrmReplay& model_;
+};
+
+namespace {
+
 QTableWidget* NewTable(QWidget* parent, int rows) {
   auto* t = new QTableWidget(rows, 2, parent);
   t->horizontalHeader()->setVisible(false);
@@ -62,6 +127,7 @@ QTableWidget* NewTable(QWidget* parent, int rows) {
   t->setFocusPolicy(Qt::NoFocus);
   t->setShowGrid(false);
   t->setAlternatingRowColors(true);
+  t->setFixedHeight(rows * t->verticalHeader()->defaultSectionSize() + 2 * t->frameWidth());
   for (int r = 0; r < rows; ++r) {
     t->setItem(r, 0, new QTableWidgetItem);
     auto* value = new QTableWidgetItem;
@@ -88,6 +154,8 @@ FrmReplayPage::FrmReplayPage(acq::FrmReplay& model, const core::ClsLingue* lingu
       progress_(new QProgressBar(this)),
       step_(new QLabel(this)),
       playback_card_(new CardFrame(this)),
+      recording_card_(new CardFrame(this)),
+      strip_(new ReplayStrip(model, this)),
       targets_card_(new CardFrame(this)),
       values_card_(new CardFrame(this)),
       targets_(NewTable(this, static_cast<int>(acq::replay_target::kTargets.size()))),
@@ -123,7 +191,10 @@ FrmReplayPage::FrmReplayPage(acq::FrmReplay& model, const core::ClsLingue* lingu
   page->addSpacing(spacing::kGap);
   page->addWidget(BuildPlayback());
   page->addSpacing(spacing::kGap);
-  page->addLayout(results, 1);
+  recording_card_->Body()->addWidget(strip_);
+  page->addWidget(recording_card_, 1);
+  page->addSpacing(spacing::kGap);
+  page->addLayout(results);
 
   connect(open_, &QPushButton::clicked, this, [this] { Open(); });
   connect(play_, &QPushButton::clicked, this, [this] { StartTimer(model_.CmdP()); });
@@ -170,6 +241,7 @@ void FrmReplayPage::CaricaLingua() {
   stop_->setText(Q(t.stop));
   speed_label_->setText(Q(t.speed));
   playback_card_->SetTitle(Q(t.play));
+  recording_card_->SetTitle(Q(t.recording));
   targets_card_->SetTitle(Q(t.answers));
   values_card_->SetTitle(Q(t.values));
   Refresh();
@@ -219,6 +291,7 @@ void FrmReplayPage::Refresh() {
     targets_->item(static_cast<int>(i), 1)->setText(QString::number(model_.Counts()[i]));
   }
   ShowValues();
+  strip_->update();
 }
 
 void FrmReplayPage::Open() {
@@ -251,8 +324,9 @@ void FrmReplayPage::Tick() {
 }
 
 void FrmReplayPage::PrepareScreenshot() {
-  if (model_.Playing() || !model_.SetSequence(acq::ReadReplaySequence(acq::SyntheticTrafficLog(
-                              model_.Table(), kDemoSeconds, kDemoRate, kDemoObdEvery)))) {
+  const std::string demo =
+      acq::SyntheticTrafficLog(model_.Table(), kDemoSeconds, kDemoRate, kDemoObdEvery);
+  if (model_.Playing() || !model_.OpenText(demo, "demo.vfl")) {
     return;
   }
   // Played at the fastest pace for a moment, then on at the recorded one.

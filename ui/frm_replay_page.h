@@ -18,6 +18,7 @@ class QTimer;
 namespace velmora::ui {
 
 class CardFrame;
+class ReplayStrip;
 
 // The log replay page: the recording to play, the play, play-at-speed and
 // stop buttons with the pace, the step reached, where the answers went and
@@ -70,6 +71,8 @@ class FrmReplayPage final : public QWidget, public Captioned {
   QProgressBar* progress_;
   QLabel* step_;
   CardFrame* playback_card_;
+  CardFrame* recording_card_;
+  ReplayStrip* strip_;
   CardFrame* targets_card_;
   CardFrame* values_card_;
   QTableWidget* targets_;
