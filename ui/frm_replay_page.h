@@ -32,6 +32,8 @@ class FrmReplayPage final : public QWidget, public Captioned {
 
   void CaricaLingua() override;
   void Refresh();
+  // One tick of the page's timer (Timer1): the model plays what is due.
+  void Tick();
 
   // How the page asks for the recording; empty for a cancelled dialog.
   std::function<QString()> choose_file;
@@ -52,7 +54,6 @@ class FrmReplayPage final : public QWidget, public Captioned {
 
  private:
   void Open();
-  void Tick();
   void StartTimer(bool started);
   [[nodiscard]] QWidget* BuildPlayback();
   [[nodiscard]] QWidget* BuildResults();
