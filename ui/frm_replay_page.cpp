@@ -176,6 +176,20 @@ FrmReplayPage::FrmReplayPage(acq::FrmReplay& model, const core::ClsLingue* lingu
   speed_->setSuffix(QStringLiteral(" %"));
   timer_->setInterval(kTimerMs);
 
+  LayOut();
+  connect(open_, &QPushButton::clicked, this, [this] { Open(); });
+  connect(play_, &QPushButton::clicked, this, [this] { StartTimer(model_.CmdP()); });
+  connect(play_speed_, &QPushButton::clicked, this, [this] { StartTimer(model_.CmdSpeed()); });
+  connect(stop_, &QPushButton::clicked, this, [this] {
+    model_.CmdS();
+    Refresh();
+  });
+  connect(speed_, &QSpinBox::valueChanged, this, [this](int v) { model_.SetSpeed(v); });
+  connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
+  CaricaLingua();
+}
+
+void FrmReplayPage::LayOut() {
   auto* header = new QHBoxLayout;
   header->addWidget(title_);
   header->addSpacing(spacing::kGap);
@@ -195,19 +209,8 @@ FrmReplayPage::FrmReplayPage(acq::FrmReplay& model, const core::ClsLingue* lingu
   page->addWidget(recording_card_, 1);
   page->addSpacing(spacing::kGap);
   page->addLayout(results);
-
-  connect(open_, &QPushButton::clicked, this, [this] { Open(); });
-  connect(play_, &QPushButton::clicked, this, [this] { StartTimer(model_.CmdP()); });
-  connect(play_speed_, &QPushButton::clicked, this, [this] { StartTimer(model_.CmdSpeed()); });
-  connect(stop_, &QPushButton::clicked, this, [this] {
-    model_.CmdS();
-    Refresh();
-  });
-  connect(speed_, &QSpinBox::valueChanged, this, [this](int v) { model_.SetSpeed(v); });
-  connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
   targets_card_->Body()->addWidget(targets_);
   values_card_->Body()->addWidget(values_);
-  CaricaLingua();
 }
 
 QWidget* FrmReplayPage::BuildPlayback() {

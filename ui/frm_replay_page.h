@@ -55,6 +55,7 @@ class FrmReplayPage final : public QWidget, public Captioned {
  private:
   void Open();
   void StartTimer(bool started);
+  void LayOut();
   [[nodiscard]] QWidget* BuildPlayback();
   [[nodiscard]] QWidget* BuildResults();
   void ShowValues();

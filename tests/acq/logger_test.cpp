@@ -13,6 +13,7 @@
 #include "acq/logger_export.h"
 #include "acq/osci_files.h"
 #include "acq/record_samples.h"
+#include "acq/synthetic_log.h"
 #include "acq/traffic_log.h"
 #include "core/hex.h"
 #include "tests/acq/acq_rig.h"
@@ -235,6 +236,50 @@ TEST(LoggerRecording, TheLiveWindowKeepsItsSizeHoweverLongTheRecording) {
   EXPECT_EQ(ring.Total(), 10'000u);
   EXPECT_EQ(ring.Live(0)[0], 10'000 - 64);
   EXPECT_EQ(ring.Live(63)[0], 9999);
+}
+
+TEST(LoggerFiles, OpeningTellsOfACompanionAndAVariableChangeRebuilds) {
+  AcqRig rig;
+  ASSERT_TRUE(
+      core::WriteFileAtomic(rig.paths.osci_list,
+                            "[Var]\r\nEngine speed\r\n32\r\n1\r\nrpm\r\n[Var]\r\nMAP\r\n49\r\n"
+                            "1000\r\nbar\r\n"));
+  const std::string vfl = rig.root.File("run.vfl");
+  ASSERT_TRUE(core::WriteFileAtomic(vfl, SyntheticTrafficLog(rig.table, 60, 20, 0)));
+  FrmLogger page(rig.env);
+  page.SetPlotSize({600, 400});
+  EXPECT_FALSE(page.CmdOpen(rig.root.File("missing.vfl")));
+  ASSERT_TRUE(page.CmdOpen(vfl));
+  EXPECT_TRUE(rig.box.shown.empty());
+  ASSERT_TRUE(core::WriteFileAtomic(rig.root.File("run.txt"), "x"));
+  ASSERT_TRUE(page.CmdOpen(vfl));
+  ASSERT_EQ(rig.box.shown.size(), 1u);
+  EXPECT_EQ(rig.box.shown[0].text, page.Texts().companion);
+
+  page.LblSignal(0);
+  page.LstVar(1);  // MAP to channel 0
+  EXPECT_EQ(page.ChannelTable()[0].variable_id, 49);
+  EXPECT_EQ(page.ChannelTable()[0].name, "MAP");
+  EXPECT_EQ(page.Samples().Value(0, 0), page.Samples().Value(0, 3));  // channel 3 shows MAP too
+  page.JumpTo(30'500);
+  EXPECT_EQ(page.Window().start_ms, 26'000);  // 9 s shown, centred, from a whole second
+
+  ASSERT_TRUE(page.OptRun(0));
+  EXPECT_FALSE(page.CmdOpen(vfl));  // not while recording
+  EXPECT_FALSE(page.CmdSaveLogOsc(rig.root.File("early.vfl")));
+}
+
+TEST(LoggerRecording, AFullDiskStopsTheRecordingAndSaysSoOnce) {
+  AcqRig rig;
+  rig.paths.logger_tmp = "/dev/full";  // every write fails: no space left
+  FrmLogger page(rig.env);
+  ASSERT_TRUE(page.OptRun(0));
+  rig.table.DecodificaRisposta(rig.Live({}), 1);
+  page.LiveTick();
+  page.LiveTick();
+  EXPECT_EQ(page.State(), LoggerState::kStopped);
+  ASSERT_EQ(rig.box.shown.size(), 1u);
+  EXPECT_EQ(rig.box.shown[0].text, page.Texts().write_failed);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "acq/frm_replay.h"
+#include "acq/log_rebuild.h"
 #include "core/hex.h"
 #include "tests/acq/acq_rig.h"
 
@@ -141,6 +142,32 @@ TEST(Replay, AnswersGoToTheirTargetsAndOBDStepsAreLogged) {
   EXPECT_TRUE(log[0].ends_with(" -  1.0.0")) << log[0];
   EXPECT_EQ(log[1], "#Tempo #Pid03 #Pid06 #Pid07 #Pid08 #Pid09 #Pid11 #Pid14 #Pid15");
   EXPECT_EQ(log[2], "#300 #2 #140 #0 #0 #0 #0 #0 #9");
+}
+
+TEST(Replay, StepsAreTheAnswerLinesAndTargetsNeedAWholeFrame) {
+  const ReplaySequence seq = ReadReplaySequence(
+      "0 TimerApi_uSec 5 Now x\r\nCMD_READ_MEM1\r\n0 T 4102032161\r\n0 R 4201\r\n"
+      "CMD_READ_MEM1\r\nx R 42\r\n40 R \r\n50 R AB\n");
+  EXPECT_EQ(seq.times, (std::vector<std::int32_t>{0, 50}));
+  EXPECT_EQ(seq.answers, (std::vector<std::string>{"4201", "AB"}));
+
+  AcqRig rig;
+  Bytes obd = rig.Obd({{30, 7}});
+  EXPECT_EQ(TargetOf(obd)->entry, 12u);
+  Bytes short_obd(obd.begin(), obd.begin() + 0x3E + 2);  // an older OBD record: 58 data bytes
+  short_obd[2] = 0x3E;
+  short_obd.back() = 0;
+  short_obd.back() = XorOf(short_obd);
+  EXPECT_EQ(TargetOf(short_obd)->entry, 12u);
+  Bytes bad_xor = obd;
+  bad_xor.back() ^= 1;
+  EXPECT_FALSE(TargetOf(bad_xor).has_value());
+  Bytes wrong_length = rig.Live({});
+  wrong_length[2] = 0x5C;  // the OBD length on a live record
+  wrong_length.resize(0x5C + 2);
+  wrong_length.back() = 0;
+  wrong_length.back() = XorOf(wrong_length);
+  EXPECT_FALSE(TargetOf(wrong_length).has_value());
 }
 
 }  // namespace
