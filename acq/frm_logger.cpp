@@ -121,12 +121,7 @@ bool FrmLogger::OptRun(int index) {
     Tell(texts_.write_failed);
     return false;
   }
-  // SvuotaLog: the plot and the samples of what was shown before go.
-  samples_.Clear();
-  shown_text_.clear();
-  current_file_.clear();
-  cursors_ = {};
-  window_ = {};
+  SvuotaLog();
   write_failure_told_ = false;
   env_.session.SetPageEvent(StartEvent(env_.session.State()));
   UpdateControls();
@@ -154,7 +149,22 @@ bool FrmLogger::CmdSaveLogOsc(const std::string& path) {
   return true;
 }
 
+void FrmLogger::SvuotaLog() {
+  samples_.Clear();
+  shown_text_.clear();
+  current_file_.clear();
+  cursors_ = {};
+  window_ = {};
+}
+
 bool FrmLogger::CmdOpen(const std::string& path) {
+  if (recorder_.State() == LoggerState::kRecording) {
+    return false;
+  }
+  return ApriFileLogger(path);
+}
+
+bool FrmLogger::ApriFileLogger(const std::string& path) {
   if (recorder_.State() == LoggerState::kRecording || !core::EsisteFile(path)) {
     return false;
   }
@@ -396,7 +406,7 @@ void FrmLogger::LiveTick() {
 
 PlotLayout FrmLogger::Layout() const {
   if (recorder_.State() != LoggerState::kIdle) {
-    return RunLayout(recorder_.Window(), channels_, size_);
+    return PlottaPuntiniRunTime(recorder_.Window(), channels_, size_);
   }
   return RecordedLayout(samples_, channels_, window_, size_);
 }

@@ -83,9 +83,11 @@ class FrmLogger final : public pages::PageModel {
   // Saves the stopped recording as a view file (state 2 only), then shows
   // it. False when refused or when the file could not be written (said).
   bool CmdSaveLogOsc(const std::string& path);
-  // ApriFileLogger: shows a view file from its start. Refused while
-  // recording; false for a file that is not there or cannot be read.
+  // After the open dialog: ApriFileLogger. Refused while recording; false
+  // for a file that is not there or cannot be read.
   bool CmdOpen(const std::string& path);
+  // Shows a view file from its start and tells of a companion file.
+  bool ApriFileLogger(const std::string& path);
   bool CmdEsporta(const std::string& path);
   bool ExportCsv(const std::string& path);
   void CmdReset();
@@ -160,6 +162,8 @@ class FrmLogger final : public pages::PageModel {
 
  private:
   void Load();
+  // The plot and the samples of what was shown go.
+  void SvuotaLog();
   void SaveSetup();
   void ApplyNames();
   // Rebuilds the samples from `text` and shows them from their start.

@@ -59,7 +59,8 @@ std::size_t RecordsPerSweep(const PlotSize& size) {
   return room > 0 ? static_cast<std::size_t>(room / logger::kRunStepTwips) + 1 : 1;
 }
 
-PlotLayout RunLayout(const SampleRing& ring, const Channels& channels, const PlotSize& size) {
+PlotLayout PlottaPuntiniRunTime(const SampleRing& ring, const Channels& channels,
+                                const PlotSize& size) {
   PlotLayout layout;
   layout.arrows = ArrowTops(channels, size);
   if (ring.Size() == 0) {

@@ -54,8 +54,8 @@ struct PlotLayout {
 // The recording display: the pen advances 225 twips a record from the left
 // margin and starts again at the left once it passes the right edge; the
 // traces join this sweep's records and the pen marks the newest.
-[[nodiscard]] PlotLayout RunLayout(const SampleRing& ring, const Channels& channels,
-                                   const PlotSize& size);
+[[nodiscard]] PlotLayout PlottaPuntiniRunTime(const SampleRing& ring, const Channels& channels,
+                                              const PlotSize& size);
 // Records in one sweep of the pen across a plot of this width.
 [[nodiscard]] std::size_t RecordsPerSweep(const PlotSize& size);
 

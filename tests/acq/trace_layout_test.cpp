@@ -54,7 +54,7 @@ TEST(TraceLayout, RecordingSweepsAcrossThePlotAndStartsAgain) {
   for (std::int32_t r = 0; r < 6; ++r) {
     ring.Append(RecordKind::kLive, SampleRow{r * 50, r * 1000});
   }
-  const PlotLayout l = RunLayout(ring, ch, size);
+  const PlotLayout l = PlottaPuntiniRunTime(ring, ch, size);
   ASSERT_EQ(l.traces.size(), 1u);
   // Records 4 and 5 open the second sweep at the left margin.
   ASSERT_EQ(l.traces[0].points.size(), 2u);
