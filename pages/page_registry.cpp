@@ -109,4 +109,8 @@ void PageRegistry::MapWritten(int map, bool ok) {
   ForAll([map, ok](PageModel& m) { m.MapWritten(map, ok); });
 }
 
+void PageRegistry::Closing() {
+  ForAll([](PageModel& m) { m.Closing(); });
+}
+
 }  // namespace velmora::pages

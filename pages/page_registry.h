@@ -48,6 +48,9 @@ class PageModel {
   // The page a click on this page's navigation row opens; `own` is this
   // page's code. A map opens the view its flag chooses.
   [[nodiscard]] virtual int RowOpens(int own) const { return own; }
+  // The program ends (the session's exit sequence): the page closes its
+  // files.
+  virtual void Closing() {}
 };
 
 // A page whose `row` is kOwnRow has a navigation row, a menu entry and a
@@ -138,6 +141,7 @@ class PageRegistry {
   void SetEnabled(bool enable);
   void CalibrationRead();
   void MapWritten(int map, bool ok);
+  void Closing();
 
  private:
   struct Page {

@@ -93,6 +93,9 @@ class PageWindow {
   virtual void Beep(int hertz, int milliseconds) = 0;
   // The main window's page switch.
   virtual void SelezioneScheda(int page_code) = 0;
+  // Another page shows its model again (RefreshPage with its code), as
+  // after the session wrote what it shows.
+  virtual void RefreshPage(int /*page_code*/) {}
 };
 
 // What every page model works on, whatever its subsystem. Nothing here is

@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang pkg-config clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-  libserialport-dev
+  libserialport-dev zlib1g-dev
   xvfb xauth
 )
 

@@ -67,6 +67,7 @@ void MainWindow::AttachPages(const PageLinks& links) {
   page_session_ = &links.session;
   services_ = std::make_unique<PageWindowServices>(
       links, state_.version_text, [this](int code) { SelezioneScheda(code); }, this);
+  services_->SetRefreshPage([this](int code) { navigator_->RefreshPage(code); });
   // The dialog is shared with the pages: the shell takes only its own use.
   services_->EnterValue().SetOnDone([this](const pages::EnteredValue& r) { AnswerSwitchOver(r); });
   windows_.Add(&services_->EnterValue(), &services_->EnterValue());
@@ -258,6 +259,8 @@ void MainWindow::Unload() {
 }
 
 void MainWindow::CloseOtherWindows() {
+  // The logger's traffic log is closed with the pages.
+  navigator_->Registry().Closing();
   search_->Finish();
   if (services_ != nullptr) {
     services_->CloseDialogs();

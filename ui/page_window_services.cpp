@@ -57,6 +57,12 @@ void PageWindowServices::SelezioneScheda(int page_code) {
   }
 }
 
+void PageWindowServices::RefreshPage(int page_code) {
+  if (refresh_page_) {
+    refresh_page_(page_code);
+  }
+}
+
 std::unique_ptr<FrmChangeAxisDialog> PageWindowServices::NewAxisEditor() const {
   return std::make_unique<FrmChangeAxisDialog>(maps::AxisEditorEnvOf(env_), &lingue_, parent_);
 }

@@ -58,12 +58,17 @@ class PageWindowServices final : public maps::MapPageWindow {
   [[nodiscard]] pages::EnteredValue AskValue(const pages::Limits& limits, int option) override;
   void Beep(int hertz, int milliseconds) override;
   void SelezioneScheda(int page_code) override;
+  void RefreshPage(int page_code) override;
   void OpenAxisEditor() override;
+
+  // The main window's page refresh, which RefreshPage hands on.
+  void SetRefreshPage(std::function<void(int)> refresh) { refresh_page_ = std::move(refresh); }
 
  private:
   const core::ClsLingue& lingue_;
   std::unique_ptr<FrmEnterValue> enter_value_;
   std::function<void(int)> select_page_;
+  std::function<void(int)> refresh_page_;
   QWidget* parent_;
   session::RequestTable& requests_;
   pages::PageEnv pages_env_;

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "maps/frm_compensa.h"
+#include "acq/frm_logger.h"
 #include "maps/map_page_model.h"
 #include "pages/dashboard_model.h"
 #include "pages/frm_kvx_commutazione.h"
@@ -11,6 +12,7 @@
 #include "pages/sensors_page.h"
 #include "pages/shell_texts.h"
 #include "ui/config_pages.h"
+#include "ui/acq_pages.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
 #include "ui/frm_carburazione_page.h"
@@ -119,7 +121,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 14> kPages = {{
+const std::array<WorkstationPage, 16> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -135,6 +137,8 @@ const std::array<WorkstationPage, 14> kPages = {{
     {{session::page_id::kManagement, "gas-management", kOwnRow, {pages::management_text::kMarker, pages::management_text::kCaption, "Gas management"}, "Ctrl+3"}, NewManagementModel, ManagementView},
     {{pc::kCompensation, "compensation", kOwnRow, {ct::kMarker, ct::kTitle, "Compensation tables"}, "F9"}, Compensation, kCompensationView},
     {{pc::kSwitchOver, "switch-over", kOwnRow, {cf::kMarker, cf::kTitle, "Switch-over"}, "F10"}, SwitchOver, kSwitchOverView},
+    {{acq::page_code::kLogger, "logger", kOwnRow, {acq::logger_text::kMarker, 1, "Oscilloscope"}, "Ctrl+6"}, NewLoggerModel, LoggerView},
+    {{acq::page_code::kReplay, "replay", kOwnRow, {acq::logger_text::kMarker, 36, "Log replay"}, "Ctrl+7"}, NewReplayModel, ReplayView},
     // clang-format on
 }};
 

@@ -5,8 +5,10 @@
 
 #include "apps/cli/cmd_calib.h"
 #include "apps/cli/cmd_config.h"
+#include "apps/cli/cmd_export.h"
 #include "apps/cli/cmd_link.h"
 #include "apps/cli/cmd_live.h"
+#include "apps/cli/cmd_log.h"
 #include "apps/cli/cmd_maps.h"
 #include "apps/cli/cmd_ports.h"
 #include "apps/cli/cmd_session.h"
@@ -66,6 +68,10 @@ const std::array kCommands = {
         "                           centre table KIND (0..4 or gas-temperature, ...) on\n"
         "                           breakpoint COLUMN 2..13 with amplitude F (10), write\n"
         "                           it and print it as read back\n"},
+    CommandSpec{"log", RunLog, kSession, "--seconds --out", "--fast",
+        "  log --seconds N [--fast] --out FILE.vfl\n"
+        "                           record the live record for N seconds into a view\n"
+        "                           file; --fast reads it back to back, not every 50 ms\n"},
     CommandSpec{"ports", RunPorts, kLink, "", "",
         "  ports                    the serial ports as the connection page offers them\n"
         "  ports search             find the ECU on any port and remember it\n"},
@@ -79,6 +85,10 @@ const std::array kCommands = {
     CommandSpec{"show", RunCalibShow, kOffline, "", "",
         "  show FILE                print the entries of a calibration file, one field a\n"
         "                           line as entry.field=value\n"},
+    CommandSpec{"export", RunExport, kOffline, "--out --calibration", "--csv --png",
+        "  export FILE.vfl [--csv|--png] --out FILE [--calibration FILE.xsi]\n"
+        "                           a view file's samples as the logger's text table, a\n"
+        "                           CSV table with units or a picture of the recording\n"},
     // clang-format on
 };
 

@@ -1,6 +1,7 @@
 #include "apps/velmora/screenshots.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
 #include <QPixmap>
 
 #include "ui/frm_change_axis.h"
@@ -27,6 +28,11 @@ bool SavePageScreenshots(ui::MainWindow& window, const std::string& dir) {
       continue;
     }
     window.SelezioneScheda(page.code);
+    // A page that needs something to show (a recording, say) prepares it.
+    QWidget* view = window.PageWidget(page.code);
+    if (view->metaObject()->indexOfMethod("PrepareScreenshot()") >= 0) {
+      QMetaObject::invokeMethod(view, "PrepareScreenshot");
+    }
     ok = Save(window, dir, page.name) && ok;
   }
   if (ui::PageWindowServices* services = window.Services()) {
