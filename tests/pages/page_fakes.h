@@ -36,9 +36,14 @@ class FakePageSession final : public PageSession {
     return true;
   }
   [[nodiscard]] bool PostFileRequest(int code, std::string path) override {
-    files.push_back(std::move(path));
-    return PostRequest(code);
+    files.push_back(path);
+    if (!PostRequest(code)) {
+      return false;
+    }
+    chosen = std::move(path);
+    return true;
   }
+  [[nodiscard]] std::string ChosenFile() const override { return chosen; }
   [[nodiscard]] session::WriteLists& Lists() override { return lists; }
   [[nodiscard]] int State() const override { return state; }
   void SetPollMarker(int marker) override { poll_marker = marker; }
@@ -53,6 +58,7 @@ class FakePageSession final : public PageSession {
   int page_event = 0;
   std::vector<int> posted;
   std::vector<std::string> files;
+  std::string chosen;
   session::WriteLists lists;
 };
 
