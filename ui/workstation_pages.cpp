@@ -2,9 +2,12 @@
 #include <array>
 
 #include "maps/map_page_model.h"
+#include "pages/archive_texts.h"
+#include "pages/compare_model.h"
 #include "pages/dashboard_model.h"
 #include "pages/page_codes.h"
 #include "pages/shell_texts.h"
+#include "ui/compare_page.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
 #include "ui/frm_carburazione_page.h"
@@ -36,6 +39,10 @@ Model Carburation(PageEnv& env, int code) {
   return maps::NewCarburationModel(env.maps, code);
 }
 
+Model Compare(PageEnv& env, int /*code*/) {
+  return std::make_unique<pages::CompareModel>(env.page);
+}
+
 PageView DashboardView(const ViewEnv& env, pages::PageModel& model) {
   auto* m = ModelOf<pages::DashboardModel>(model);
   if (m == nullptr) {
@@ -63,6 +70,15 @@ PageView ConnectionView(const ViewEnv& env, pages::PageModel& /*model*/) {
   return {page, {}};
 }
 
+PageView CompareView(const ViewEnv& /*env*/, pages::PageModel& model) {
+  auto* m = ModelOf<pages::CompareModel>(model);
+  if (m == nullptr) {
+    return {};
+  }
+  auto* page = new ComparePage(*m);
+  return {page, [page] { page->Refresh(); }};
+}
+
 template <class View, class Page>
 PageView MapView(const ViewEnv& env, pages::PageModel& model) {
   auto* m = ModelOf<maps::MapPageModel<Page>>(model);
@@ -86,7 +102,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 9> kPages = {{
+const std::array<WorkstationPage, 10> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -97,6 +113,7 @@ const std::array<WorkstationPage, 9> kPages = {{
     {{kMaps[0].carb_page, "carburation", kMaps[0].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[1].carb_page, "carburation-adaptive", kMaps[1].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[2].carb_page, "carburation-pressure", kMaps[2].grid_page, {}, {}}, Carburation, kCarbView},
+    {{pages::kComparePage, "compare", kOwnRow, {pages::archive_text::kMarker, pages::archive_text::kCompareNav, "Compare"}, "Ctrl+0"}, Compare, CompareView},
     // clang-format on
 }};
 

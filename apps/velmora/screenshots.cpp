@@ -3,7 +3,10 @@
 #include <QCoreApplication>
 #include <QPixmap>
 
+#include "pages/frm_kvx_load_save.h"
+#include "ui/file_menu.h"
 #include "ui/frm_change_axis.h"
+#include "ui/frm_kvx_load_save.h"
 
 namespace velmora::app {
 
@@ -34,6 +37,12 @@ bool SavePageScreenshots(ui::MainWindow& window, const std::string& dir) {
     editor->show();
     ok = Save(*editor, dir, "axes") && ok;
     editor->hide();
+  }
+  if (ui::FileMenu* files = window.Files(); files != nullptr && files->Attached()) {
+    const auto archive = files->NewArchiveDialog(pages::archive_mode::kSave);
+    archive->show();
+    ok = Save(*archive, dir, "archive") && ok;
+    archive->hide();
   }
   window.SelezioneScheda(shown);
   return ok;
