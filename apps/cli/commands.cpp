@@ -4,6 +4,7 @@
 #include <string>
 
 #include "apps/cli/cmd_calib.h"
+#include "apps/cli/cmd_diff.h"
 #include "apps/cli/cmd_link.h"
 #include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_maps.h"
@@ -66,6 +67,10 @@ const std::array kCommands = {
     CommandSpec{"show", RunCalibShow, kOffline, "", "",
         "  show FILE                print the entries of a calibration file, one field a\n"
         "                           line as entry.field=value\n"},
+    CommandSpec{"diff", RunDiff, kOffline, "", "",
+        "  diff A B                 compare two calibrations (files, or \"ecu\" for the\n"
+        "                           connected ECU): one line per difference; exit 0\n"
+        "                           equal, 1 different, 2 a side cannot be read\n"},
     // clang-format on
 };
 
