@@ -71,8 +71,16 @@ bool AnyPresent(const CalibrationFrames& frames, const CompareUnit& unit) {
   return std::any_of(s.begin(), s.end(), [&](Section x) { return !frames[x].empty(); });
 }
 
-void CompareEntry(const Bytes& a, const Bytes& b, const core::MessageEntry& layout, int entry,
-                  UnitDifference& out) {
+// The frame without its check byte: a field that reaches it is not in the
+// block (the identification rebuilt from memory is shorter than the ECU's).
+std::span<const std::uint8_t> WithoutCheck(const Bytes& frame) {
+  return std::span<const std::uint8_t>(frame).first(frame.empty() ? 0 : frame.size() - 1);
+}
+
+void CompareEntry(const Bytes& frame_a, const Bytes& frame_b, const core::MessageEntry& layout,
+                  int entry, UnitDifference& out) {
+  const auto a = WithoutCheck(frame_a);
+  const auto b = WithoutCheck(frame_b);
   for (std::size_t f = 0; f < layout.fields.size(); ++f) {
     const link::DecodedField fa = link::DecodeField(layout.fields[f], a);
     const link::DecodedField fb = link::DecodeField(layout.fields[f], b);
@@ -84,8 +92,8 @@ void CompareEntry(const Bytes& a, const Bytes& b, const core::MessageEntry& layo
   }
   // The identification rebuilt from memory is shorter than the ECU's answer
   // by design: only the identification itself is compared.
-  const std::size_t na = FrameData(a).size();
-  const std::size_t nb = FrameData(b).size();
+  const std::size_t na = FrameData(frame_a).size();
+  const std::size_t nb = FrameData(frame_b).size();
   if (na != nb && entry != entry::kIdent) {
     out.a_size = na;
     out.b_size = nb;
@@ -185,6 +193,19 @@ CalibrationDiff CompareCalibrations(const CalibrationFrames& a, const Calibratio
     }
   }
   return diff;
+}
+
+std::vector<CopiedField> CopiedFields(const core::MessageEntry& layout, int entry,
+                                      const Bytes& frame) {
+  std::vector<CopiedField> out;
+  const auto bytes = WithoutCheck(frame);
+  for (std::size_t f = 0; f < layout.fields.size(); ++f) {
+    const link::DecodedField d = link::DecodeField(layout.fields[f], bytes);
+    if (d.status == link::DecodeStatus::kDecoded && !IsVolatileField(entry, f)) {
+      out.push_back({f, d.value});
+    }
+  }
+  return out;
 }
 
 bool CopyUnitIntoImage(const CompareUnit& unit, const CalibrationFrames& from,

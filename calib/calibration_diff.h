@@ -86,6 +86,16 @@ struct CalibrationDiff {
                                                   const CalibrationFrames& b,
                                                   const link::MessageTable& layouts);
 
+// The fields of block `entry` its frame holds (the check byte is no
+// field's), decoded with `layout`, without the volatile ones: what a copy
+// of the block writes.
+struct CopiedField {
+  std::size_t field;
+  std::int32_t value;
+};
+[[nodiscard]] std::vector<CopiedField> CopiedFields(const core::MessageEntry& layout, int entry,
+                                                    const Bytes& frame);
+
 // Puts the unit of `from` into the image as the image keeps it: a map into
 // its map image, the record or an axis table into its bytes (the
 // breakpoints follow the tables), a block as its entry's last answer,

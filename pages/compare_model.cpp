@@ -5,7 +5,6 @@
 #include "calib/calibration_archive.h"
 #include "core/files.h"
 #include "core/text_block.h"
-#include "link/message_table_codec.h"
 #include "pages/archive_texts.h"
 #include "pages/shell_texts.h"
 
@@ -312,10 +311,9 @@ void CompareModel::CopyToEcu(const calib::CompareUnit& unit, const calib::Calibr
     const Bytes& frame = from[unit.sections[0]];
     const auto entry = static_cast<std::size_t>(unit.entry);
     env_.session.Lists().Clear(entry);
-    for (std::size_t f = 0; layout != nullptr && f < layout->fields.size(); ++f) {
-      const link::DecodedField d = link::DecodeField(layout->fields[f], frame);
-      if (d.status == link::DecodeStatus::kDecoded && !calib::IsVolatileField(unit.entry, f)) {
-        (void)env_.session.Lists().Append(entry, {d.value, static_cast<std::int32_t>(f), 0});
+    if (layout != nullptr) {
+      for (const calib::CopiedField& v : calib::CopiedFields(*layout, unit.entry, frame)) {
+        (void)env_.session.Lists().Append(entry, {v.value, static_cast<std::int32_t>(v.field), 0});
       }
     }
   } else if (!calib::CopyUnitIntoImage(unit, from, env_.table, env_.image)) {
