@@ -266,8 +266,9 @@ int CompareModel::WriteRequest(const calib::CompareUnit& unit) const {
 bool CompareModel::CanCopy() const {
   const calib::CompareUnit* unit = SelectedUnit();
   const int image_side = ImageSide();
-  if (unit == nullptr || image_side < 0 || awaiting_ != request::kNone ||
-      unit->entry == calib::entry::kIdent) {
+  // A copy's write still pending; one the session dropped has ended too.
+  const bool waiting = awaiting_ != request::kNone && env_.session.PendingRequest() == awaiting_;
+  if (unit == nullptr || image_side < 0 || waiting || unit->entry == calib::entry::kIdent) {
     return false;
   }
   const calib::Presence only_image =
