@@ -323,6 +323,9 @@ void CompareModel::CopyToEcu(const calib::CompareUnit& unit, const calib::Calibr
   if (env_.session.PostRequest(code)) {
     awaiting_ = code;
   }
+  // The image side shows what is being written; the session's read-back
+  // compares again.
+  Compare();
 }
 
 }  // namespace velmora::pages

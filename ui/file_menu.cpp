@@ -100,7 +100,7 @@ void FileMenu::Build() {
   menu_.insertSeparator(before_);
   timer_ = new QTimer(this);
   timer_->setInterval(kTickMs);
-  connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
+  connect(timer_, &QTimer::timeout, this, [this] { Follow(); });
   timer_->start();
 }
 
@@ -145,7 +145,7 @@ std::optional<std::size_t> FileMenu::Scope() {
 void FileMenu::OpenPath(const std::string& path) {
   if (const auto scope = Scope()) {
     model_->Open(path, *scope);
-    Tick();
+    Follow();
   }
 }
 
@@ -162,7 +162,7 @@ void FileMenu::SaveAs() {
       choose_(true, CalibrationFilter(model_->Texts()), Q(model_->Document().Env().paths.data_dir));
   if (!path.isEmpty()) {
     model_->SaveAs(S(path));
-    Tick();
+    Follow();
   }
 }
 
@@ -174,7 +174,7 @@ std::unique_ptr<FrmKvxLoadSaveDialog> FileMenu::NewArchiveDialog(int mode) {
 
 void FileMenu::RunArchive(int mode) {
   NewArchiveDialog(mode)->exec();
-  Tick();
+  Follow();
 }
 
 void FileMenu::ExportDump() {
@@ -198,13 +198,13 @@ void FileMenu::FillRecent() {
     connect(a, &QAction::triggered, this, [this, i] {
       if (const auto scope = Scope()) {
         model_->OpenRecent(i, *scope);
-        Tick();
+        Follow();
       }
     });
   }
 }
 
-void FileMenu::Tick() {
+void FileMenu::Follow() {
   if (!model_) {
     return;
   }
@@ -220,6 +220,7 @@ void FileMenu::Tick() {
     progress_->setCancelButton(nullptr);
     progress_->show();
   } else if (!progress && progress_ != nullptr) {
+    progress_->hide();
     progress_->deleteLater();
     progress_ = nullptr;
   }

@@ -53,6 +53,9 @@ class FileMenu : public QObject {
   [[nodiscard]] QMenu* RecentMenu() const { return recent_; }
   // Opens `path` as the Open action does, after the scope question.
   void OpenPath(const std::string& path);
+  // Looks at the document now, as the menu's timer does five times a
+  // second: the progress window, the title.
+  void Follow();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,8 +67,6 @@ class FileMenu : public QObject {
   void RunArchive(int mode);
   void ExportDump();
   void FillRecent();
-  // Follows the document: the progress window, the title, the recent list.
-  void Tick();
   [[nodiscard]] std::optional<std::size_t> AskScope();
   // The load scope: asked while an ECU is connected, the whole file
   // otherwise; nullopt when the user cancelled.
