@@ -85,6 +85,7 @@ void ComparePage::Build() {
   sections_->setSelectionBehavior(QAbstractItemView::SelectRows);
   sections_->setSelectionMode(QAbstractItemView::SingleSelection);
   sections_->verticalHeader()->hide();
+  sections_->horizontalHeader()->hide();
   sections_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   sections_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
   parts_->setFixedWidth(kPartsWidth);
@@ -140,7 +141,6 @@ void ComparePage::CaricaLingua() {
     side_captions_[s]->setText(Q(t.sides[s]));
   }
   parts_->SetTitle(Q(t.section));
-  sections_->setHorizontalHeaderLabels({Q(t.section), Q(t.changes)});
   details_->SetTitle(Q(t.changes));
   map_->SetTitle(Q(t.map_change));
   Refresh();

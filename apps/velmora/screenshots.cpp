@@ -1,6 +1,7 @@
 #include "apps/velmora/screenshots.h"
 
 #include <QCoreApplication>
+#include <QListWidget>
 #include <QPixmap>
 
 #include "pages/frm_kvx_load_save.h"
@@ -41,6 +42,10 @@ bool SavePageScreenshots(ui::MainWindow& window, const std::string& dir) {
   if (ui::FileMenu* files = window.Files(); files != nullptr && files->Attached()) {
     const auto archive = files->NewArchiveDialog(pages::archive_mode::kSave);
     archive->show();
+    // As a fitter sees it after picking a vehicle of the list.
+    if (archive->Files()->count() > 0) {
+      archive->Files()->setCurrentRow(0);
+    }
     ok = Save(*archive, dir, "archive") && ok;
     archive->hide();
   }
