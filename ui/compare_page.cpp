@@ -79,7 +79,10 @@ void ComparePage::Build() {
   grid->setColumnStretch(2, 1);
   grid->addWidget(copy_, 0, 3, 2, 1, Qt::AlignRight | Qt::AlignVCenter);
   top_->Body()->addLayout(grid);
+  BuildParts();
+}
 
+void ComparePage::BuildParts() {
   sections_->setObjectName("GrdSezioni");
   sections_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   sections_->setSelectionBehavior(QAbstractItemView::SelectRows);

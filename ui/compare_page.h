@@ -40,6 +40,7 @@ class ComparePage : public QWidget, public Captioned {
 
  private:
   void Build();
+  void BuildParts();
   void ChooseSide(int side, int item);
 
   pages::CompareModel& model_;

@@ -124,7 +124,10 @@ void FrmKvxLoadSaveDialog::Build() {
   QFont bold = mode_label_->font();
   bold.setBold(true);
   mode_label_->setFont(bold);
+  LayOut();
+}
 
+CardFrame* FrmKvxLoadSaveDialog::ArchiveCard() {
   auto* archive = new CardFrame;
   archive->setObjectName("CardArchivio");
   auto* filter_row = new QHBoxLayout;
@@ -133,7 +136,10 @@ void FrmKvxLoadSaveDialog::Build() {
   archive->Body()->addLayout(filter_row);
   archive->Body()->addWidget(files_, 1);
   archive->Body()->addWidget(delete_, 0, Qt::AlignLeft);
+  return archive;
+}
 
+CardFrame* FrmKvxLoadSaveDialog::VehicleCard() {
   auto* vehicle = new CardFrame;
   vehicle->setObjectName("CardVeicolo");
   vehicle->setMinimumWidth(kFieldsWidth);
@@ -148,7 +154,10 @@ void FrmKvxLoadSaveDialog::Build() {
   grid->addWidget(captions_[kNote], 5, 0, Qt::AlignTop);
   grid->addWidget(note_, 5, 1);
   vehicle->Body()->addLayout(grid);
+  return vehicle;
+}
 
+void FrmKvxLoadSaveDialog::LayOut() {
   auto* reference = new CardFrame;
   reference->setObjectName("CardRiferimento");
   auto* reference_row = new QHBoxLayout;
@@ -158,12 +167,12 @@ void FrmKvxLoadSaveDialog::Build() {
 
   auto* right = new QVBoxLayout;
   right->setSpacing(spacing::kGap);
-  right->addWidget(vehicle);
+  right->addWidget(VehicleCard());
   right->addWidget(reference);
   right->addStretch(1);
   auto* cards = new QHBoxLayout;
   cards->setSpacing(spacing::kGap);
-  cards->addWidget(archive, 1);
+  cards->addWidget(ArchiveCard(), 1);
   cards->addLayout(right);
 
   auto* buttons = new QHBoxLayout;

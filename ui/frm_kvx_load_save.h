@@ -16,6 +16,8 @@ class QPushButton;
 
 namespace velmora::ui {
 
+class CardFrame;
+
 // The system file dialogs the archive and the File menu use: `save` asks
 // for a new name, `filter` is in Qt's form, `dir` is where it starts. An
 // empty answer is a cancel. Tests replace it.
@@ -52,6 +54,9 @@ class FrmKvxLoadSaveDialog : public QDialog, public Captioned {
 
  private:
   void Build();
+  void LayOut();
+  [[nodiscard]] CardFrame* ArchiveCard();
+  [[nodiscard]] CardFrame* VehicleCard();
   void Connect();
   void Act(const std::function<bool()>& handler);
   // The model's state into the widgets.
