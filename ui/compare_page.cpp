@@ -124,9 +124,9 @@ void ComparePage::BuildParts() {
 void ComparePage::ChooseSide(int side, int item) {
   if (model_.IsOtherFileItem(item)) {
     const pages::CompareTexts& t = model_.Texts();
-    const QString path =
-        choose_(false, Q(t.calibration_files) + " (*.xsi *.qvd *.tun);;" + Q(t.all_files) + " (*)",
-                QString());
+    const QString path = choose_(
+        FileDialog::kOpen,
+        Q(t.calibration_files) + " (*.xsi *.qvd *.tun);;" + Q(t.all_files) + " (*)", QString());
     if (!path.isEmpty()) {
       model_.ChooseFile(side, path.toUtf8().toStdString());
     }

@@ -150,7 +150,7 @@ void FileMenu::OpenPath(const std::string& path) {
 }
 
 void FileMenu::OpenFile() {
-  const QString path = choose_(false, CalibrationFilter(model_->Texts()),
+  const QString path = choose_(FileDialog::kOpen, CalibrationFilter(model_->Texts()),
                                Q(model_->Document().Env().paths.data_dir));
   if (!path.isEmpty()) {
     OpenPath(S(path));
@@ -158,8 +158,8 @@ void FileMenu::OpenFile() {
 }
 
 void FileMenu::SaveAs() {
-  const QString path =
-      choose_(true, CalibrationFilter(model_->Texts()), Q(model_->Document().Env().paths.data_dir));
+  const QString path = choose_(FileDialog::kSave, CalibrationFilter(model_->Texts()),
+                               Q(model_->Document().Env().paths.data_dir));
   if (!path.isEmpty()) {
     model_->SaveAs(S(path));
     Follow();
@@ -179,8 +179,9 @@ void FileMenu::RunArchive(int mode) {
 
 void FileMenu::ExportDump() {
   const pages::FileMenuTexts& t = model_->Texts();
-  const QString path = choose_(true, Q(t.text_files) + " (*.txt);;" + Q(t.all_files) + " (*)",
-                               Q(model_->Document().Env().paths.data_dir));
+  const QString path =
+      choose_(FileDialog::kSave, Q(t.text_files) + " (*.txt);;" + Q(t.all_files) + " (*)",
+              Q(model_->Document().Env().paths.data_dir));
   if (!path.isEmpty()) {
     (void)model_->Document().ExportDump(S(path));
   }

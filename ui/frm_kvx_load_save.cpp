@@ -57,11 +57,17 @@ void Fill(QComboBox& box, const std::vector<std::string>& items) {
 }  // namespace
 
 FileChooser SystemFileChooser(QWidget* parent) {
-  return [parent](bool save, const QString& filter, const QString& dir) {
-    // The archive asks its own overwrite question.
-    return save ? QFileDialog::getSaveFileName(parent, QString(), dir, filter, nullptr,
-                                               QFileDialog::DontConfirmOverwrite)
-                : QFileDialog::getOpenFileName(parent, QString(), dir, filter);
+  return [parent](FileDialog kind, const QString& filter, const QString& dir) {
+    switch (kind) {
+      case FileDialog::kOpen:
+        break;
+      case FileDialog::kSave:
+        return QFileDialog::getSaveFileName(parent, QString(), dir, filter);
+      case FileDialog::kSaveAsked:
+        return QFileDialog::getSaveFileName(parent, QString(), dir, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    }
+    return QFileDialog::getOpenFileName(parent, QString(), dir, filter);
   };
 }
 
@@ -220,9 +226,11 @@ void FrmKvxLoadSaveDialog::Connect() {
   on(ok_, &QPushButton::clicked, [this] { return model_.CmdOk(); });
   connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
   on(browse_, &QPushButton::clicked, [this] {
-    const bool save = model_.Mode() == pages::archive_mode::kSave;
+    // The archive asks its own question before it replaces a file.
+    const auto kind =
+        model_.Mode() == pages::archive_mode::kSave ? FileDialog::kSaveAsked : FileDialog::kOpen;
     return model_.CmdCerca(
-        S(choose_(save, QtFilter(model_.Texts().archive_files), Q(model_.DataDir()))));
+        S(choose_(kind, QtFilter(model_.Texts().archive_files), Q(model_.DataDir()))));
   });
   on(open_mode_, &QPushButton::clicked, step([this] { model_.CmdApriTutto(); }));
   on(save_mode_, &QPushButton::clicked, step([this] { model_.CmdSave(); }));
@@ -230,7 +238,7 @@ void FrmKvxLoadSaveDialog::Connect() {
   on(delete_, &QPushButton::clicked, step([this] { model_.CmdCancelFile(); }));
   on(export_, &QPushButton::clicked, step([this] {
        (void)model_.CmdExport(
-           S(choose_(true, QtFilter(model_.Texts().text_files), Q(model_.DataDir()))));
+           S(choose_(FileDialog::kSave, QtFilter(model_.Texts().text_files), Q(model_.DataDir()))));
      }));
 }
 

@@ -18,10 +18,16 @@ namespace velmora::ui {
 
 class CardFrame;
 
-// The system file dialogs the archive and the File menu use: `save` asks
-// for a new name, `filter` is in Qt's form, `dir` is where it starts. An
-// empty answer is a cancel. Tests replace it.
-using FileChooser = std::function<QString(bool save, const QString& filter, const QString& dir)>;
+// The system file dialogs the archive, the File menu and the comparison
+// use: `filter` is in Qt's form, `dir` is where it starts. An empty answer
+// is a cancel. Tests replace it.
+enum class FileDialog {
+  kOpen,
+  kSave,       // the dialog asks before a file is replaced
+  kSaveAsked,  // the caller asks itself (the archive)
+};
+using FileChooser =
+    std::function<QString(FileDialog kind, const QString& filter, const QString& dir)>;
 [[nodiscard]] FileChooser SystemFileChooser(QWidget* parent);
 
 // "Description (*.x)|*.x|..." pairs as a Qt file dialog filter.

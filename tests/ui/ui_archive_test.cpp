@@ -118,8 +118,9 @@ class UiArchiveTest : public QObject {
     files.Attach(r.rig.env, r.rig.paths.port_com, [&retitled] { ++retitled; });
     std::string chosen = r.Data("car.xsi");
     Write(chosen, "");
-    files.SetFileChooser(
-        [&chosen](bool, const QString&, const QString&) { return QString::fromStdString(chosen); });
+    files.SetFileChooser([&chosen](ui::FileDialog, const QString&, const QString&) {
+      return QString::fromStdString(chosen);
+    });
     files.SetScopeChooser([] { return std::optional<std::size_t>(2); });
     QCOMPARE(menu->actions().back(), exit);
     window.show();
