@@ -35,28 +35,6 @@ Value ReadValue(Section section, std::string_view line) {
   return {ValueKind::kFrame, std::move(*bytes)};
 }
 
-std::string ReadNote(const std::vector<std::string>& lines) {
-  std::string note;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i] != file_text::kNote) {
-      continue;
-    }
-    bool first = true;
-    for (std::size_t j = i + 1; j < lines.size(); ++j) {
-      if (!lines[j].empty() && lines[j].front() == kSectionStart) {
-        break;
-      }
-      if (!first) {
-        note += kCrLf;
-      }
-      note += lines[j];
-      first = false;
-    }
-    break;
-  }
-  return note;
-}
-
 // The note's lines, whatever line breaks it was given with. A line that
 // begins with "[" would end the note for its readers, and one that equals a
 // section key would swallow the next line as that section's value and make
@@ -92,6 +70,28 @@ bool WrittenToFile(Section s, bool adaptive_maps) {
 }
 
 }  // namespace
+
+std::string ReadNote(const std::vector<std::string>& lines) {
+  std::string note;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] != file_text::kNote) {
+      continue;
+    }
+    bool first = true;
+    for (std::size_t j = i + 1; j < lines.size(); ++j) {
+      if (!lines[j].empty() && lines[j].front() == kSectionStart) {
+        break;
+      }
+      if (!first) {
+        note += kCrLf;
+      }
+      note += lines[j];
+      first = false;
+    }
+    break;
+  }
+  return note;
+}
 
 ParsedCalibration ParseCalibration(const std::vector<std::string>& lines, Duplicates rule) {
   ParsedCalibration out;

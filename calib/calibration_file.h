@@ -54,6 +54,10 @@ enum class Duplicates { kLaterWins, kFirstWins };
 [[nodiscard]] ParsedCalibration ParseCalibration(const std::vector<std::string>& lines,
                                                  Duplicates rule);
 
+// The note: the lines after "[NOTE]" up to, not including, the next line
+// that begins with "[" or the end, CR LF joined; empty without "[NOTE]".
+[[nodiscard]] std::string ReadNote(const std::vector<std::string>& lines);
+
 // The value line of the first occurrence of `key` (bracket-key lookup), or
 // nullopt when the key is missing or is the last line.
 [[nodiscard]] std::optional<std::string> FindSectionLine(const std::vector<std::string>& lines,

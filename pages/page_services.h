@@ -32,6 +32,8 @@ class PageSession {
   // First request wins: false while another one is pending.
   [[nodiscard]] virtual bool PostRequest(int code) = 0;
   [[nodiscard]] virtual bool PostFileRequest(int code, std::string path) = 0;
+  // The file of the file request posted last (save, loads).
+  [[nodiscard]] virtual std::string ChosenFile() const = 0;
   [[nodiscard]] virtual session::WriteLists& Lists() = 0;
   // The session state (searching, connected, disconnected...).
   [[nodiscard]] virtual int State() const = 0;
@@ -63,6 +65,7 @@ class SessionPageSession final : public PageSession {
   [[nodiscard]] bool PostFileRequest(int code, std::string path) override {
     return session_.PostFileRequest(code, std::move(path));
   }
+  [[nodiscard]] std::string ChosenFile() const override { return session_.ChosenFile(); }
   [[nodiscard]] session::WriteLists& Lists() override { return session_.Lists(); }
   [[nodiscard]] int State() const override { return session_.State(); }
   void SetPollMarker(int marker) override { session_.SetPollMarker(marker); }

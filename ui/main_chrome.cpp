@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include "ui/connection_icon.h"
+#include "ui/file_menu.h"
 #include "ui/page_navigator.h"
 #include "ui/ui_palette.h"
 
@@ -39,6 +40,17 @@ MainChrome::MainChrome(QMainWindow& window, PageNavigator& navigator,
   BuildStatusBar(window, actions);
 }
 
+MainChrome::~MainChrome() = default;
+
+void MainChrome::AttachFiles(pages::PageEnv& env, const std::string& port_com_file,
+                             std::function<void()> retitle) {
+  files_->Attach(env, port_com_file, std::move(retitle));
+}
+
+QString MainChrome::FileTitle() const {
+  return files_->TitleSuffix();
+}
+
 void MainChrome::BuildMenus(QMainWindow& window, PageNavigator& navigator,
                             const ChromeActions& actions) {
   QMenuBar* bar = window.menuBar();
@@ -46,6 +58,7 @@ void MainChrome::BuildMenus(QMainWindow& window, PageNavigator& navigator,
   exit_ = file_->addAction(QString(), &window, actions.exit);
   exit_->setObjectName("ActEsci");
   exit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  files_ = std::make_unique<FileMenu>(*file_, exit_, window);
   pages_ = bar->addMenu(QString());
   navigator.FillMenu(*pages_);
   ecu_ = bar->addMenu(QString());
@@ -88,6 +101,7 @@ void MainChrome::CaricaLingua(const pages::ShellTexts& texts, const QString& lan
   pages_->setTitle(Q(texts.pages_menu));
   ecu_->setTitle(Q(texts.ecu_menu));
   exit_->setText(Q(texts.exit));
+  files_->CaricaLingua();
   switch_over_->setText(Q(texts.switch_over_action));
   language_->setText(language);
 }

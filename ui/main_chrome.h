@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "pages/shell_model.h"
 
@@ -13,6 +15,7 @@ class QMenu;
 namespace velmora::ui {
 
 class ConnectionIcon;
+class FileMenu;
 class PageNavigator;
 
 // What the main window's menus and status bar call.
@@ -27,6 +30,18 @@ struct ChromeActions {
 class MainChrome {
  public:
   MainChrome(QMainWindow& window, PageNavigator& navigator, const ChromeActions& actions);
+  ~MainChrome();
+  MainChrome(const MainChrome&) = delete;
+  MainChrome& operator=(const MainChrome&) = delete;
+
+  // The File menu's calibration actions over the pages' environment; the
+  // recent files are kept beside `port_com_file`. `retitle` shows the
+  // window's title again when the file or its state changes.
+  void AttachFiles(pages::PageEnv& env, const std::string& port_com_file,
+                   std::function<void()> retitle);
+  // What the window's title shows of the calibration file.
+  [[nodiscard]] QString FileTitle() const;
+  [[nodiscard]] FileMenu* Files() const { return files_.get(); }
 
   void CaricaLingua(const pages::ShellTexts& texts, const QString& language);
   void ShowStatus(const pages::StatusTexts& status);
@@ -46,6 +61,7 @@ class MainChrome {
   QAction* exit_ = nullptr;
   QAction* connect_ = nullptr;
   QAction* switch_over_ = nullptr;
+  std::unique_ptr<FileMenu> files_;
   ConnectionIcon* indicator_ = nullptr;
   QLabel* caption_ = nullptr;
   QLabel* port_ = nullptr;

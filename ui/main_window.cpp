@@ -83,6 +83,7 @@ void MainWindow::AttachSession(const SessionLinks& links) {
   AttachPages(PageLinks{links.image, links.table, *session_pages_, links.session.Requests(),
                         links.box, links.clock, state_.lingue, state_.paths, links.coefficients,
                         links.lng_dir, Captions().main_title, &state_.scale});
+  chrome_->AttachFiles(services_->Env(), links.port_com_file, [this] { ShowCaptions(); });
   timers_.Drive(links.session);
   search_->SetOnStop([this] { links_->flags.timeout = true; });
   UpdateActions();
@@ -144,7 +145,7 @@ void MainWindow::CaricaLingua() {
 
 void MainWindow::ShowCaptions() {
   const pages::CaptionTexts now = Captions();
-  setWindowTitle(Q(shell_.Title(now)) + Q(state_.version_text));
+  setWindowTitle(Q(shell_.Title(now)) + Q(state_.version_text) + chrome_->FileTitle());
   chrome_->ShowCaption(Q(shell_.Caption(now)));
 }
 

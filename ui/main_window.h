@@ -32,6 +32,7 @@ namespace velmora::ui {
 
 class ConnectionPage;
 class DashboardPage;
+class FileMenu;
 class FrmEnterValue;
 class FrmKvxPortSearch;
 class FrmPrima;
@@ -94,6 +95,8 @@ class MainWindow : public QMainWindow,
   [[nodiscard]] PageWindowServices* Services() const { return services_.get(); }
   [[nodiscard]] FrmEnterValue* EnterValue() const;
   [[nodiscard]] QAction* SwitchOverAction() const { return chrome_->SwitchOverAction(); }
+  // The File menu's calibration actions.
+  [[nodiscard]] FileMenu* Files() const { return chrome_->Files(); }
   [[nodiscard]] QAction* PageAction(std::size_t row) const { return navigator_->RowAction(row); }
   [[nodiscard]] double PollRate() const { return shell_.PollRate(); }
 

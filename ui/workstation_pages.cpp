@@ -1,9 +1,11 @@
 // The workstation's page table: one line per page.
 #include <array>
 
-#include "maps/frm_compensa.h"
 #include "acq/frm_logger.h"
+#include "maps/frm_compensa.h"
 #include "maps/map_page_model.h"
+#include "pages/archive_texts.h"
+#include "pages/compare_model.h"
 #include "pages/dashboard_model.h"
 #include "pages/frm_kvx_commutazione.h"
 #include "pages/gas_management_page.h"
@@ -11,8 +13,9 @@
 #include "pages/page_codes.h"
 #include "pages/sensors_page.h"
 #include "pages/shell_texts.h"
-#include "ui/config_pages.h"
 #include "ui/acq_pages.h"
+#include "ui/compare_page.h"
+#include "ui/config_pages.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
 #include "ui/frm_carburazione_page.h"
@@ -44,6 +47,10 @@ Model MapGrid(PageEnv& env, int code) {
 
 Model Carburation(PageEnv& env, int code) {
   return maps::NewCarburationModel(env.maps, code);
+}
+
+Model Compare(PageEnv& env, int /*code*/) {
+  return std::make_unique<pages::CompareModel>(env.page);
 }
 
 PageView DashboardView(const ViewEnv& env, pages::PageModel& model) {
@@ -96,6 +103,15 @@ constexpr ViewFactory kCompensationView = &ViewOver<FrmCompensaPage, maps::FrmCo
 constexpr ViewFactory kSwitchOverView =
     &ViewOver<FrmKvxCommutazionePage, pages::FrmKvxCommutazione>;
 
+PageView CompareView(const ViewEnv& /*env*/, pages::PageModel& model) {
+  auto* m = ModelOf<pages::CompareModel>(model);
+  if (m == nullptr) {
+    return {};
+  }
+  auto* page = new ComparePage(*m);
+  return {page, [page] { page->Refresh(); }};
+}
+
 template <class View, class Page>
 PageView MapView(const ViewEnv& env, pages::PageModel& model) {
   auto* m = ModelOf<maps::MapPageModel<Page>>(model);
@@ -121,7 +137,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 16> kPages = {{
+const std::array<WorkstationPage, 17> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -139,6 +155,7 @@ const std::array<WorkstationPage, 16> kPages = {{
     {{pc::kSwitchOver, "switch-over", kOwnRow, {cf::kMarker, cf::kTitle, "Switch-over"}, "F10"}, SwitchOver, kSwitchOverView},
     {{acq::page_code::kLogger, "logger", kOwnRow, {acq::logger_text::kMarker, 1, "Oscilloscope"}, "Ctrl+6"}, NewLoggerModel, LoggerView},
     {{acq::page_code::kReplay, "replay", kOwnRow, {acq::logger_text::kMarker, 36, "Log replay"}, "Ctrl+7"}, NewReplayModel, ReplayView},
+    {{pages::kComparePage, "compare", kOwnRow, {pages::archive_text::kMarker, pages::archive_text::kCompareNav, "Compare"}, "Ctrl+0"}, Compare, CompareView},
     // clang-format on
 }};
 

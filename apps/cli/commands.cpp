@@ -5,6 +5,7 @@
 
 #include "apps/cli/cmd_calib.h"
 #include "apps/cli/cmd_config.h"
+#include "apps/cli/cmd_diff.h"
 #include "apps/cli/cmd_export.h"
 #include "apps/cli/cmd_link.h"
 #include "apps/cli/cmd_live.h"
@@ -89,6 +90,10 @@ const std::array kCommands = {
         "  export FILE.vfl [--csv|--png] --out FILE [--calibration FILE.xsi]\n"
         "                           a view file's samples as the logger's text table, a\n"
         "                           CSV table with units or a picture of the recording\n"},
+    CommandSpec{"diff", RunDiff, kOffline, "", "",
+        "  diff A B                 compare two calibrations (files, or \"ecu\" for the\n"
+        "                           connected ECU): one line per difference; exit 0\n"
+        "                           equal, 1 different, 2 a side cannot be read\n"},
     // clang-format on
 };
 

@@ -1,10 +1,14 @@
 #include "apps/velmora/screenshots.h"
 
 #include <QCoreApplication>
+#include <QListWidget>
 #include <QMetaObject>
 #include <QPixmap>
 
+#include "pages/frm_kvx_load_save.h"
+#include "ui/file_menu.h"
 #include "ui/frm_change_axis.h"
+#include "ui/frm_kvx_load_save.h"
 
 namespace velmora::app {
 
@@ -40,6 +44,16 @@ bool SavePageScreenshots(ui::MainWindow& window, const std::string& dir) {
     editor->show();
     ok = Save(*editor, dir, "axes") && ok;
     editor->hide();
+  }
+  if (ui::FileMenu* files = window.Files(); files != nullptr && files->Attached()) {
+    const auto archive = files->NewArchiveDialog(pages::archive_mode::kSave);
+    archive->show();
+    // As a fitter sees it after picking a vehicle of the list.
+    if (archive->Files()->count() > 0) {
+      archive->Files()->setCurrentRow(0);
+    }
+    ok = Save(*archive, dir, "archive") && ok;
+    archive->hide();
   }
   window.SelezioneScheda(shown);
   return ok;

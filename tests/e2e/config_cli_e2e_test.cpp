@@ -46,8 +46,10 @@ std::int8_t SignedByte(const Bytes& frame, std::size_t data_byte) {
 void CopyLanguageFolder(const TempRoot& root) {
   std::error_code ec;
   fs::copy(fs::path(StageBin()).parent_path() / "lng", fs::path(root.Root()) / "lng",
-           fs::copy_options::recursive, ec);
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
   ASSERT_FALSE(ec) << ec.message();
+  // English, whatever a run of the workstation left chosen in the stage.
+  ASSERT_TRUE(core::WriteFileAtomic(root.Root() + "/lng/diz.con", "0\r\n"));
 }
 
 TEST(ConfigCliE2e, SwitchOverSpeedAndCentringReachTheEcu) {

@@ -39,9 +39,14 @@ class FakePageSession final : public PageSession {
     return true;
   }
   [[nodiscard]] bool PostFileRequest(int code, std::string path) override {
-    files.push_back(std::move(path));
-    return PostRequest(code);
+    files.push_back(path);
+    if (!PostRequest(code)) {
+      return false;
+    }
+    chosen_file = std::move(path);
+    return true;
   }
+  [[nodiscard]] std::string ChosenFile() const override { return chosen_file; }
   [[nodiscard]] session::WriteLists& Lists() override { return lists; }
   [[nodiscard]] int State() const override { return state; }
   void SetPollMarker(int marker) override { poll_marker = marker; }
@@ -71,11 +76,12 @@ class FakePageSession final : public PageSession {
   int page_event = 0;
   std::vector<int> posted;
   std::vector<std::string> files;
+  std::string chosen_file;  // the file of the last file request
   session::WriteLists lists;
   bool exchange_ok = true;
   std::vector<std::size_t> applied;
   std::vector<std::pair<std::size_t, std::uint8_t>> written;
-  std::string chosen;
+  std::string chosen;  // the reference calibration chosen on the switch-over page
 };
 
 struct Beep {
