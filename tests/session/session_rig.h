@@ -15,9 +15,9 @@
 #include "link/message_table.h"
 #include "platform/fake/fake_serial_enumerator.h"
 #include "session/session.h"
-#include "tests/calib/model_ecu.h"
 #include "tests/core/temp_dir.h"
 #include "tests/link/fake_link.h"
+#include "tests/support/model_ecu.h"
 
 namespace velmora::session::testing {
 
