@@ -85,12 +85,13 @@ void Session::ShowFailure(const std::string& text) {
   }
 }
 
-void Session::Refuse(const RequestWork& work) {
+void Session::Refuse(int code, const RequestWork& work) {
   pending_ = request::kNone;
   ClearLists(work);
   // Whoever posted it gets back what it waits for (a map page its buttons),
   // then is told why.
   Dropped(&work);
+  env_.host.RequestRefused(code);
   ShowFailure(settings_.texts.image_not_read);
 }
 
@@ -289,7 +290,7 @@ void Session::RunRequest() {
     return;
   }
   if (work->writes_image && !image_read_) {
-    Refuse(*work);
+    Refuse(code, *work);
     return;
   }
   SetState(st::kOperation);
