@@ -160,7 +160,7 @@ void Session::RegisterListRequests() {
 }
 
 void Session::RegisterRecordRequests() {
-  const auto record_work = [this](std::function<bool()> run, std::vector<std::size_t> lists) {
+  const auto record_work = [](std::function<bool()> run, std::vector<std::size_t> lists) {
     RequestWork work = Connected(std::move(run), &SessionTexts::write_failed);
     work.writes_image = true;
     work.refresh_page = !lists.empty();
