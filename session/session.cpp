@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/busy_flag.h"
 #include "link/link_startup.h"
 #include "link/port_com.h"
 #include "session/connect_sequence.h"
@@ -12,18 +13,6 @@ namespace velmora::session {
 namespace st = core::session_state;
 
 namespace {
-
-// Sets a flag for the lifetime of one tick.
-class BusyFlag {
- public:
-  explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  BusyFlag(const BusyFlag&) = delete;
-  BusyFlag& operator=(const BusyFlag&) = delete;
-  ~BusyFlag() { flag_ = false; }
-
- private:
-  bool& flag_;
-};
 
 bool RefreshedAfterWrite(int page) {
   return page == page_id::kObd || page == page_id::kLambda || page == page_id::kManagement ||
@@ -110,7 +99,7 @@ void Session::Timer1_Timer() {
   if (busy1_) {
     return;
   }
-  BusyFlag busy(busy1_);
+  core::BusyFlag busy(busy1_);
   core::SessionFlags& flags = env_.flags;
 
   if (flags.ecu_lost) {
@@ -359,7 +348,7 @@ void Session::Timer2_Timer() {
   if (busy2_ || env_.flags.exit_request) {
     return;
   }
-  BusyFlag busy(busy2_);
+  core::BusyFlag busy(busy2_);
   env_.pump.Pump();
   if (!notices_.empty()) {
     const std::string notice = std::move(notices_.front());
