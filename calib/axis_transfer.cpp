@@ -68,20 +68,6 @@ int WriteHalves(link::EcuAccess& ecu, const AxisTables& wanted) {
   return link::kOk;
 }
 
-// Runs `work` under the long-operation parameter; the parameter found is
-// put back only when the work succeeded.
-template <typename Work>
-int Wrapped(link::EcuAccess& ecu, Work work) {
-  const std::uint8_t saved = ecu.CurrentParameter();
-  if (const int code = ecu.SetParameter(link::kLongOperationParameter); code != link::kOk) {
-    return code;
-  }
-  if (const int code = work(); code != link::kOk) {
-    return code;
-  }
-  return ecu.SetParameter(saved);
-}
-
 }  // namespace
 
 int WriteAxisTables(link::EcuAccess& ecu, const AxisTables& wanted, AxisTables* read_back) {
@@ -89,10 +75,12 @@ int WriteAxisTables(link::EcuAccess& ecu, const AxisTables& wanted, AxisTables* 
     return link::kInvalidRequest;
   }
   AxisTables tables;
-  const int code = Wrapped(ecu, [&] {
-    const int written = WriteHalves(ecu, wanted);
-    return written != link::kOk ? written : ReadHalves(ecu, &tables);
-  });
+  // The parameter found is put back only when everything succeeded.
+  const int code =
+      link::WithLongOperationParameter(ecu, link::ParameterRestore::kAfterSuccess, [&] {
+        const int written = WriteHalves(ecu, wanted);
+        return written != link::kOk ? written : ReadHalves(ecu, &tables);
+      });
   if (code == link::kOk && read_back != nullptr) {
     *read_back = std::move(tables);
   }
@@ -101,7 +89,9 @@ int WriteAxisTables(link::EcuAccess& ecu, const AxisTables& wanted, AxisTables* 
 
 int ReadAxisTables(link::EcuAccess& ecu, AxisTables* out) {
   AxisTables tables;
-  const int code = Wrapped(ecu, [&] { return ReadHalves(ecu, &tables); });
+  // The parameter found is put back only when everything succeeded.
+  const int code = link::WithLongOperationParameter(ecu, link::ParameterRestore::kAfterSuccess,
+                                                    [&] { return ReadHalves(ecu, &tables); });
   if (code == link::kOk && out != nullptr) {
     *out = std::move(tables);
   }

@@ -28,4 +28,20 @@ CalibrationTexts TextsFromDictionary(const core::ClsLingue& lingue) {
   return t;
 }
 
+bool UnderLongOperationParameter(link::EcuAccess& ecu, CalibrationOutcome* outcome,
+                                 const std::function<bool()>& work) {
+  // Any code but kOk keeps the parameter at 2; `work` has said why.
+  constexpr int kWorkFailed = -1;
+  bool work_failed = false;
+  const int code =
+      link::WithLongOperationParameter(ecu, link::ParameterRestore::kAfterSuccess, [&] {
+        work_failed = !work();
+        return work_failed ? kWorkFailed : link::kOk;
+      });
+  if (code == link::kOk) {
+    return true;
+  }
+  return work_failed ? false : Fail(outcome, CalibrationError::kLink, std::nullopt, code);
+}
+
 }  // namespace velmora::calib

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "calib/calibration_image.h"
 #include "calib/calibration_sections.h"
 #include "core/dictionary.h"
+#include "link/ecu_access.h"
 #include "link/message_table.h"
 #include "platform/message_box.h"
 
@@ -76,5 +78,12 @@ inline bool Succeed(CalibrationOutcome* outcome) {
   }
   return true;
 }
+
+// Runs `work` under the long-operation link parameter, put back only when
+// everything succeeded, as the bank transfers do. `work` records its own
+// failure; a failure of the parameter messages is a link failure of no
+// section.
+[[nodiscard]] bool UnderLongOperationParameter(link::EcuAccess& ecu, CalibrationOutcome* outcome,
+                                               const std::function<bool()>& work);
 
 }  // namespace velmora::calib

@@ -227,24 +227,19 @@ TuningImportResult LeggiMappeVcmRpmDafileEScarica(CalibrationEnv& env, link::Ecu
   if (!env.box.Ask(env.texts.tuning_import_question, env.texts.tuning_import_caption)) {
     return {TuningImportStatus::kRefused, 0};
   }
-  const auto failed = [](int code) {
-    return TuningImportResult{TuningImportStatus::kLinkError, code};
-  };
-  const std::uint8_t saved = ecu.CurrentParameter();
-  if (const int code = ecu.SetParameter(link::kLongOperationParameter); code != link::kOk) {
-    return failed(code);
-  }
-  if (const int code = ecu.Command(link::cmd::kResetTGas, {}); code != link::kOk) {
-    return failed(code);
-  }
-  if (const int code = ecu.Command(link::cmd::kResetTRisult, cells); code != link::kOk) {
-    return failed(code);
-  }
-  if (const int code = ecu.Command(link::cmd::kResetTIsto, {}); code != link::kOk) {
-    return failed(code);
-  }
-  if (const int code = ecu.SetParameter(saved); code != link::kOk) {
-    return failed(code);
+  const int code =
+      link::WithLongOperationParameter(ecu, link::ParameterRestore::kAfterSuccess, [&] {
+        int result = ecu.Command(link::cmd::kResetTGas, {});
+        if (result == link::kOk) {
+          result = ecu.Command(link::cmd::kResetTRisult, cells);
+        }
+        if (result == link::kOk) {
+          result = ecu.Command(link::cmd::kResetTIsto, {});
+        }
+        return result;
+      });
+  if (code != link::kOk) {
+    return {TuningImportStatus::kLinkError, code};
   }
   return {TuningImportStatus::kDone, 0};
 }

@@ -493,7 +493,7 @@ bool SendPlan(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
 }
 
 bool Finish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
-            const LoadOptions& options, std::uint8_t saved, CalibrationOutcome* outcome) {
+            const LoadOptions& options, CalibrationOutcome* outcome) {
   const auto step = [&](int code) {
     return code == link::kOk || Fail(outcome, CalibrationError::kLink, std::nullopt, code);
   };
@@ -513,7 +513,7 @@ bool Finish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
     }
   }
   return step(ecu.SetEcuWait(true)) && step(ecu.Command(link::cmd::kSlow, {})) &&
-         step(ecu.SetEcuWait(false)) && step(ecu.SetParameter(saved));
+         step(ecu.SetEcuWait(false));
 }
 
 bool Toggle(CalibrationEnv& env, link::EcuAccess& ecu, CalibrationOutcome* outcome) {
@@ -534,12 +534,9 @@ LoadInputs InputsFor(CalibrationEnv& env, const std::string& path, const LoadOpt
 // parameter 2; the parameter is given back only when everything succeeded.
 bool SendAndFinish(CalibrationEnv& env, link::EcuAccess& ecu, const LoadPlan& plan,
                    const LoadOptions& options, CalibrationOutcome* outcome) {
-  const std::uint8_t saved = ecu.CurrentParameter();
-  if (const int code = ecu.SetParameter(link::kLongOperationParameter); code != link::kOk) {
-    return Fail(outcome, CalibrationError::kLink, std::nullopt, code);
-  }
-  return SendPlan(env, ecu, plan, options, outcome) &&
-         Finish(env, ecu, plan, options, saved, outcome);
+  return UnderLongOperationParameter(ecu, outcome, [&] {
+    return SendPlan(env, ecu, plan, options, outcome) && Finish(env, ecu, plan, options, outcome);
+  });
 }
 
 }  // namespace

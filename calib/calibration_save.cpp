@@ -53,17 +53,24 @@ int ReadSection(CalibrationEnv& env, link::EcuAccess& ecu, const SectionInfo& in
   }
 }
 
-}  // namespace
-
-std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, link::EcuAccess& ecu,
-                                                        CalibrationOutcome* outcome) {
-  const CapabilityFlags flags = env.image.flags;
-  CalibrationFrames frames;
-  const std::uint8_t saved = ecu.CurrentParameter();
-  if (const int code = ecu.SetParameter(link::kLongOperationParameter); code != link::kOk) {
-    Fail(outcome, CalibrationError::kLink, std::nullopt, code);
-    return std::nullopt;
+// The four tuning tables come in one bracketed read.
+bool ReadTuningTables(CalibrationEnv& env, link::EcuAccess& ecu, Section s,
+                      CalibrationFrames& frames, CalibrationOutcome* outcome) {
+  link::TuningTables tables;
+  if (const int code = link::LeggiTabelleTaratura(ecu, &tables); code != link::kOk) {
+    return Fail(outcome, CalibrationError::kLink, s, code);
   }
+  for (const Section t : {Section::kTBenz, Section::kTGas, Section::kTRisult, Section::kTIsto}) {
+    frames[t] = TuningFrame(tables, InfoOf(t).part);
+  }
+  env.image.tuning = std::move(tables);
+  return true;
+}
+
+// Every section the save holds, in the ECU's read order.
+bool ReadSections(CalibrationEnv& env, link::EcuAccess& ecu, CalibrationFrames& frames,
+                  CalibrationOutcome* outcome) {
+  const CapabilityFlags flags = env.image.flags;
   bool tables_read = false;
   for (const Section s : kSaveReadOrder) {
     const SectionInfo& info = InfoOf(s);
@@ -71,20 +78,10 @@ std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, lin
       continue;
     }
     if (info.holder == Holder::kTuningTable) {
-      // The four tables come in one bracketed read.
-      if (!tables_read) {
-        link::TuningTables tables;
-        if (const int code = link::LeggiTabelleTaratura(ecu, &tables); code != link::kOk) {
-          Fail(outcome, CalibrationError::kLink, s, code);
-          return std::nullopt;
-        }
-        for (const Section t :
-             {Section::kTBenz, Section::kTGas, Section::kTRisult, Section::kTIsto}) {
-          frames[t] = TuningFrame(tables, InfoOf(t).part);
-        }
-        env.image.tuning = std::move(tables);
-        tables_read = true;
+      if (!tables_read && !ReadTuningTables(env, ecu, s, frames, outcome)) {
+        return false;
       }
+      tables_read = true;
       continue;
     }
     if (KeptFromMemory(s, flags)) {
@@ -93,20 +90,26 @@ std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, lin
     }
     Bytes frame;
     if (const int code = ReadSection(env, ecu, info, &frame); code != link::kOk) {
-      Fail(outcome, CalibrationError::kLink, s, code);
-      return std::nullopt;
+      return Fail(outcome, CalibrationError::kLink, s, code);
     }
     // A file is only as good as its worst section: an answer the readers
     // would refuse ends the save here.
     if (!SectionFrameValid(s, frame)) {
       ecu.Pipe().ShowCommunicationError();
-      Fail(outcome, CalibrationError::kShortAnswer, s, link::kShortPayload);
-      return std::nullopt;
+      return Fail(outcome, CalibrationError::kShortAnswer, s, link::kShortPayload);
     }
     frames[s] = s == Section::kBlk3 ? NormaliseBlock3Frame(std::move(frame)) : std::move(frame);
   }
-  if (const int code = ecu.SetParameter(saved); code != link::kOk) {
-    Fail(outcome, CalibrationError::kLink, std::nullopt, code);
+  return true;
+}
+
+}  // namespace
+
+std::optional<CalibrationFrames> ReadCalibrationFromEcu(CalibrationEnv& env, link::EcuAccess& ecu,
+                                                        CalibrationOutcome* outcome) {
+  CalibrationFrames frames;
+  if (!UnderLongOperationParameter(ecu, outcome,
+                                   [&] { return ReadSections(env, ecu, frames, outcome); })) {
     return std::nullopt;
   }
   return frames;

@@ -82,13 +82,20 @@ struct KeyContext {
   }
 };
 
-void ReadInjectorType(KeyContext& k) {
-  const auto v = k.cur.TakeKey(8);
-  InjectorType r{k.id, Text(v, 0), {}};
+// A numbered record of a name and a fixed number of parameters.
+template <typename Record>
+Record NamedParameters(KeyContext& k) {
+  Record r{k.id, {}, {}};
+  const auto v = k.cur.TakeKey(1 + r.params.size());
+  r.name = Text(v, 0);
   for (std::size_t i = 0; i < r.params.size(); ++i) {
     r.params[i] = k.Int(v, i + 1, 0);
   }
-  k.cs.injectors.push_back(std::move(r));
+  return r;
+}
+
+void ReadInjectorType(KeyContext& k) {
+  k.cs.injectors.push_back(NamedParameters<InjectorType>(k));
 }
 
 void ReadGasLevel(KeyContext& k) {
@@ -102,12 +109,7 @@ void ReadGasLevel(KeyContext& k) {
 }
 
 void ReadLambda(KeyContext& k) {
-  const auto v = k.cur.TakeKey(7);
-  LambdaSensor r{k.id, Text(v, 0), {}};
-  for (std::size_t i = 0; i < r.params.size(); ++i) {
-    r.params[i] = k.Int(v, i + 1, 0);
-  }
-  k.cs.lambdas.push_back(std::move(r));
+  k.cs.lambdas.push_back(NamedParameters<LambdaSensor>(k));
 }
 
 void ReadTempSensor(KeyContext& k) {

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace velmora::core {
@@ -125,6 +126,18 @@ std::int64_t RoundHalfEven(double v) {
     return -static_cast<std::int64_t>(kLimit);
   }
   return static_cast<std::int64_t>(std::nearbyint(v));  // default mode: to even
+}
+
+std::string FormatNumber(double value, int digits) {
+  if (!std::isfinite(value)) {
+    return "0";
+  }
+  if (value == std::trunc(value) && std::fabs(value) < 1e15) {
+    return std::to_string(static_cast<long long>(value));
+  }
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+  return buf;
 }
 
 }  // namespace velmora::core

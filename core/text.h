@@ -33,4 +33,8 @@ namespace velmora::core {
 // Halves to even, as every decimal-to-integer conversion of the system.
 [[nodiscard]] std::int64_t RoundHalfEven(double v);
 
+// A number as the grids and value boxes show it: a whole number without a
+// point, any other to `digits` significant digits, anything not finite as 0.
+[[nodiscard]] std::string FormatNumber(double value, int digits);
+
 }  // namespace velmora::core

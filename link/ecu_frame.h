@@ -16,6 +16,17 @@ inline constexpr std::size_t kMaxFrameData = 252;
 // Useful answer data start at the sixth byte, after the result byte.
 inline constexpr std::size_t kAnswerDataOffset = 5;
 
+// Where a frame's parts sit: first, second, length, command, data, check
+// byte. The length byte counts the command, the data and the check byte, so
+// it is never below kMinLength, and the frame is two bytes longer.
+namespace frame_at {
+inline constexpr std::size_t kLength = 2;
+inline constexpr std::size_t kCommand = 3;
+inline constexpr std::size_t kData = 4;
+}  // namespace frame_at
+inline constexpr std::uint8_t kMinLength = 3;
+inline constexpr std::size_t kMinFrameSize = 5;  // a frame without data
+
 // Every ECU command code the system sends, by what it does.
 namespace cmd {
 inline constexpr std::uint8_t kReadBank1 = 0x12;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/busy_flag.h"
+
 namespace velmora::link {
 
 namespace {
@@ -22,17 +24,6 @@ void SetNonBlocking(platform::SysIo& io, int fd) {
     (void)io.Fcntl(fd, F_SETFL, static_cast<int>(flags.value) | O_NONBLOCK);
   }
 }
-
-class BusyGuard {
- public:
-  explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-  BusyGuard(const BusyGuard&) = delete;
-  BusyGuard& operator=(const BusyGuard&) = delete;
-  ~BusyGuard() { flag_ = false; }
-
- private:
-  bool& flag_;
-};
 
 bool WouldBlock(int error) {
   return error == EAGAIN || error == EWOULDBLOCK;
@@ -192,7 +183,7 @@ int ModPipe::InviaMessaggio(std::uint8_t type, std::span<const std::uint8_t> pay
   if (busy_) {
     return kNoExchange;
   }
-  BusyGuard guard(busy_);
+  core::BusyFlag guard(busy_);
 
   const auto request = EncodeRequest(type, payload);
   if (!request || !Attached()) {

@@ -81,15 +81,8 @@ double CellNumber(std::string_view text) {
 }
 
 std::string FormatCell(double value) {
-  if (!std::isfinite(value)) {
-    return "0";
-  }
-  if (value == std::floor(value) && std::fabs(value) < 1e15) {
-    return std::to_string(static_cast<long long>(value));
-  }
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.7g", value);
-  return buf;
+  constexpr int kCellDigits = 7;
+  return core::FormatNumber(value, kCellDigits);
 }
 
 void CaricaMatriceInGriglia(GridModel& grid, std::span<const std::uint8_t> map, float factor) {

@@ -1,7 +1,6 @@
 #include "pages/value_entry.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "core/text.h"
 #include "core/text_block.h"
@@ -36,15 +35,8 @@ EnterValueTexts LoadEnterValueTexts(const core::ClsLingue& lingue, std::string_v
 }
 
 std::string FormatLimit(double limit) {
-  if (!std::isfinite(limit)) {
-    return "0";
-  }
-  if (limit == std::trunc(limit) && std::fabs(limit) < 1e15) {
-    return std::to_string(static_cast<long long>(limit));
-  }
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", limit);
-  return buf;
+  constexpr int kLimitDigits = 6;  // what "%g" gives
+  return core::FormatNumber(limit, kLimitDigits);
 }
 
 std::optional<int> OptionOfOperation(int code) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/busy_flag.h"
 #include "link/link_startup.h"
 #include "link/port_com.h"
 #include "session/connect_sequence.h"
@@ -12,18 +13,6 @@ namespace velmora::session {
 namespace st = core::session_state;
 
 namespace {
-
-// Sets a flag for the lifetime of one tick.
-class BusyFlag {
- public:
-  explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  BusyFlag(const BusyFlag&) = delete;
-  BusyFlag& operator=(const BusyFlag&) = delete;
-  ~BusyFlag() { flag_ = false; }
-
- private:
-  bool& flag_;
-};
 
 bool RefreshedAfterWrite(int page) {
   return page == page_id::kObd || page == page_id::kLambda || page == page_id::kManagement ||
@@ -85,12 +74,13 @@ void Session::ShowFailure(const std::string& text) {
   }
 }
 
-void Session::Refuse(const RequestWork& work) {
+void Session::Refuse(int code, const RequestWork& work) {
   pending_ = request::kNone;
   ClearLists(work);
   // Whoever posted it gets back what it waits for (a map page its buttons),
   // then is told why.
   Dropped(&work);
+  env_.host.RequestRefused(code);
   ShowFailure(settings_.texts.image_not_read);
 }
 
@@ -109,7 +99,7 @@ void Session::Timer1_Timer() {
   if (busy1_) {
     return;
   }
-  BusyFlag busy(busy1_);
+  core::BusyFlag busy(busy1_);
   core::SessionFlags& flags = env_.flags;
 
   if (flags.ecu_lost) {
@@ -289,7 +279,7 @@ void Session::RunRequest() {
     return;
   }
   if (work->writes_image && !image_read_) {
-    Refuse(*work);
+    Refuse(code, *work);
     return;
   }
   SetState(st::kOperation);
@@ -358,7 +348,7 @@ void Session::Timer2_Timer() {
   if (busy2_ || env_.flags.exit_request) {
     return;
   }
-  BusyFlag busy(busy2_);
+  core::BusyFlag busy(busy2_);
   env_.pump.Pump();
   if (!notices_.empty()) {
     const std::string notice = std::move(notices_.front());

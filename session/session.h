@@ -169,7 +169,7 @@ class Session {
   void Fail(const RequestWork& work);
   void ShowFailure(const std::string& text);
   // A work that writes image data while the image is not a complete read.
-  void Refuse(const RequestWork& work);
+  void Refuse(int code, const RequestWork& work);
   void ClearLists(const RequestWork& work);
   // The full read into the image; its outcome decides whether image data
   // may be written.

@@ -53,6 +53,9 @@ class SessionHost {
   // After the full read of a connection: the calibration image (maps, axes,
   // blocks) is new, so every map page reloads its headings and cells.
   virtual void CalibrationRead() {}
+  // A request that writes image data was refused without a frame sent: the
+  // image does not hold a complete read of the ECU (the box says so).
+  virtual void RequestRefused(int /*code*/) {}
   // The pages show the disconnected state (values kept as last known).
   virtual void ShowDisconnected() {}
   virtual void ReloadSwitchOverLists() {}

@@ -3,6 +3,7 @@
 
 #include "link/ecu_frame.h"
 #include "sim/commands.h"
+#include "sim/region_commands.h"
 
 namespace velmora::sim {
 namespace {
@@ -10,37 +11,12 @@ namespace {
 constexpr std::size_t kBankSize = 552;
 constexpr std::size_t kRowSize = 23;
 constexpr std::size_t kCompanionSize = 16;
-// Chunk data: address low, address high, count (then the bytes for a write).
-constexpr std::size_t kChunkHeader = 3;
 
-struct BankCommands {
-  const char* region;
-  std::uint8_t read;
-  std::uint8_t write;
-};
-
-constexpr std::array<BankCommands, 3> kBanks = {{
+constexpr std::array<RegionCommands, 3> kBanks = {{
     {region::kBank1, link::cmd::kReadBank1, link::cmd::kWriteBank1},
     {region::kBank2, link::cmd::kReadBank2, link::cmd::kWriteBank2},
     {region::kBank3, link::cmd::kReadBank3, link::cmd::kWriteBank3},
 }};
-
-struct Chunk {
-  std::size_t address;
-  std::size_t count;
-};
-
-// The chunk a request names, when it lies inside the bank.
-std::optional<Chunk> ChunkOf(std::span<const std::uint8_t> data) {
-  if (data.size() < kChunkHeader) {
-    return std::nullopt;
-  }
-  const Chunk c{data[0] + static_cast<std::size_t>(data[1]) * 256, data[2]};
-  if (c.count == 0 || c.address + c.count > kBankSize) {
-    return std::nullopt;
-  }
-  return c;
-}
 
 Bytes InitialBank(std::size_t bank) {
   Bytes b(kBankSize);
@@ -66,25 +42,9 @@ Bytes InitialBank(std::size_t bank) {
 
 void RegisterBanks(CommandTable& table, EcuMemory& memory, const SimSetup& /*setup*/) {
   for (std::size_t i = 0; i < kBanks.size(); ++i) {
-    const std::string name = kBanks[i].region;
-    memory.Define(name, InitialBank(i));
-    table.Add(kBanks[i].read, [name](const EcuRequest& r, EcuMemory& m) {
-      const auto chunk = ChunkOf(r.data);
-      if (!chunk || r.data.size() != kChunkHeader) {
-        return Refused();
-      }
-      const auto bank = m.Region(name).subspan(chunk->address, chunk->count);
-      return Ok(Bytes(bank.begin(), bank.end()));
-    });
-    table.Add(kBanks[i].write, [name](const EcuRequest& r, EcuMemory& m) {
-      const auto chunk = ChunkOf(r.data);
-      if (!chunk || r.data.size() != kChunkHeader + chunk->count) {
-        return Refused();
-      }
-      const auto bytes = r.data.subspan(kChunkHeader);
-      std::copy(bytes.begin(), bytes.end(), m.Region(name).begin() + chunk->address);
-      return Written();
-    });
+    memory.Define(kBanks[i].region, InitialBank(i));
+    AddPieceRead(table, kBanks[i].read, kBanks[i].region);
+    AddPieceWrite(table, kBanks[i].write, kBanks[i].region);
   }
 
   Bytes companion(kCompanionSize);
@@ -108,20 +68,8 @@ void RegisterBanks(CommandTable& table, EcuMemory& memory, const SimSetup& /*set
   companion[10] = 31;
   companion[14] = 50;
   memory.Define(region::kCompanion, companion);
-  table.Add(link::cmd::kReadCompanion, [](const EcuRequest& r, EcuMemory& m) {
-    if (!r.data.empty()) {
-      return Refused();
-    }
-    const auto rec = m.Region(region::kCompanion);
-    return Ok(Bytes(rec.begin(), rec.end()));
-  });
-  table.Add(link::cmd::kWriteCompanion, [](const EcuRequest& r, EcuMemory& m) {
-    if (r.data.size() != kCompanionSize) {
-      return Refused();
-    }
-    std::copy(r.data.begin(), r.data.end(), m.Region(region::kCompanion).begin());
-    return Written();
-  });
+  AddWholeRead(table, link::cmd::kReadCompanion, region::kCompanion);
+  AddWholeWrite(table, link::cmd::kWriteCompanion, region::kCompanion);
 }
 
 }  // namespace velmora::sim

@@ -6,6 +6,7 @@
 
 #include "link/ecu_frame.h"
 #include "sim/commands.h"
+#include "sim/region_commands.h"
 
 namespace velmora::sim {
 namespace {
@@ -16,7 +17,6 @@ constexpr std::size_t kBlock3Size = block3::kSize;
 // bytes 12..13 of the connection block, which must always agree.
 constexpr std::size_t kBlock3Cylinders = block3::kCylinders;
 constexpr std::size_t kConnectionCylinders = 12;
-constexpr std::size_t kConnectionSize = 16;
 // The connection block is written back only after a firmware update.
 constexpr std::uint8_t kWriteConnection = 0x2C;
 // Per-cylinder gas output configuration: cylinder 1 at data byte 21, down to
@@ -116,16 +116,6 @@ Bytes InitialConnection(std::uint8_t cylinders) {
   return b;
 }
 
-void AddBlockRead(CommandTable& table, std::uint8_t command, const char* name) {
-  table.Add(command, [name](const EcuRequest& r, EcuMemory& m) {
-    if (!r.data.empty()) {
-      return Refused();
-    }
-    const auto b = m.Region(name);
-    return Ok(Bytes(b.begin(), b.end()));
-  });
-}
-
 }  // namespace
 
 void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setup) {
@@ -134,9 +124,9 @@ void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setu
   memory.Define(region::kBlock3, InitialBlock3(cylinders));
   memory.Define(region::kConnection, InitialConnection(cylinders));
 
-  AddBlockRead(table, link::cmd::kReadBlock2, region::kBlock2);
-  AddBlockRead(table, link::cmd::kReadBlock3, region::kBlock3);
-  AddBlockRead(table, link::cmd::kReadConnection, region::kConnection);
+  AddWholeRead(table, link::cmd::kReadBlock2, region::kBlock2);
+  AddWholeRead(table, link::cmd::kReadBlock3, region::kBlock3);
+  AddWholeRead(table, link::cmd::kReadConnection, region::kConnection);
 
   table.Add(link::cmd::kWriteBlock2, [](const EcuRequest& r, EcuMemory& m) {
     if (r.data.size() != kBlock2Size) {
@@ -163,13 +153,7 @@ void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setu
     }
     return Written();
   });
-  table.Add(kWriteConnection, [](const EcuRequest& r, EcuMemory& m) {
-    if (r.data.size() != kConnectionSize) {
-      return Refused();
-    }
-    std::copy(r.data.begin(), r.data.end(), m.Region(region::kConnection).begin());
-    return Written();
-  });
+  AddWholeWrite(table, kWriteConnection, region::kConnection);
   table.Add(link::cmd::kWriteBlock3, [](const EcuRequest& r, EcuMemory& m) {
     if (r.data.size() != kBlock3Size) {
       return Refused();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "sim/commands.h"
+#include "sim/region_commands.h"
 
 namespace velmora::sim {
 namespace {
@@ -238,24 +239,10 @@ void RegisterDataBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& 
     Bytes initial = b.initial(setup);
     initial.resize(b.size, 0);
     memory.Define(name, std::move(initial));
-    table.Add(b.read, [name](const EcuRequest& r, EcuMemory& m) {
-      if (!r.data.empty()) {
-        return Refused();
-      }
-      const auto d = m.Region(name);
-      return Ok(Bytes(d.begin(), d.end()));
-    });
-    if (b.write == kNoWrite) {
-      continue;
+    AddWholeRead(table, b.read, name);
+    if (b.write != kNoWrite) {
+      AddWholeWrite(table, b.write, name);
     }
-    const std::size_t size = b.size;
-    table.Add(b.write, [name, size](const EcuRequest& r, EcuMemory& m) {
-      if (r.data.size() != size) {
-        return Refused();
-      }
-      std::copy(r.data.begin(), r.data.end(), m.Region(name).begin());
-      return Written();
-    });
   }
   table.Add(kEraseErrors, [](const EcuRequest& r, EcuMemory& m) {
     if (!r.data.empty()) {

@@ -3,28 +3,21 @@
 #include "link/ecu_frame.h"
 
 namespace velmora::sim {
-namespace {
-
-constexpr std::size_t kLengthOffset = 2;
-constexpr std::size_t kCommandOffset = 3;
-constexpr std::size_t kDataOffset = 4;
-constexpr std::size_t kMinFrame = 5;
-
-}  // namespace
 
 EcuModel::EcuModel(const SimSetup& setup) {
   RegisterAllCommands(table_, memory_, setup);
 }
 
 std::optional<ModelReply> EcuModel::Answer(std::span<const std::uint8_t> frame) {
-  if (frame.size() < kMinFrame || frame[0] != link::kRequestFirst ||
+  if (frame.size() < link::kMinFrameSize || frame[0] != link::kRequestFirst ||
       frame[1] != link::kRequestSecond ||
-      static_cast<std::size_t>(frame[kLengthOffset]) + 2 != frame.size() ||
+      static_cast<std::size_t>(frame[link::frame_at::kLength]) + 2 != frame.size() ||
       link::CheckXor(frame) != 0) {
     return std::nullopt;
   }
-  const EcuRequest request{frame[kCommandOffset],
-                           frame.subspan(kDataOffset, frame.size() - kMinFrame)};
+  const EcuRequest request{
+      frame[link::frame_at::kCommand],
+      frame.subspan(link::frame_at::kData, frame.size() - link::kMinFrameSize)};
   const CommandHandler* handler = table_.Find(request.command);
   EcuAnswer answer =
       handler != nullptr ? (*handler)(request, memory_) : Refused(result::kUnknownCommand);

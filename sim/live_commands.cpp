@@ -5,6 +5,7 @@
 #include "sim/commands.h"
 #include "sim/engine_model.h"
 #include "sim/live_record.h"
+#include "sim/region_commands.h"
 
 namespace velmora::sim {
 namespace {
@@ -89,13 +90,7 @@ void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& se
   });
   // The whole record is stored; the readings from the car are the ECU's own
   // and come back fresh on the next read.
-  table.Add(live_cmd::kWriteObdData, [](const EcuRequest& r, EcuMemory& m) {
-    if (r.data.size() != kObdDataSize) {
-      return Refused();
-    }
-    std::copy(r.data.begin(), r.data.end(), m.Region(region::kObdData).begin());
-    return Written();
-  });
+  AddWholeWrite(table, live_cmd::kWriteObdData, region::kObdData);
   table.Add(live_cmd::kReadMem10, [engine](const EcuRequest& r, EcuMemory& m) {
     if (!r.data.empty()) {
       return Refused();

@@ -3,12 +3,6 @@
 #include "link/ecu_frame.h"
 
 namespace velmora::sim {
-namespace {
-
-constexpr std::size_t kLengthOffset = 2;
-constexpr std::uint8_t kMinLength = 3;
-
-}  // namespace
 
 std::vector<Bytes> RequestSplitter::Feed(std::span<const std::uint8_t> bytes, std::int64_t now_us) {
   if (!pending_.empty() && now_us - last_us_ > gap_us_) {
@@ -28,14 +22,14 @@ std::vector<Bytes> RequestSplitter::Feed(std::span<const std::uint8_t> bytes, st
       ++start;
       continue;
     }
-    if (left <= kLengthOffset) {
+    if (left <= link::frame_at::kLength) {
       break;
     }
-    if (p[kLengthOffset] < kMinLength) {
+    if (p[link::frame_at::kLength] < link::kMinLength) {
       ++start;
       continue;
     }
-    const std::size_t whole = static_cast<std::size_t>(p[kLengthOffset]) + 2;
+    const std::size_t whole = static_cast<std::size_t>(p[link::frame_at::kLength]) + 2;
     if (left < whole) {
       break;
     }

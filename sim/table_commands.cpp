@@ -4,6 +4,7 @@
 
 #include "link/ecu_frame.h"
 #include "sim/commands.h"
+#include "sim/region_commands.h"
 
 namespace velmora::sim {
 namespace {
@@ -44,13 +45,7 @@ void RegisterTuningTables(CommandTable& table, EcuMemory& memory, const SimSetup
   for (std::size_t i = 0; i < kTables.size(); ++i) {
     const std::string name = kTables[i].region;
     memory.Define(name, InitialTable(i));
-    table.Add(kTables[i].read, [name](const EcuRequest& r, EcuMemory& m) {
-      if (!r.data.empty()) {
-        return Refused();
-      }
-      const auto t = m.Region(name);
-      return Ok(Bytes(t.begin(), t.end()));
-    });
+    AddWholeRead(table, kTables[i].read, name);
     const bool carries = kTables[i].reset_carries_cells;
     table.Add(kTables[i].reset, [name, carries](const EcuRequest& r, EcuMemory& m) {
       const auto cells = m.Region(name).subspan(kHeader);

@@ -52,4 +52,17 @@ QRectF PaintCard(QPainter& p, const QWidget& w, const QString& title) {
   return inner.adjusted(0, fm.height() + kTitleGap, 0, 0);
 }
 
+void UseWindowBackground(QWidget& w) {
+  w.setAutoFillBackground(true);
+  QPalette pal = w.palette();
+  pal.setColor(QPalette::Window, Colour(palette::kWindow));
+  w.setPalette(pal);
+}
+
+void SetTextColour(QWidget& w, QRgb colour) {
+  QPalette pal = w.palette();
+  pal.setColor(QPalette::WindowText, Colour(colour));
+  w.setPalette(pal);
+}
+
 }  // namespace velmora::ui

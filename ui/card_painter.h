@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QRectF>
 #include <QString>
@@ -18,5 +19,11 @@ QFont ScaledFont(const QWidget& w, double scale, bool bold = false);
 
 // A font `pixels` high (never below 7), for text that grows with a dial.
 QFont PixelFont(const QWidget& w, double pixels, bool bold = false);
+
+// The window colour behind a page or a window of its own.
+void UseWindowBackground(QWidget& w);
+
+// The colour of a label's text.
+void SetTextColour(QWidget& w, QRgb colour);
 
 }  // namespace velmora::ui

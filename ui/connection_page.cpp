@@ -25,9 +25,7 @@ QString OrDash(const std::string& s) {
 
 QLabel* Caption(QWidget& owner) {
   auto* l = new QLabel;
-  QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, Colour(palette::kTextMuted));
-  l->setPalette(p);
+  SetTextColour(*l, palette::kTextMuted);
   l->setFont(ScaledFont(owner, 0.95));
   return l;
 }
@@ -35,9 +33,7 @@ QLabel* Caption(QWidget& owner) {
 QLabel* Value(QWidget& owner, const char* name) {
   auto* l = new QLabel(QString::fromUtf8(kDash));
   l->setObjectName(name);
-  QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, Colour(palette::kText));
-  l->setPalette(p);
+  SetTextColour(*l, palette::kText);
   l->setFont(ScaledFont(owner, 1.0, true));
   l->setWordWrap(true);
   l->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -63,10 +59,7 @@ ConnectionPage::ConnectionPage(const core::ClsLingue* lingue, QWidget* parent)
       switch_over_(Value(*this, "LblTempCommutazione")),
       change_(new QPushButton) {
   setObjectName("PagConnessione");
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Colour(palette::kWindow));
-  setPalette(pal);
+  UseWindowBackground(*this);
 
   card_->setObjectName("CardEcu");
   card_->setFixedWidth(kCardWidth);

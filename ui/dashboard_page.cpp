@@ -6,6 +6,7 @@
 #include "core/gauge_geometry.h"
 #include "ui/bar_widget.h"
 #include "ui/card_frame.h"
+#include "ui/card_painter.h"
 #include "ui/gauge_widget.h"
 #include "ui/status_panel.h"
 #include "ui/ui_palette.h"
@@ -97,10 +98,7 @@ DashboardPage::DashboardPage(const core::ClsLingue* lingue, QWidget* parent)
       level_(NewBar("BAR_Livello", 100, 0, "%")),
       status_(new StatusPanel) {
   setObjectName("FrmDashboard");
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Colour(palette::kWindow));
-  setPalette(pal);
+  UseWindowBackground(*this);
   SetUpGauges();
   SetUpBars();
   LayOut();

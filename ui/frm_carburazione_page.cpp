@@ -13,6 +13,7 @@
 #include <array>
 
 #include "ui/map_grid_view.h"
+#include "ui/qt_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -26,10 +27,6 @@ constexpr int kCellHeight = 26;
 constexpr int kHeadingWidth = 60;
 constexpr int kSideWidth = 210;
 constexpr int kMarkerWidth = 48;
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 }  // namespace
 

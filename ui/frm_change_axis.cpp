@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "ui/language_font.h"
+#include "ui/qt_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -22,10 +23,6 @@ namespace {
 
 constexpr int kGridWidth = 300;
 constexpr int kComboWidth = 90;
-
-QString Q(const std::string& s) {
-  return QString::fromUtf8(s.c_str());
-}
 
 // The key as the model's grid takes it; 0 for keys it never sees
 // (navigation and the like stay with the table).

@@ -14,6 +14,7 @@
 #include "core/version.h"
 #include "ui/card_painter.h"
 #include "ui/language_font.h"
+#include "ui/qt_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -22,10 +23,6 @@ namespace {
 
 constexpr int kValueWidth = 160;
 constexpr char32_t kFirstPrintable = 0x20;
-
-QString Q(const std::string& s) {
-  return QString::fromUtf8(s.c_str());
-}
 
 bool IsEnter(int key) {
   return key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -66,11 +63,8 @@ FrmEnterValue::FrmEnterValue(platform::MessageBox& box, const core::ClsLingue* l
   value_->installEventFilter(this);
   limits_->setObjectName("LblLimiti");
   hint_->setObjectName("LblAiuto");
-  for (QLabel* muted : {limits_, hint_}) {
-    QPalette pm = muted->palette();
-    pm.setColor(QPalette::WindowText, Colour(palette::kTextMuted));
-    muted->setPalette(pm);
-  }
+  SetTextColour(*limits_, palette::kTextMuted);
+  SetTextColour(*hint_, palette::kTextMuted);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   ok_ = buttons->button(QDialogButtonBox::Ok);

@@ -28,10 +28,7 @@ FrmKvxConnected::FrmKvxConnected(const core::ClsLingue* lingue, QWidget* parent)
       action_(new QLabel),
       selector_(new QComboBox) {
   setObjectName("FRM_KVXConnected");
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Colour(palette::kWindow));
-  setPalette(pal);
+  UseWindowBackground(*this);
 
   heading_->setObjectName("LblStato");
   heading_->setAlignment(Qt::AlignCenter);
@@ -141,9 +138,7 @@ void FrmKvxConnected::ShowState() {
       break;
   }
   heading_->setText(heading);
-  QPalette hp = heading_->palette();
-  hp.setColor(QPalette::WindowText, Colour(colour));
-  heading_->setPalette(hp);
+  SetTextColour(*heading_, colour);
   const QString action =
       disconnected ? Text(g::kConnect, "Connect") : Text(g::kDisconnect, "Disconnect");
   action_->setText(action);

@@ -44,9 +44,7 @@ FrmKvxPortSearch::FrmKvxPortSearch(const core::ClsLingue* lingue, QWidget* paren
   message_->setFont(ScaledFont(*this, 1.1, true));
   message_->setWordWrap(true);
   port_label_->setObjectName("LblPorta");
-  QPalette pp = port_label_->palette();
-  pp.setColor(QPalette::WindowText, Colour(palette::kTextMuted));
-  port_label_->setPalette(pp);
+  SetTextColour(*port_label_, palette::kTextMuted);
   progress_->setObjectName("PRG");
   progress_->setRange(0, kProgressMax);
   progress_->setTextVisible(false);

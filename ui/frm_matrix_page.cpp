@@ -10,6 +10,7 @@
 
 #include "ui/map_grid_view.h"
 #include "ui/map_heat_view.h"
+#include "ui/qt_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -18,10 +19,6 @@ namespace {
 
 constexpr int kMinCellWidth = 30;
 constexpr int kMinCellHeight = 18;
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 QFont Enlarged(const QWidget& w, int points) {
   QFont f = w.font();

@@ -7,9 +7,11 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "ui/card_painter.h"
 #include "ui/connection_icon.h"
 #include "ui/file_menu.h"
 #include "ui/page_navigator.h"
+#include "ui/qt_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -18,16 +20,10 @@ namespace {
 
 constexpr int kStatusIconSide = 20;
 
-QString Q(const std::string& s) {
-  return QString::fromUtf8(s.c_str());
-}
-
 QLabel* MutedLabel(const char* name) {
   auto* l = new QLabel;
   l->setObjectName(name);
-  QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, Colour(palette::kTextMuted));
-  l->setPalette(p);
+  SetTextColour(*l, palette::kTextMuted);
   l->setContentsMargins(10, 0, 10, 0);
   return l;
 }

@@ -16,6 +16,7 @@
 #include "ui/frm_kvx_port_search.h"
 #include "ui/frm_prima.h"
 #include "ui/language_font.h"
+#include "ui/qt_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -27,10 +28,6 @@ namespace sw = pages::switch_over_setting;
 constexpr int kNoticeMs = 4000;
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 800;
-
-QString Q(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 }  // namespace
 

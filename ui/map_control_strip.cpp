@@ -10,14 +10,11 @@
 #include <algorithm>
 
 #include "ui/map_grid_view.h"
+#include "ui/qt_text.h"
 
 namespace velmora::ui {
 
 namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 // A combo's entries and selection as the model has them, without the
 // change counting as the user's.

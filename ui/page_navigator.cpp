@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 
 #include "ui/card_painter.h"
+#include "ui/qt_text.h"
 #include "ui/ui_palette.h"
 
 namespace velmora::ui {
@@ -27,10 +28,6 @@ QString NavStyle() {
       .arg(Colour(palette::kLogoDeep).name(), Colour(palette::kAccentSoft).name(),
            Colour(palette::kAccent).name(), Colour(palette::kAccentSoft).name(),
            Colour(palette::kLogoDeep).lighter(130).name());
-}
-
-QString Q(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 }  // namespace

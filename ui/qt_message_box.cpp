@@ -2,13 +2,11 @@
 
 #include <QMessageBox>
 
+#include "ui/qt_text.h"
+
 namespace velmora::ui {
 
 namespace {
-
-QString Q(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
 
 QMessageBox::Icon IconOf(platform::BoxKind kind) {
   switch (kind) {

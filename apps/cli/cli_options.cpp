@@ -62,6 +62,18 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
   return false;
 }
 
+// The option's value as a whole number from `min` to `max`.
+std::optional<std::int32_t> TakeNumber(const std::vector<std::string>& args, std::size_t& i,
+                                       const std::string& name, std::int32_t min,
+                                       std::int32_t max) {
+  std::string value;
+  const auto n = TakeValue(args, i, name, &value) ? core::ParseInt32(value) : std::nullopt;
+  if (!n || *n < min || *n > max) {
+    return std::nullopt;
+  }
+  return n;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -88,7 +100,6 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
   CliOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    std::string value;
     if (a == "--root" || a.rfind("--root=", 0) == 0) {
       if (!TakeValue(args, i, "--root", &o.root) || o.root.empty()) {
         return {std::nullopt, "--root needs a folder"};
@@ -98,16 +109,14 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
         return {std::nullopt, "--device needs a device path"};
       }
     } else if (a == "--port" || a.rfind("--port=", 0) == 0) {
-      const bool ok = TakeValue(args, i, "--port", &value);
-      const auto n = ok ? core::ParseInt32(value) : std::nullopt;
-      if (!n || *n < 0 || *n > kMaxPort) {
+      const auto n = TakeNumber(args, i, "--port", 0, kMaxPort);
+      if (!n) {
         return {std::nullopt, "--port needs a number from 0 to 255"};
       }
       o.port = *n;
     } else if (a == "--timeout" || a.rfind("--timeout=", 0) == 0) {
-      const bool ok = TakeValue(args, i, "--timeout", &value);
-      const auto n = ok ? core::ParseInt32(value) : std::nullopt;
-      if (!n || *n < 1 || *n > kMaxSearchSeconds) {
+      const auto n = TakeNumber(args, i, "--timeout", 1, kMaxSearchSeconds);
+      if (!n) {
         return {std::nullopt, "--timeout needs a number of seconds from 1 to 86400"};
       }
       o.search_seconds = *n;

@@ -25,6 +25,7 @@ class HeadlessHost final : public session::SessionHost {
   void EnableTimer2(bool enable) override { timer2_ = enable; }
   void MapWritten(int /*map*/, bool /*ok*/) override { ++maps_written_; }
   void CalibrationRead() override { ++calibration_reads_; }
+  void RequestRefused(int /*code*/) override { ++refusals_; }
 
   void SetEcho(bool echo) { echo_ = echo; }
   // True from the moment the identified ECU's full read begins until the
@@ -37,6 +38,8 @@ class HeadlessHost final : public session::SessionHost {
   // whole image was read or opened anew.
   [[nodiscard]] int MapsWritten() const { return maps_written_; }
   [[nodiscard]] int CalibrationReads() const { return calibration_reads_; }
+  // How many image writes the session refused after an incomplete read.
+  [[nodiscard]] int Refusals() const { return refusals_; }
 
   // Each state change, as it happens.
   std::function<void(int from, int to)> on_state;
@@ -53,6 +56,7 @@ class HeadlessHost final : public session::SessionHost {
   bool timer2_ = true;
   int maps_written_ = 0;
   int calibration_reads_ = 0;
+  int refusals_ = 0;
   std::string last_echo_;
 };
 

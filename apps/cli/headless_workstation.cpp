@@ -232,6 +232,7 @@ HeadlessWorkstation::RequestEnd HeadlessWorkstation::RunRequest(int code, const 
   }
   std::optional<bool>& outcome = outcomes_[code];
   outcome.reset();
+  const int refusals = host_.Refusals();
   const bool posted =
       file.empty() ? session_.PostRequest(code) : session_.PostFileRequest(code, file);
   if (!posted) {
@@ -248,7 +249,9 @@ HeadlessWorkstation::RequestEnd HeadlessWorkstation::RunRequest(int code, const 
   }
   if (!outcome) {
     Err("request " + std::to_string(code) +
-        " was dropped: the connection to the ECU changed before it ran");
+        (host_.Refusals() != refusals
+             ? " was refused: the ECU's data were not read completely, so none of them is written"
+             : " was dropped: the connection to the ECU changed before it ran"));
     return RequestEnd::kNotRun;
   }
   return *outcome ? RequestEnd::kSucceeded : RequestEnd::kFailed;

@@ -5,10 +5,6 @@
 namespace velmora::link::server {
 namespace {
 
-// Length byte + command + check byte: the least a frame can count.
-constexpr std::uint8_t kMinLength = 3;
-constexpr std::size_t kLengthOffset = 2;
-constexpr std::size_t kCommandOffset = 3;
 // Far more than any answer; only a line spewing noise comes near it.
 constexpr std::size_t kMaxPending = 4096;
 
@@ -28,17 +24,17 @@ AnswerAssembler::State AnswerAssembler::Scan() {
   // large length byte must not hide the real answer behind it, so each
   // candidate is judged on its own once its length is in.
   const std::size_t n = pending_.size();
-  for (std::size_t i = 0; i + kLengthOffset < n; ++i) {
+  for (std::size_t i = 0; i + frame_at::kLength < n; ++i) {
     if (pending_[i] != kAnswerFirst || pending_[i + 1] != kAnswerSecond) {
       continue;
     }
-    const std::uint8_t length = pending_[i + kLengthOffset];
+    const std::uint8_t length = pending_[i + frame_at::kLength];
     const std::size_t whole = static_cast<std::size_t>(length) + 2;
     if (length < kMinLength || i + whole > n) {
       continue;
     }
     const std::span<const std::uint8_t> frame(pending_.data() + i, whole);
-    if (command_ && frame[kCommandOffset] != *command_) {
+    if (command_ && frame[frame_at::kCommand] != *command_) {
       continue;  // a late answer to an earlier request, or noise
     }
     frame_.assign(frame.begin(), frame.end());

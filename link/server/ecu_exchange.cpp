@@ -3,12 +3,12 @@
 #include <array>
 #include <optional>
 
+#include "link/ecu_frame.h"
 #include "link/server/answer_assembler.h"
 
 namespace velmora::link::server {
 namespace {
 
-constexpr std::size_t kCommandOffset = 3;
 // More than the longest frame, so one read usually takes what is there.
 constexpr std::size_t kReadChunk = 512;
 
@@ -22,8 +22,8 @@ ExchangeOutcome ExchangeFrame(SerialPort& port, platform::Clock& clock,
   }
   // Built in place: gcc 12 at -O2 wrongly warns about a copied
   // optional<uint8_t> being read uninitialised.
-  AnswerAssembler assembler(request.size() > kCommandOffset
-                                ? std::optional<std::uint8_t>(request[kCommandOffset])
+  AnswerAssembler assembler(request.size() > frame_at::kCommand
+                                ? std::optional<std::uint8_t>(request[frame_at::kCommand])
                                 : std::optional<std::uint8_t>());
   const std::int64_t deadline = clock.NowMicros() + wait_us;
   std::array<std::uint8_t, kReadChunk> buffer{};

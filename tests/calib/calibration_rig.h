@@ -15,8 +15,8 @@
 #include "link/ecu_access.h"
 #include "link/ecu_identity.h"
 #include "link/message_table.h"
-#include "tests/calib/model_ecu.h"
 #include "tests/core/temp_dir.h"
+#include "tests/support/model_ecu.h"
 
 namespace velmora::calib::testing {
 

@@ -109,6 +109,22 @@ TEST(SessionCliE2e, SetAppliesTheEntry3ListAndPrintsTheValueReadBack) {
   EXPECT_EQ(*run.exit_code, 1);
   EXPECT_NE(run.err.find("request 99"), std::string::npos) << run.err;
   EXPECT_EQ(Count(record.Commands(), link::cmd::kWriteBlock3), 0u);
+
+  // A short answer to the 20th request (a bank read) stops the full read
+  // part way: the record write is refused for that reason, and sends nothing.
+  RequestRecord short_record(root.Root() + "/short.txt");
+  Sim short_read(root, {"--record", short_record.Path(), "--truncate-every", "20"});
+  ASSERT_TRUE(short_read.Ready());
+  const CliRun refused =
+      RunCli(root, WithPort(short_read, {"set", "3", "2", "45", "--request", "35"}), kCommandMs);
+  ASSERT_TRUE(refused.exit_code.has_value());
+  EXPECT_EQ(*refused.exit_code, 1);
+  ASSERT_NE(refused.err.find("failed part way"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("request 35 was refused: the ECU's data were not read completely"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_EQ(refused.err.find("dropped"), std::string::npos) << refused.err;
+  EXPECT_EQ(Count(short_record.Commands(), link::cmd::kWriteBlock3), 0u);
 }
 
 TEST(SessionCliE2e, PullingTheEcuAwayDuringWatchSearchesAgainAndFindsTheNextOne) {

@@ -6,20 +6,24 @@
 #include "link/bank_transfer.h"
 #include "link/slow_command.h"
 #include "link/tuning_tables.h"
-#include "tests/link/fake_ecu.h"
+#include "sim/commands.h"
+#include "tests/support/model_ecu.h"
 
 namespace velmora::link {
 namespace {
 
 using testing::ChannelRig;
-using testing::FakeEcu;
+namespace region = sim::region;
 
 constexpr LinkTimes kTimes{1'000'000, 500'000, 20};
 
+// The link code against the virtual ECU's model behind the fake link.
 struct EcuRig {
   ChannelRig rig;
-  FakeEcu ecu{rig.link};
+  test::ModelEcu ecu;
   EcuAccess access{rig.pipe, kTimes};
+
+  EcuRig() { ecu.Attach(rig.link); }
 
   // The message types the link received, in order.
   std::vector<int> Types() const {
@@ -30,19 +34,12 @@ struct EcuRig {
     return out;
   }
   // Payload bytes of the message 4 requests.
-  std::vector<int> ParameterValues() const {
-    std::vector<int> out;
-    for (const auto& r : rig.link.requests) {
-      if (r.type == 4) {
-        out.push_back(r.payload.at(0));
-      }
-    }
-    return out;
-  }
+  const std::vector<int>& ParameterValues() const { return ecu.parameters; }
   // Puts the link parameter at `value`, as an earlier reply left it.
   void StartWithParameter(std::uint8_t value) {
     ASSERT_EQ(access.SetParameter(value), kOk);
     rig.link.requests.clear();
+    ecu.parameters.clear();
   }
 };
 
@@ -85,7 +82,11 @@ TEST(EcuCommands, CustomCommandText) {
   EcuRig e;
   const CustomAnswer ok = e.access.InviaComandoCustom("4102032161");
   EXPECT_EQ(ok.code, kOk);
-  EXPECT_EQ(ok.text, "420104210066");  // the fake's empty answer to 0x21
+  // The whole identity answer, header to check byte.
+  const auto identity = e.ecu.Model().Answer(Bytes{0x41, 0x02, 0x03, 0x21, 0x61});
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(ok.text, core::BinToHex(identity->frame));
+  EXPECT_EQ(ok.text.size(), 2 * 68u);
   ASSERT_EQ(e.ecu.frames.size(), 1u);
   EXPECT_EQ(e.ecu.frames[0], (Bytes{0x41, 0x02, 0x03, 0x21, 0x61}));
   EXPECT_EQ(e.rig.link.requests[0].type, 6);
@@ -96,7 +97,7 @@ TEST(EcuCommands, CustomCommandText) {
   EXPECT_EQ(e.rig.link.requests.size(), 1u);  // nothing sent
   EXPECT_TRUE(e.rig.box.shown.empty());
 
-  e.ecu.fail_at_frame = 2;
+  e.ecu.silent_at_frame = 2;
   const CustomAnswer failed = e.access.InviaComandoCustom("4102034404");
   EXPECT_EQ(failed.text, " ** ERROR ** ");
   EXPECT_EQ(failed.code, kNoExchange);
@@ -109,8 +110,8 @@ TEST(BankTransfer, ReadSendsFiveChunksAndTheCompanionUnderTheWrap) {
   e.StartWithParameter(7);
   BankImage image;
   ASSERT_EQ(LeggiBanco(e.access, cmd::kReadBank1, &image), kOk);
-  EXPECT_EQ(image.map, e.ecu.banks[cmd::kReadBank1]);
-  EXPECT_EQ(image.companion, e.ecu.companion);
+  EXPECT_EQ(image.map, e.ecu.Held(region::kBank1));
+  EXPECT_EQ(image.companion, e.ecu.Held(region::kCompanion));
   EXPECT_EQ(e.Types(), (std::vector<int>{4, 6, 6, 6, 6, 6, 6, 4}));
   EXPECT_EQ(e.ParameterValues(), (std::vector<int>{2, 7}));
   ASSERT_EQ(e.ecu.frames.size(), 6u);
@@ -132,7 +133,7 @@ TEST(BankTransfer, ReadSendsFiveChunksAndTheCompanionUnderTheWrap) {
   // Banks 2 and 3 have no companion.
   BankImage second;
   ASSERT_EQ(LeggiBanco(e.access, cmd::kReadBank3, &second), kOk);
-  EXPECT_EQ(second.map, e.ecu.banks[cmd::kReadBank3]);
+  EXPECT_EQ(second.map, e.ecu.Held(region::kBank3));
   EXPECT_TRUE(second.companion.empty());
   EXPECT_EQ(e.ecu.Commands().back(), 0x78);
 }
@@ -144,7 +145,7 @@ TEST(BankTransfer, FailedOrShortReadKeepsTheCallersCopyAndTheParameterAtTwo) {
     if (short_answer) {
       e.ecu.short_at_frame = 3;
     } else {
-      e.ecu.fail_at_frame = 3;
+      e.ecu.silent_at_frame = 3;
     }
     BankImage image{Bytes{1, 2, 3}, {}};
     const int code = LeggiBanco(e.access, cmd::kReadBank2, &image);
@@ -169,7 +170,7 @@ TEST(BankTransfer, WriteSendsOnlyWhatChangedUnlessForcedAndAlwaysReadsBack) {
   e.StartWithParameter(9);
   BankImage copy;
   ASSERT_EQ(LeggiBanco(e.access, cmd::kReadBank1, &copy), kOk);
-  e.rig.link.requests.clear();
+  e.ecu.parameters.clear();
   e.ecu.frames.clear();
 
   // Nothing changed: no write frame, but the bank and record are read back.
@@ -226,7 +227,7 @@ TEST(BankTransfer, WriteRefusesBadImagesAndKeepsParameterAfterFailure) {
   EXPECT_TRUE(e.rig.link.requests.empty());
 
   e.StartWithParameter(4);
-  e.ecu.fail_at_frame = 2;
+  e.ecu.silent_at_frame = 2;
   back.map = Bytes{5};
   EXPECT_EQ(ScriviBanco(e.access, cmd::kWriteBank3, cmd::kReadBank3,
                         BankImage{Bytes(kBankSize, 1), {}}, BankImage{}, false, &back),
@@ -246,6 +247,7 @@ TEST(TuningTables, ReadAllFourOrNothing) {
   EXPECT_EQ(tables.trisult[2], 0x7D);
   EXPECT_EQ(tables.trisult[3], 0x20);
   EXPECT_EQ(tables.tisto[3], 0x1F);
+  EXPECT_EQ(Bytes(tables.tgas.begin() + 5, tables.tgas.end() - 1), e.ecu.Held(region::kTGas));
 
   EcuRig s;
   s.StartWithParameter(3);
@@ -270,7 +272,7 @@ TEST(TuningTables, ResetsEmptyTheCopyOnlyOnSuccess) {
   EXPECT_EQ(e.ecu.frames[0].size(), 125u);
   EXPECT_EQ(e.Types(), std::vector<int>{6});  // a single frame, no wrap
 
-  e.ecu.fail_at_frame = 2;
+  e.ecu.silent_at_frame = 2;
   EXPECT_EQ(ResetTuningTable(e.access, TuningTable::kTGas, &copy), kNoExchange);
   EXPECT_EQ(copy.tgas, Bytes{2});
 }
@@ -295,7 +297,7 @@ TEST(SlowCommand, SequenceOrderAndRestoreOnEveryPath) {
   // The 0x15 frame fails: nothing more runs, but the parameter comes back.
   EcuRig f;
   f.StartWithParameter(6);
-  f.ecu.fail_at_frame = 2;
+  f.ecu.silent_at_frame = 2;
   entry5_reads = 0;
   const auto count_reads = [&]() -> int {
     ++entry5_reads;

@@ -3,10 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "core/hex.h"
-#include "tests/link/fake_ecu.h"
+#include "link/ecu_frame.h"
 
 namespace velmora::link {
 namespace {
+
+// An identity answer frame: result byte 0, then `data`.
+Bytes Answer(const Bytes& data) {
+  Bytes body{0x00};
+  body.insert(body.end(), data.begin(), data.end());
+  return ComponiFrame(kAnswerFirst, kAnswerSecond, cmd::kIdentify, body).value();
+}
 
 // A 68-byte identity answer: version field, 32-character text, 10 serial
 // bytes, 14-character hardware signature.
@@ -17,7 +24,7 @@ Bytes IdentityAnswer(const Bytes& version, std::string text, std::string signatu
   data.insert(data.end(), text.begin(), text.end());
   data.insert(data.end(), 10, serial);
   data.insert(data.end(), signature.begin(), signature.end());
-  return testing::FakeEcu::Answer(0x21, data);
+  return Answer(data);
 }
 
 core::FirmwareEntry Entry(const std::string& pattern_text, int kind) {
@@ -60,7 +67,7 @@ TEST(EcuIdentity, EachKindComparesItsPiece) {
   Bytes blank_data(38, 0xFF);
   blank_data.insert(blank_data.end(), 10, 0);
   blank_data.insert(blank_data.end(), 14, 0xFF);
-  m = MatchIdentity(testing::FakeEcu::Answer(0x21, blank_data), list);
+  m = MatchIdentity(Answer(blank_data), list);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->entry, 6);
 

@@ -129,6 +129,7 @@ TEST(SessionMapRequests, AMapWriteThatNeverRunsStillGivesThePageItsButtonsBack) 
   EXPECT_TRUE(rig.calibration.map_writes.empty());
   EXPECT_EQ(rig.calibration.axis_writes, 0);
   EXPECT_TRUE(rig.box.shown.empty());
+  EXPECT_TRUE(rig.host.refused.empty());  // dropped, not refused
 }
 
 TEST(SessionMapRequests, AfterAReadThatFailedPartWayNoImageDataIsWritten) {
@@ -157,6 +158,7 @@ TEST(SessionMapRequests, AfterAReadThatFailedPartWayNoImageDataIsWritten) {
   EXPECT_TRUE(rig.calibration.map_writes.empty());
   EXPECT_EQ(rig.calibration.axis_writes, 0);
   EXPECT_EQ(rig.box.shown.size(), 11u);
+  EXPECT_EQ(rig.host.refused, (std::vector<int>{11, 63, 62, 23, 28, 39, 58, 64, 51, 35, 36}));
 
   // A write list reads its entry first: it still runs.
   ASSERT_TRUE(rig.session->Lists().Append(3, {1, 2, 0}));

@@ -15,9 +15,9 @@
 #include "link/message_table.h"
 #include "platform/fake/fake_serial_enumerator.h"
 #include "session/session.h"
-#include "tests/calib/model_ecu.h"
 #include "tests/core/temp_dir.h"
 #include "tests/link/fake_link.h"
+#include "tests/support/model_ecu.h"
 
 namespace velmora::session::testing {
 
@@ -39,6 +39,7 @@ class RecordingHost final : public SessionHost {
   void LoggaMEM10(const Bytes& answer) override { traces.push_back(answer); }
   void MapWritten(int map, bool ok) override { maps_written.emplace_back(map, ok); }
   void CalibrationRead() override { ++calibration_reads; }
+  void RequestRefused(int code) override { refused.push_back(code); }
   void Unload() override {
     ++unloads;
     if (on_unload) {
@@ -56,6 +57,7 @@ class RecordingHost final : public SessionHost {
   std::vector<link::PortListing> listings;
   std::vector<Bytes> traces;
   std::vector<std::pair<int, bool>> maps_written;
+  std::vector<int> refused;
   int calibration_reads = 0;
   bool pages_enabled = true;
   bool timer2_enabled = true;
