@@ -37,6 +37,10 @@ class PageSession {
   virtual void SetPollMarker(int marker) = 0;
   // Page events 1 (blank-ECU check) and 2 (resume polling, read afresh).
   virtual void SetPageEvent(int event) = 0;
+  // The hardware generation of the ECU identified last; -1 before any.
+  [[nodiscard]] virtual int Generation() const = 0;
+  // The working pages on or off together (AbilitaDisabilitaForm).
+  virtual void EnablePages(bool enable) = 0;
 };
 
 // The running session as a page sees it.
@@ -52,6 +56,8 @@ class SessionPageSession final : public PageSession {
   [[nodiscard]] int State() const override { return session_.State(); }
   void SetPollMarker(int marker) override { session_.SetPollMarker(marker); }
   void SetPageEvent(int event) override { session_.SetPageEvent(event); }
+  [[nodiscard]] int Generation() const override { return session_.Generation(); }
+  void EnablePages(bool enable) override { session_.AbilitaDisabilitaForm(enable); }
 
  private:
   session::Session& session_;

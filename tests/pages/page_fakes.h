@@ -43,6 +43,8 @@ class FakePageSession final : public PageSession {
   [[nodiscard]] int State() const override { return state; }
   void SetPollMarker(int marker) override { poll_marker = marker; }
   void SetPageEvent(int event) override { page_event = event; }
+  [[nodiscard]] int Generation() const override { return generation; }
+  void EnablePages(bool enable) override { pages_enabled = enable; }
   // The session carried the request out.
   void Done() { pending = session::request::kNone; }
 
@@ -51,6 +53,8 @@ class FakePageSession final : public PageSession {
   int state = core::session_state::kConnected;
   int poll_marker = 0;
   int page_event = 0;
+  int generation = 3;
+  bool pages_enabled = true;
   std::vector<int> posted;
   std::vector<std::string> files;
   session::WriteLists lists;
