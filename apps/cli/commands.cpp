@@ -4,6 +4,7 @@
 #include <string>
 
 #include "apps/cli/cmd_calib.h"
+#include "apps/cli/cmd_flash.h"
 #include "apps/cli/cmd_link.h"
 #include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_maps.h"
@@ -53,6 +54,10 @@ const std::array kCommands = {
         "  axes set [--rpm B0,..,B23] [--time B0,..,B22]\n"
         "                           new breakpoints (bytes: x64 rpm, x128 us) become the\n"
         "                           ECU's lookup tables; the session then reads all again\n"},
+    CommandSpec{"flash", RunFlash, kSession, "", "",
+        "  flash IMAGE.frh          update the ECU's firmware from the image: versions,\n"
+        "                           verdict, each step, the calibration's backup and the\n"
+        "                           result code\n"},
     CommandSpec{"ports", RunPorts, kLink, "", "",
         "  ports                    the serial ports as the connection page offers them\n"
         "  ports search             find the ECU on any port and remember it\n"},
