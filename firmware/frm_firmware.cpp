@@ -49,6 +49,16 @@ FrmFirmware::FrmFirmware(pages::PageEnv& env, const FirmwareLinks* links)
   }
 }
 
+void FrmFirmware::CaricaLingua() {
+  texts_ = FirmwareTexts(env_.lingue);
+  Shown();
+}
+
+std::string FrmFirmware::ImageFolder() const {
+  const std::size_t cut = image_.find_last_of("/\\");
+  return cut == std::string::npos ? env_.paths.bin : image_.substr(0, cut);
+}
+
 void FrmFirmware::Changed() {
   if (changed_) {
     changed_();
@@ -124,19 +134,23 @@ void FrmFirmware::CmdSelect(const std::string& path) {
   }
   ReadEcu();
   shown_.message.clear();
-  const std::optional<Decision> decision =
-      IsImageName(path) && core::EsisteFile(path) ? ShowImage(path) : std::nullopt;
+  std::optional<Decision> decision;
+  if (IsImageName(path) && core::EsisteFile(path)) {
+    decision = ShowImage(path);
+  }
   if (decision && decision->Allowed()) {
     image_ = path;
     chosen_ = true;
-  } else {
-    const std::string verdict = shown_.verdict;
-    Refuse(ft::kBadImage);
-    (void)ShowImage(image_);
-    // Why the chosen file was refused stays in view beside the current image.
-    if (!verdict.empty()) {
-      shown_.message += "\n" + verdict;
-    }
+    Changed();
+    return;
+  }
+  // Why an image that reads well cannot go in (another hardware) stays in
+  // view beside the current image, which is shown again.
+  const std::string why = decision ? shown_.verdict : std::string();
+  Refuse(ft::kBadImage);
+  (void)ShowImage(image_);
+  if (!why.empty()) {
+    shown_.message += "\n" + why;
   }
   Changed();
 }

@@ -13,7 +13,7 @@
 namespace velmora::firmware {
 
 // The firmware page's code for the page switch (no ECU page uses it).
-inline constexpr int kFirmwarePage = 90;
+inline constexpr int kFirmwarePage = 91;
 
 // What the firmware page shows: plain texts and control states.
 struct FirmwareShown {
@@ -47,6 +47,11 @@ class FrmFirmware final : public pages::PageModel, public UpdateJob {
   void SetOnChange(std::function<void()> changed) { changed_ = std::move(changed); }
   [[nodiscard]] const FirmwareShown& View() const { return shown_; }
   [[nodiscard]] const FirmwareTexts& Texts() const { return texts_; }
+
+  // The chosen language's texts; what is shown is shown again in it.
+  void CaricaLingua();
+  // The folder the image dialog opens in.
+  [[nodiscard]] std::string ImageFolder() const;
 
   // The file the fitter chose in the dialog; empty when it was cancelled.
   void CmdSelect(const std::string& path);

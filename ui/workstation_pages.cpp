@@ -1,6 +1,7 @@
 // The workstation's page table: one line per page.
 #include <array>
 
+#include "firmware/frm_firmware.h"
 #include "maps/map_page_model.h"
 #include "pages/dashboard_model.h"
 #include "pages/page_codes.h"
@@ -8,6 +9,7 @@
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
 #include "ui/frm_carburazione_page.h"
+#include "ui/frm_firmware_page.h"
 #include "ui/frm_kvx_connected.h"
 #include "ui/frm_kvx_language.h"
 #include "ui/frm_matrix_page.h"
@@ -34,6 +36,10 @@ Model MapGrid(PageEnv& env, int code) {
 
 Model Carburation(PageEnv& env, int code) {
   return maps::NewCarburationModel(env.maps, code);
+}
+
+Model Firmware(PageEnv& env, int /*code*/) {
+  return std::make_unique<firmware::FrmFirmware>(env.page, env.firmware);
 }
 
 PageView DashboardView(const ViewEnv& env, pages::PageModel& model) {
@@ -63,6 +69,15 @@ PageView ConnectionView(const ViewEnv& env, pages::PageModel& /*model*/) {
   return {page, {}};
 }
 
+PageView FirmwareView(const ViewEnv& /*env*/, pages::PageModel& model) {
+  auto* m = ModelOf<firmware::FrmFirmware>(model);
+  if (m == nullptr) {
+    return {};
+  }
+  auto* page = new FrmFirmwarePage(*m);
+  return {page, [page] { page->Refresh(); }};
+}
+
 template <class View, class Page>
 PageView MapView(const ViewEnv& env, pages::PageModel& model) {
   auto* m = ModelOf<maps::MapPageModel<Page>>(model);
@@ -81,12 +96,13 @@ namespace pc = pages::page_code;
 namespace gw = pages::generale_window_text;
 namespace mw = pages::main_text;
 namespace mt = maps::matrix_text;
+namespace ft = firmware::firmware_text;
 using pages::kOwnRow;
 constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 9> kPages = {{
+const std::array<WorkstationPage, 10> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -97,6 +113,7 @@ const std::array<WorkstationPage, 9> kPages = {{
     {{kMaps[0].carb_page, "carburation", kMaps[0].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[1].carb_page, "carburation-adaptive", kMaps[1].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[2].carb_page, "carburation-pressure", kMaps[2].grid_page, {}, {}}, Carburation, kCarbView},
+    {{firmware::kFirmwarePage, "firmware", kOwnRow, {ft::kMarker, ft::kTitle, "Firmware update"}, "Ctrl+8"}, Firmware, FirmwareView},
     // clang-format on
 }};
 
