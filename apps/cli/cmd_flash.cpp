@@ -41,6 +41,9 @@ std::string OneLine(std::string text) {
   while (!text.empty() && text.front() == '\n') {
     text.erase(text.begin());
   }
+  while (!text.empty() && text.back() == '\n') {
+    text.pop_back();
+  }
   for (char& c : text) {
     c = c == '\n' ? ' ' : c;
   }
