@@ -69,9 +69,13 @@ FrmFirmwarePage::FrmFirmwarePage(firmware::FrmFirmware& model, QWidget* parent)
   image_path_caption_ = Label(*this, "LblFileCaption", palette::kTextMuted, 0.95);
   image_path_ = Label(*this, "LblFile", palette::kText, 0.95);
   image_note_ = Label(*this, "LblFileNote", palette::kWarning, 0.95, true);
+  image_card_->Body()->addSpacing(spacing::kGap / 2);
   image_card_->Body()->addWidget(image_path_caption_);
   image_card_->Body()->addWidget(image_path_);
   image_card_->Body()->addWidget(image_note_);
+  for (CardFrame* card : {ecu_card_, image_card_}) {
+    card->Body()->addStretch(1);
+  }
 
   auto* cards = new QHBoxLayout;
   cards->setSpacing(spacing::kGap);
@@ -94,8 +98,9 @@ FrmFirmwarePage::FrmFirmwarePage(firmware::FrmFirmware& model, QWidget* parent)
   column->addWidget(title_);
   column->addLayout(cards);
   column->addWidget(verdict_);
-  column->addWidget(ProgressCard(), 1);
+  column->addWidget(ProgressCard());
   column->addLayout(buttons);
+  column->addStretch(1);
 
   connect(select_, &QPushButton::clicked, this,
           [this] { model_.CmdSelect(ChooseImage().toStdString()); });
@@ -148,7 +153,6 @@ QWidget* FrmFirmwarePage::ProgressCard() {
   progress_card_->Body()->addWidget(blocks_);
   progress_card_->Body()->addWidget(backup_);
   progress_card_->Body()->addWidget(message_);
-  progress_card_->Body()->addStretch(1);
   return progress_card_;
 }
 
@@ -193,7 +197,10 @@ void FrmFirmwarePage::Refresh() {
   QPalette p = verdict_->palette();
   p.setColor(QPalette::WindowText, Colour(VerdictColour(s)));
   verdict_->setPalette(p);
-  step_->setText(Q(s.step));
+  // Before a run the card says what the fitter must not do during it.
+  const bool idle = !s.running && s.step.empty();
+  step_->setText(Q(idle ? model_.Texts()[ft::kKeepPower] : s.step));
+  indicator_->setVisible(s.running);
   bar_->setVisible(s.bar_visible);
   bar_->setValue(std::clamp(s.bar, 0, firmware::progress::kFullWidth));
   indicator_->setStyleSheet(QStringLiteral("background:%1;border-radius:%2px;")
