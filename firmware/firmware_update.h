@@ -72,6 +72,7 @@ struct UpdateResult {
   std::string kept;              // where the calibration waits after a failed reload
   std::uint32_t differs_at = 0;  // for kVerify: the first block that differs
   bool checked = false;          // the ECU reported its blocks and they match
+  bool closing = false;          // a reply time-out: the program closes next
 };
 
 // The update procedure (CmdOk's steps) on one image: keep the calibration,

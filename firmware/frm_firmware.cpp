@@ -217,7 +217,7 @@ void FrmFirmware::Finished(const UpdateResult& result) {
   }
   // A reply time-out closes the program on the next tick: the result is
   // shown where it cannot be missed first.
-  if (links_ != nullptr && links_->ecu.Pipe().Flags().exit_request) {
+  if (result.closing) {
     env_.box.Show(shown_.message, env_.main_title, platform::BoxKind::Critical);
   }
   Changed();

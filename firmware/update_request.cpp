@@ -35,8 +35,9 @@ void RegisterFirmwareUpdate(session::RequestTable& requests, const FirmwareLinks
   session::RequestWork work;
   const UpdateLinks update{links.ecu, table, links.calibration, paths, links.backup_stamp};
   work.run = [update, &job] {
-    const UpdateResult result = RunUpdate(update, job.ImagePath(), job);
+    UpdateResult result = RunUpdate(update, job.ImagePath(), job);
     core::SessionFlags& flags = update.ecu.Pipe().Flags();
+    result.closing = flags.exit_request;
     if (result.code != update_code::kNotStarted && !flags.timeout && !flags.exit_request) {
       flags.ecu_lost = true;
     }

@@ -32,7 +32,8 @@ class UpdateJob : public UpdateObserver {
  public:
   [[nodiscard]] virtual std::string ImagePath() const = 0;
   // The run ended with `result` (update_code::kNotStarted when the image
-  // or the ECU no longer allows it; nothing was sent then).
+  // or the ECU no longer allows it; nothing was sent then). With
+  // `result.closing` the program closes on the session's next tick.
   virtual void Finished(const UpdateResult& result) = 0;
   // The request was dropped without running (the ECU went away first).
   virtual void Dropped() {}

@@ -128,6 +128,15 @@ TEST(FrmFirmware, StartsTheRequestAndShowsHowItEnded) {
   p.page.Dropped();
   EXPECT_FALSE(p.page.View().running);
   EXPECT_TRUE(p.rig.session.pages_enabled);
+
+  // A time-out closes the program next: the result comes in a box first.
+  EXPECT_TRUE(p.rig.box.shown.empty());
+  result = UpdateResult{};
+  result.code = update_code::kBlockWrite;
+  result.closing = true;
+  p.page.Finished(result);
+  ASSERT_EQ(p.rig.box.shown.size(), 1u);
+  EXPECT_EQ(p.rig.box.shown[0].text, p.page.View().message);
 }
 
 }  // namespace

@@ -1,96 +1,68 @@
 #pragma once
 
-// The update procedure against the virtual ECU's model behind the fake link,
-// on a fake clock: a temporary installation (Flash.ini, images, Data), the
-// shipped message table, and a calibration service that records when it
-// saved and loaded, counted in ECU frames.
+// The update as the workstation runs it: the session's request, on the
+// session's rig (fake link and clock, the virtual ECU's model with its boot
+// loader, the calibration procedures counted), over a temporary installation
+// with Flash.ini and a Data folder.
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/files.h"
 #include "core/paths.h"
-#include "firmware/firmware_update.h"
-#include "link/ecu_access.h"
-#include "link/message_table.h"
-#include "session/calibration_service.h"
-#include "tests/calib/model_ecu.h"
-#include "tests/core/temp_dir.h"
+#include "firmware/update_request.h"
 #include "tests/firmware/image_lines.h"
+#include "tests/session/session_rig.h"
 
 namespace velmora::firmware::test {
 
-// Saves write a small file; every call is logged with the number of ECU
-// frames sent before it.
-class RecordingCalibration final : public session::CalibrationService {
+class RecordedJob final : public UpdateJob {
  public:
-  explicit RecordingCalibration(const velmora::test::ModelEcu& ecu) : ecu_(ecu) {}
-  void SetEcu(int, const session::EcuCapabilities&) override {}
-  bool ReadAll() override { return true; }
-  void ApplyDefaultBlockImages(const session::EcuCapabilities&) override {}
-  bool SaveFromEcu(const std::string& path) override {
-    log.push_back({"save " + path, ecu_.frames.size()});
-    return save_ok && core::WriteFileAtomic(path, "[INFO]\r\nsaved\r\n");
-  }
-  bool LoadToEcu(const std::string& path, int scope) override {
-    log.push_back({"load " + path + " " + std::to_string(scope), ecu_.frames.size()});
-    return load_ok;
-  }
-  bool OpenFile(const std::string&) override { return true; }
-  Bytes& ParameterRecord() override { return record_; }
-  bool WriteMap(int) override { return true; }
-  bool WriteAxes() override { return true; }
-
-  struct Call {
-    std::string what;
-    std::size_t after_frames;
-  };
-  std::vector<Call> log;
-  bool save_ok = true;
-  bool load_ok = true;
-
- private:
-  const velmora::test::ModelEcu& ecu_;
-  Bytes record_;
+  [[nodiscard]] std::string ImagePath() const override { return image; }
+  void Finished(const UpdateResult& r) override { result = r; }
+  std::string image;
+  std::optional<UpdateResult> result;
 };
 
 struct UpdateRig {
-  explicit UpdateRig(sim::Hardware hw = sim::Hardware::kNex)
-      : ecu(hw, [this] { return channel.clock.now; }), calibration(ecu) {
-    ecu.Attach(channel.link);
-    paths = core::FillPathTable(root.Path());
-    (void)core::CreaCartella(paths.bin);
-    (void)core::CreaCartella(paths.data_dir);
+  explicit UpdateRig(sim::Hardware hw = sim::Hardware::kNex) : session(hw) {
+    paths = core::FillPathTable(session.dir.Path());
+    for (const std::string& dir : {paths.bin, paths.lng, paths.data_dir}) {
+      (void)core::CreaCartella(dir);
+    }
     WriteLines(paths.flash_ini, ShippedSectors());
-    // What the session's connection left in entry 0: the ECU's identity.
-    (void)table.LeggiVoce(access, 0);
+    // The calibration files are written, and when each came is noted in
+    // ECU frames sent before it.
+    session.calibration.during_save = [this](const std::string& path) {
+      saved_after = session.frames.size();
+      (void)core::WriteFileAtomic(path, "[INFO]\r\n");
+    };
+    session.calibration.during_load = [this](const std::string&) {
+      loaded_after = session.frames.size();
+    };
+    EXPECT_TRUE(session.Connect());
+    RegisterFirmwareUpdate(session.session->Requests(), links, session.table, paths, job);
   }
   static void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
     (void)core::WriteFileAtomic(path, core::JoinCrLf(lines));
   }
-  [[nodiscard]] UpdateLinks Links() {
-    return UpdateLinks{access, table, calibration, paths, [] { return std::string("STAMP"); }};
-  }
-  // The update of the image from `lines` over the installation's Flash.ini.
+  // Posts the update of the image from `lines` and lets the session run it.
   [[nodiscard]] UpdateResult Run(const std::vector<std::string>& lines) {
-    WriteLines(root.File("image.frh"), lines);
-    ImageResult image = LoadFirmwareImage(root.File("image.frh"), paths.flash_ini);
-    if (!image.image) {
-      ADD_FAILURE() << DescribeImageError(image);
-      UpdateResult none;
-      none.code = update_code::kNotStarted;
-      return none;
-    }
-    UpdateObserver quiet;
-    FirmwareUpdate update(Links(), std::move(*image.image), quiet);
-    return update.Run();
+    job.image = session.dir.File("image.frh");
+    WriteLines(job.image, lines);
+    first_frame = session.frames.size();
+    EXPECT_TRUE(session.session->PostRequest(kUpdateRequest));
+    session.Tick();
+    EXPECT_TRUE(job.result.has_value());
+    return job.result.value_or(UpdateResult{update_code::kNotStarted, {}, {}, 0, false});
   }
-  // The index of the first frame with `command` from `from` on; npos if none.
-  [[nodiscard]] std::size_t FrameOf(std::uint8_t command, std::size_t from = 0) const {
-    const auto commands = ecu.Commands();
-    for (std::size_t i = from; i < commands.size(); ++i) {
+  // The index of the first frame of the update with `command`; npos if none.
+  [[nodiscard]] std::size_t FrameOf(std::uint8_t command) const {
+    const auto commands = session.Commands();
+    for (std::size_t i = first_frame; i < commands.size(); ++i) {
       if (commands[i] == command) {
         return i;
       }
@@ -98,13 +70,13 @@ struct UpdateRig {
     return std::string::npos;
   }
 
-  velmora::test::TempDir root;
+  session::testing::SessionRig session;
   core::PathTable paths;
-  link::testing::ChannelRig channel;
-  velmora::test::ModelEcu ecu;
-  link::EcuAccess access{channel.pipe, link::LinkTimes{15'000'000, 500'000, 20}};
-  link::MessageTable table{velmora::test::ShippedSetCom().messages};
-  RecordingCalibration calibration;
+  RecordedJob job;
+  FirmwareLinks links{session.ecu, session.calibration, [] { return std::string("STAMP"); }};
+  std::size_t first_frame = 0;
+  std::size_t saved_after = 0;
+  std::size_t loaded_after = 0;
 };
 
 // The virtual NEXHW ECU's firmware with a later date, and with a later
