@@ -10,7 +10,10 @@ namespace velmora::firmware {
 namespace {
 
 constexpr std::uint8_t kAddressPrefix = 0x00;
+constexpr std::size_t kResultByte = 4;
 constexpr std::size_t kAnswerData = 5;
+// The result byte of an ECU that does not know the command.
+constexpr std::uint8_t kUnknownCommand = 0x01;
 
 void PutAddress(Bytes& out, std::uint32_t address) {
   out.push_back(kAddressPrefix);
@@ -78,7 +81,7 @@ VerifyOutcome VerifyFlash(FlashLink& link, const FlashImage& image) {
     data.push_back(static_cast<std::uint8_t>(count));
     Bytes answer;
     const Exchange e = link.Send(link::cmd::kFlashChecksums, data, &answer);
-    if (e == Exchange::kRefused && first == 0) {
+    if (e == Exchange::kRefused && first == 0 && answer[kResultByte] == kUnknownCommand) {
       return {VerifyOutcome::State::kNotOffered, 0};
     }
     if (e != Exchange::kDone || answer.size() < kAnswerData + 2 * count + 1) {

@@ -46,7 +46,7 @@ enum class BlockOutcome {
 struct VerifyOutcome {
   enum class State {
     kMatches,
-    kNotOffered,  // the ECU does not know the checksum read: nothing was checked
+    kNotOffered,  // the ECU answers "unknown command": nothing was checked
     kDiffers,     // `address` is the first block that differs
     kFailed,      // an exchange failed
   };

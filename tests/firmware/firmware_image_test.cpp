@@ -8,7 +8,9 @@
 #include "firmware/flash_layout.h"
 #include "firmware/flash_programmer.h"
 #include "firmware/hardware_images.h"
+#include "link/ecu_frame.h"
 #include "tests/firmware/image_lines.h"
+#include "tests/link/fake_link.h"
 
 namespace velmora::firmware {
 namespace {
@@ -174,6 +176,23 @@ TEST(HardwareImages, NamesCodesAndTheOffer) {
   EXPECT_EQ(DefaultImagePath(paths, -1), paths.default_firmware);
   EXPECT_FALSE(FirmwareOffered(paths));
   EXPECT_EQ(BlockChecksum(Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9'}), 0x29B1);
+}
+
+TEST(FlashCheck, AnEcuWithoutTheChecksumReadIsNotCheckedAndOtherRefusalsFail) {
+  const ImageResult r = Build(ImageLines(Bytes(64, 1), 0x00FC8000, kId));
+  ASSERT_TRUE(r.image);
+  for (const auto& [result, state] : {std::pair{0x01, VerifyOutcome::State::kNotOffered},
+                                      std::pair{0x02, VerifyOutcome::State::kFailed}}) {
+    link::testing::ChannelRig rig;
+    link::EcuAccess ecu(rig.pipe, link::LinkTimes{1'000'000, 500'000, 20});
+    rig.link.handler = [result](const link::testing::Request& req) {
+      const Bytes refusal{static_cast<std::uint8_t>(result)};
+      return link::testing::Reply(6, *link::ComponiFrame(0x42, 0x01, req.payload.at(3), refusal));
+    };
+    FlashLink flash(ecu);
+    EXPECT_EQ(VerifyFlash(flash, *r.image).state, state);
+    EXPECT_TRUE(rig.box.shown.empty());  // quietly
+  }
 }
 
 }  // namespace
