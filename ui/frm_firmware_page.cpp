@@ -22,7 +22,7 @@ namespace ft = firmware::firmware_text;
 
 constexpr int kIndicatorSize = 14;
 constexpr int kButtonWidth = 150;
-constexpr const char* kImageFilter = "Firmware (*.frh)";
+constexpr const char* kImageFilter = "Firmware(*.frh *.FRH)";
 
 QString Q(const std::string& s) {
   return QString::fromUtf8(s.c_str());
