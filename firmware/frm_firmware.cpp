@@ -231,6 +231,11 @@ void FrmFirmware::Dropped() {
 }
 
 void FrmFirmware::ShowStep(int text) {
+  if (text == ft::kPrepare) {
+    // The run has begun: whatever re-enabled the pages meanwhile (a blank
+    // ECU connected again first), they stay off until its end.
+    env_.session.EnablePages(false);
+  }
   shown_.step = texts_[text];
   Changed();
 }
