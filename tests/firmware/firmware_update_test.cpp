@@ -126,6 +126,14 @@ TEST(FirmwareUpdate, EachFailureStopsWhereTheEcuCanStillBeUpdated) {
     EXPECT_EQ(rig.Run(image).code, update_code::kNotKept);
     EXPECT_EQ(rig.FrameOf(cmd::kProgramStart), std::string::npos);
   }
+  {  // a connection block cut short is not one to give back: not started
+    UpdateRig rig;
+    rig.session.device.short_at_frame = static_cast<int>(rig.session.frames.size()) + 1;
+    EXPECT_EQ(rig.Run(image).code, update_code::kNotKept);
+    EXPECT_EQ(rig.FrameOf(cmd::kProgramStart), std::string::npos);
+    EXPECT_EQ(core::BinToHex(rig.session.table.LastAnswer(5)),
+              "42011430009A0200051209140019010680060004006B");
+  }
   {  // a block the ECU refuses (outside its flash) is not taken for written
     UpdateRig rig;
     UpdateRig::WriteLines(rig.paths.flash_ini, test::SectorLines(0x00FC4000, 0x4000, 15));
