@@ -78,6 +78,13 @@ inline constexpr std::uint8_t kWriteDirectInjection = 0x52;
 inline constexpr std::uint8_t kWriteObdErrors = 0x9C;
 inline constexpr std::uint8_t kObdProtocolTrial = 0x46;
 inline constexpr std::uint8_t kAcquisition = 0x5C;  // a slow command with one data byte
+// The boot loader's programming commands (firmware update).
+inline constexpr std::uint8_t kProgramStart = 0x06;
+inline constexpr std::uint8_t kEraseFlash = 0x07;
+inline constexpr std::uint8_t kWriteFlashBlock = 0x08;
+inline constexpr std::uint8_t kFlashChecksums = 0x09;  // per block, for checking what was written
+inline constexpr std::uint8_t kProgramEnd = 0x0A;
+inline constexpr std::uint8_t kWriteConnection = 0x2C;
 }  // namespace cmd
 
 // Exclusive-or of all bytes; 0 for none.

@@ -54,6 +54,10 @@ class PageSession {
   // the carburation reset and the auto-tuning load from.
   [[nodiscard]] virtual const std::string& ChosenCalibration() const = 0;
   virtual void SetChosenCalibration(std::string name) = 0;
+  // The hardware generation of the ECU identified last; -1 before any.
+  [[nodiscard]] virtual int Generation() const = 0;
+  // The working pages on or off together (AbilitaDisabilitaForm).
+  virtual void EnablePages(bool enable) = 0;
 };
 
 // The running session as a page sees it.
@@ -78,6 +82,8 @@ class SessionPageSession final : public PageSession {
   }
   [[nodiscard]] const std::string& ChosenCalibration() const override { return chosen_; }
   void SetChosenCalibration(std::string name) override { chosen_ = std::move(name); }
+  [[nodiscard]] int Generation() const override { return session_.Generation(); }
+  void EnablePages(bool enable) override { session_.AbilitaDisabilitaForm(enable); }
 
  private:
   session::Session& session_;

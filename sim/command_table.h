@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "core/bytes.h"
@@ -27,9 +28,13 @@ struct EcuAnswer {
   Bytes data;                   // after the result byte
   std::int64_t busy_us = 0;     // extra working time before the answer
   bool memory_changed = false;  // the state file must be saved
+  bool silent = false;          // no answer at all (the ECU is off or restarting)
 };
 
 using CommandHandler = std::function<EcuAnswer(const EcuRequest&, EcuMemory&)>;
+// Looks at every request before its handler: an answer of its own, or
+// nullopt to let the handler answer.
+using CommandGate = std::function<std::optional<EcuAnswer>(const EcuRequest&, EcuMemory&)>;
 
 // Command code to handler; each command family registers itself from its own
 // file.
@@ -42,9 +47,16 @@ class CommandTable {
     const CommandHandler& h = handlers_[command];
     return h ? &h : nullptr;
   }
+  // One gate for the whole table (the boot loader: silent while the ECU
+  // restarts, only its own commands while the flash holds no firmware).
+  void SetGate(CommandGate gate) { gate_ = std::move(gate); }
+  [[nodiscard]] std::optional<EcuAnswer> Gate(const EcuRequest& request, EcuMemory& memory) const {
+    return gate_ ? gate_(request, memory) : std::nullopt;
+  }
 
  private:
   std::array<CommandHandler, 256> handlers_{};
+  CommandGate gate_;
 };
 
 [[nodiscard]] inline EcuAnswer Ok(Bytes data = {}) {

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "firmware/flash_layout.h"
 #include "sim/command_table.h"
 #include "sim/ecu_memory.h"
 #include "sim/hardware.h"
@@ -16,6 +18,15 @@ struct SimSetup {
   std::uint64_t seed = 1;  // the engine model's noise and throttle blips
   // Monotonic microseconds for the engine model; empty: the system clock.
   std::function<std::int64_t()> clock_us = nullptr;
+  // The boot loader: the flash's sectors (empty: the factory geometry of
+  // 14 sectors of 16 KB below 2^24), the erase's working time, how long the
+  // ECU stays silent while it restarts after programming, and a power cut
+  // after the N-th block write (0: none) lasting power_off_us.
+  std::optional<firmware::FlashLayout> flash = std::nullopt;
+  std::int64_t erase_us = 1'400'000;
+  std::int64_t restart_us = 2'000'000;
+  long power_loss_after_block = 0;
+  std::int64_t power_off_us = 1'000'000;
 };
 
 // Names of the memory regions (also the keys of the state file).
@@ -35,6 +46,8 @@ inline constexpr const char* kObdData = "OBD_DATA";
 inline constexpr const char* kErrorMemory = "ERROR_ECU";
 inline constexpr const char* kRpmTable = "VET_RPM";
 inline constexpr const char* kTimeTable = "VET_TINJ";
+inline constexpr const char* kFlash = "FLASH";  // the program flash
+inline constexpr const char* kBoot = "BOOT";    // byte 0: 1 while the flash holds a firmware
 }  // namespace region
 
 // Data bytes of block 3 that other command families read.
@@ -62,6 +75,13 @@ void RegisterFinishCommands(CommandTable& table, EcuMemory& memory, const SimSet
 // The records the engine model keeps alive: main live record, OBD data,
 // memory trace.
 void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+
+// The boot loader: the program flash with the firmware's identification,
+// programming start, erase, block writes, block checksums, end and restart.
+// It answers the identification from the flash, and while the flash holds
+// no firmware only its own commands. An erase brings every region declared
+// before it back to the factory's, so it is registered after the others.
+void RegisterFlash(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 
 // Every family above; a new family adds one line there.
 void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup& setup);

@@ -18,9 +18,14 @@ std::optional<ModelReply> EcuModel::Answer(std::span<const std::uint8_t> frame) 
   const EcuRequest request{
       frame[link::frame_at::kCommand],
       frame.subspan(link::frame_at::kData, frame.size() - link::kMinFrameSize)};
+  std::optional<EcuAnswer> gated = table_.Gate(request, memory_);
   const CommandHandler* handler = table_.Find(request.command);
-  EcuAnswer answer =
-      handler != nullptr ? (*handler)(request, memory_) : Refused(result::kUnknownCommand);
+  EcuAnswer answer = gated ? std::move(*gated)
+                           : (handler != nullptr ? (*handler)(request, memory_)
+                                                 : Refused(result::kUnknownCommand));
+  if (answer.silent) {
+    return std::nullopt;
+  }
   if (answer.data.size() + 1 > link::kMaxFrameData) {
     answer = Refused();
   }

@@ -23,7 +23,8 @@ class EcuModel {
   explicit EcuModel(const SimSetup& setup);
 
   // nullopt when the frame is not a sound request (wrong start, length or
-  // check byte): a real ECU stays silent then.
+  // check byte), or when the ECU is off or restarting: a real ECU stays
+  // silent then.
   [[nodiscard]] std::optional<ModelReply> Answer(std::span<const std::uint8_t> frame);
 
   [[nodiscard]] EcuMemory& Memory() { return memory_; }

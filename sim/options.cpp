@@ -54,6 +54,13 @@ constexpr OptionRule kOptionRules[] = {
     {"--proc-us", [](SimOptions& o, std::string_view v) { return TakeCount(o.proc_us, v, 0); }},
     {"--slow-ms", [](SimOptions& o, std::string_view v) { return TakeCount(o.slow_ms, v, 0); }},
     {"--seed", [](SimOptions& o, std::string_view v) { return TakeCount(o.seed, v, 0); }},
+    {"--erase-ms", [](SimOptions& o, std::string_view v) { return TakeCount(o.erase_ms, v, 0); }},
+    {"--restart-ms",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.restart_ms, v, 0); }},
+    {"--power-loss-after-block",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.power_loss_after_block, v, 0); }},
+    {"--power-off-ms",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.power_off_ms, v, 0); }},
     {"--drop-every",
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.drop_every, v, 0); }},
     {"--bad-xor-every",
@@ -84,7 +91,8 @@ const OptionRule* RuleOf(std::string_view name) {
 std::string_view SimUsage() {
   return "usage: velmora-ecusim [--hw nex|3rd|2nd|blank] [--device PATH] [--root DIR] [--port N]\n"
          "       [--state FILE] [--baud N] [--proc-us N] [--slow-ms N] [--log] [--seed N]\n"
-         "       [--record FILE]\n"
+         "       [--record FILE] [--erase-ms N] [--restart-ms N]\n"
+         "       [--power-loss-after-block N [--power-off-ms N]]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
          "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n";
 }

@@ -23,6 +23,13 @@ struct SimOptions {
   bool log = false;
   std::string record_file;  // empty: the requests received are not kept
   std::uint64_t seed = 1;   // the engine model's noise and throttle blips
+  // The boot loader: the erase's working time, the silence of a restart
+  // after programming, a power cut after the N-th block write (0: none) and
+  // how long the power stays off.
+  std::int64_t erase_ms = 1400;
+  std::int64_t restart_ms = 2000;
+  long power_loss_after_block = 0;
+  std::int64_t power_off_ms = 1000;
   FaultOptions faults;
 };
 

@@ -48,6 +48,7 @@ struct SessionLinks {
   calib::CalibrationImage& image;
   const calib::CoefficientList* coefficients = nullptr;  // may be null
   std::string lng_dir;
+  const firmware::FirmwareLinks* firmware = nullptr;  // may be null
 };
 
 // The workstation's main window: navigation on the left, pages on the right,

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "core/startup.h"
+#include "firmware/update_request.h"
 #include "link/port_discovery.h"
 #include "maps/map_page_env.h"
 #include "pages/page_registry.h"
@@ -48,6 +49,9 @@ struct PageView {
 struct PageEnv {
   pages::PageEnv& page;
   maps::MapPageEnv& maps;
+  // The link and the calibration procedures the firmware update runs on;
+  // null where nothing can be updated (tests of other pages).
+  const firmware::FirmwareLinks* firmware = nullptr;
 };
 using ViewFactory = PageView (*)(const ViewEnv& env, pages::PageModel& model);
 // One line of the workstation's page table.

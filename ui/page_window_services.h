@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "firmware/update_request.h"
 #include "maps/map_page_env.h"
 #include "pages/page_services.h"
 #include "session/request_table.h"
@@ -28,6 +29,7 @@ struct PageLinks {
   std::string lng_dir;
   std::string main_title;
   const core::ConfigScale* scale = nullptr;  // may be null
+  const firmware::FirmwareLinks* firmware = nullptr;  // may be null
 };
 
 // The window services every page model asks for: the value entry dialog

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "acq/frm_logger.h"
+#include "firmware/frm_firmware.h"
 #include "maps/frm_compensa.h"
 #include "maps/map_page_model.h"
 #include "pages/archive_texts.h"
@@ -20,6 +21,7 @@
 #include "ui/dashboard_page.h"
 #include "ui/frm_carburazione_page.h"
 #include "ui/frm_compensa_page.h"
+#include "ui/frm_firmware_page.h"
 #include "ui/frm_kvx_commutazione_page.h"
 #include "ui/frm_kvx_connected.h"
 #include "ui/frm_kvx_language.h"
@@ -51,6 +53,10 @@ Model Carburation(PageEnv& env, int code) {
 
 Model Compare(PageEnv& env, int /*code*/) {
   return std::make_unique<pages::CompareModel>(env.page);
+}
+
+Model Firmware(PageEnv& env, int /*code*/) {
+  return std::make_unique<firmware::FrmFirmware>(env.page, env.firmware);
 }
 
 PageView DashboardView(const ViewEnv& env, pages::PageModel& model) {
@@ -112,6 +118,15 @@ PageView CompareView(const ViewEnv& /*env*/, pages::PageModel& model) {
   return {page, [page] { page->Refresh(); }};
 }
 
+PageView FirmwareView(const ViewEnv& /*env*/, pages::PageModel& model) {
+  auto* m = ModelOf<firmware::FrmFirmware>(model);
+  if (m == nullptr) {
+    return {};
+  }
+  auto* page = new FrmFirmwarePage(*m);
+  return {page, [page] { page->Refresh(); }};
+}
+
 template <class View, class Page>
 PageView MapView(const ViewEnv& env, pages::PageModel& model) {
   auto* m = ModelOf<maps::MapPageModel<Page>>(model);
@@ -132,12 +147,13 @@ namespace mw = pages::main_text;
 namespace mt = maps::matrix_text;
 namespace ct = maps::compensa_text;
 namespace cf = pages::config_text;
+namespace ft = firmware::firmware_text;
 using pages::kOwnRow;
 constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 17> kPages = {{
+const std::array<WorkstationPage, 18> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -156,6 +172,7 @@ const std::array<WorkstationPage, 17> kPages = {{
     {{acq::page_code::kLogger, "logger", kOwnRow, {acq::logger_text::kMarker, 1, "Oscilloscope"}, "Ctrl+6"}, NewLoggerModel, LoggerView},
     {{acq::page_code::kReplay, "replay", kOwnRow, {acq::logger_text::kMarker, 36, "Log replay"}, "Ctrl+7"}, NewReplayModel, ReplayView},
     {{pages::kComparePage, "compare", kOwnRow, {pages::archive_text::kMarker, pages::archive_text::kCompareNav, "Compare"}, "Ctrl+0"}, Compare, CompareView},
+    {{firmware::kFirmwarePage, "firmware", kOwnRow, {ft::kMarker, ft::kTitle, "Firmware update"}, "Ctrl+8"}, Firmware, FirmwareView},
     // clang-format on
 }};
 

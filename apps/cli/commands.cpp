@@ -7,6 +7,7 @@
 #include "apps/cli/cmd_config.h"
 #include "apps/cli/cmd_diff.h"
 #include "apps/cli/cmd_export.h"
+#include "apps/cli/cmd_flash.h"
 #include "apps/cli/cmd_link.h"
 #include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_log.h"
@@ -73,6 +74,10 @@ const std::array kCommands = {
         "  log --seconds N [--fast] --out FILE.vfl\n"
         "                           record the live record for N seconds into a view\n"
         "                           file; --fast reads it back to back, not every 50 ms\n"},
+    CommandSpec{"flash", RunFlash, kSession, "", "",
+        "  flash IMAGE.frh          update the ECU's firmware from the image: versions,\n"
+        "                           verdict, each step, the calibration's backup and the\n"
+        "                           result code\n"},
     CommandSpec{"ports", RunPorts, kLink, "", "",
         "  ports                    the serial ports as the connection page offers them\n"
         "  ports search             find the ECU on any port and remember it\n"},

@@ -80,6 +80,7 @@ class HeadlessWorkstation {
 
   [[nodiscard]] session::Session& Session() { return session_; }
   [[nodiscard]] link::MessageTable& Table() { return table_; }
+  [[nodiscard]] link::EcuAccess& Ecu() { return ecu_; }
   [[nodiscard]] HeadlessHost& Host() { return host_; }
   [[nodiscard]] const core::PathTable& Paths() const { return startup_.paths; }
   [[nodiscard]] const core::ClsLingue& Lingue() const { return startup_.lingue; }

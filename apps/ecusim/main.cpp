@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/paths.h"
+#include "firmware/flash_layout.h"
 #include "link/port_registry.h"
 #include "link/server/install_paths.h"
 #include "platform/program_failure.h"
@@ -84,11 +85,25 @@ velmora::sim::ServeSettings SettingsFor(const velmora::sim::SimOptions& opts,
   return settings;
 }
 
-velmora::sim::SimSetup SetupFor(const velmora::sim::SimOptions& opts) {
+velmora::sim::SimSetup SetupFor(const velmora::sim::SimOptions& opts, const std::string& root) {
   velmora::sim::SimSetup setup;
   setup.hardware = opts.hardware;
   setup.slow_command_us = opts.slow_ms * 1000;
   setup.seed = opts.seed;
+  // The flash has the sectors the installation's Flash.ini lists; without a
+  // usable one, the factory geometry.
+  const std::string flash_ini = velmora::core::FillPathTable(root).flash_ini;
+  const auto layout = velmora::firmware::ReadFlashLayout(flash_ini);
+  if (layout.layout) {
+    setup.flash = layout.layout;
+  } else if (layout.error != velmora::firmware::LayoutError::kMissing) {
+    std::fprintf(stderr, "velmora-ecusim: %s; the factory flash is used\n",
+                 velmora::firmware::DescribeLayoutError(layout).c_str());
+  }
+  setup.erase_us = opts.erase_ms * 1000;
+  setup.restart_us = opts.restart_ms * 1000;
+  setup.power_loss_after_block = opts.power_loss_after_block;
+  setup.power_off_us = opts.power_off_ms * 1000;
   return setup;
 }
 
@@ -108,7 +123,8 @@ int main(int argc, char** argv) {
   if (!opts->record_file.empty() && !(record = RequestLog::Open(opts->record_file))) {
     return Fail("cannot create " + opts->record_file);
   }
-  EcuModel model(SetupFor(*opts));
+  const std::string root = opts->root.empty() ? DefaultRoot() : opts->root;
+  EcuModel model(SetupFor(*opts, root));
   if (!opts->state_file.empty() && !LoadState(opts->state_file, model.Memory())) {
     // A first run: the file appears with the first save.
     (void)SaveState(opts->state_file, model.Memory());
@@ -119,7 +135,6 @@ int main(int argc, char** argv) {
   if (!line) {
     return Fail(error);
   }
-  const std::string root = opts->root.empty() ? DefaultRoot() : opts->root;
   const std::string registry = velmora::link::PortRegistryPath(root + "/bin");
   const std::optional<int> number = velmora::link::RegisterPort(registry, line->path, opts->port);
   if (!number) {

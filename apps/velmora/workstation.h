@@ -11,6 +11,7 @@
 #include "calib/sensor_tables.h"
 #include "core/session_flags.h"
 #include "core/startup.h"
+#include "firmware/update_request.h"
 #include "link/ecu_access.h"
 #include "link/message_table.h"
 #include "link/pipe_channel.h"
@@ -67,6 +68,7 @@ class Workstation {
   calib::SystemDateProvider dates_;
   calib::CalibrationEnv env_;
   session::CalibCalibrationService calibration_;
+  firmware::FirmwareLinks firmware_{ecu_, calibration_, {}};
   std::unique_ptr<ui::MainWindow> window_;
   std::optional<session::Session> session_;
 };

@@ -66,6 +66,8 @@ class FakePageSession final : public PageSession {
   }
   [[nodiscard]] const std::string& ChosenCalibration() const override { return chosen; }
   void SetChosenCalibration(std::string name) override { chosen = std::move(name); }
+  [[nodiscard]] int Generation() const override { return generation; }
+  void EnablePages(bool enable) override { pages_enabled = enable; }
   // The session carried the request out.
   void Done() { pending = session::request::kNone; }
 
@@ -74,6 +76,8 @@ class FakePageSession final : public PageSession {
   int state = core::session_state::kConnected;
   int poll_marker = 0;
   int page_event = 0;
+  int generation = 3;
+  bool pages_enabled = true;
   std::vector<int> posted;
   std::vector<std::string> files;
   std::string chosen_file;  // the file of the last file request

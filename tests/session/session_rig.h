@@ -89,10 +89,16 @@ class FakeCalibration final : public CalibrationService {
   void ApplyDefaultBlockImages(const EcuCapabilities& c) override { defaults.push_back(c); }
   bool SaveFromEcu(const std::string& path) override {
     saves.push_back(path);
+    if (during_save) {
+      during_save(path);
+    }
     return save_result;
   }
   bool LoadToEcu(const std::string& path, int scope) override {
     loads.emplace_back(path, scope);
+    if (during_load) {
+      during_load(path);
+    }
     return load_result;
   }
   bool OpenFile(const std::string& path) override {
@@ -125,6 +131,10 @@ class FakeCalibration final : public CalibrationService {
   std::vector<std::string> saves;
   std::vector<std::pair<std::string, int>> loads;
   std::vector<std::string> opens;
+  // What a save or a load does besides being counted (writes the file, notes
+  // when it came).
+  std::function<void(const std::string&)> during_save;
+  std::function<void(const std::string&)> during_load;
   bool save_result = true;
   bool load_result = true;
   bool open_result = true;
