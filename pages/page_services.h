@@ -37,6 +37,11 @@ class PageSession {
   virtual void SetPollMarker(int marker) = 0;
   // Page events 1 (blank-ECU check) and 2 (resume polling, read afresh).
   virtual void SetPageEvent(int event) = 0;
+  // Clears `code` when it is the pending one: a page ending its own hold.
+  virtual void ReleaseRequest(int code) = 0;
+  // The link the request work a page registers runs on, always on the
+  // session's tick; null where there is none (a model tested alone).
+  [[nodiscard]] virtual link::EcuAccess* Ecu() { return nullptr; }
 };
 
 // The running session as a page sees it.
@@ -52,13 +57,24 @@ class SessionPageSession final : public PageSession {
   [[nodiscard]] int State() const override { return session_.State(); }
   void SetPollMarker(int marker) override { session_.SetPollMarker(marker); }
   void SetPageEvent(int event) override { session_.SetPageEvent(event); }
+  void ReleaseRequest(int code) override { session_.ReleaseRequest(code); }
+  [[nodiscard]] link::EcuAccess* Ecu() override { return &session_.Ecu(); }
 
  private:
   session::Session& session_;
 };
 
-// What a page asks of its window: the value entry dialog, the beep and the
-// page switch. Tests fake it.
+// A file dialog's question: open or save, its filter ("Map Files
+// (*.tun)|*.tun"), the folder it starts in and its title.
+struct FileChoice {
+  bool save = false;
+  std::string filter;
+  std::string folder;
+  std::string title;
+};
+
+// What a page asks of its window: the value entry dialog, the beep, the
+// page switch and the file dialogs. Tests fake it.
 class PageWindow {
  public:
   virtual ~PageWindow() = default;
@@ -69,6 +85,9 @@ class PageWindow {
   virtual void Beep(int hertz, int milliseconds) = 0;
   // The main window's page switch.
   virtual void SelezioneScheda(int page_code) = 0;
+  // A file dialog, modal while window events keep flowing; the chosen path,
+  // empty when it was cancelled.
+  [[nodiscard]] virtual std::string ChooseFile(const FileChoice& /*choice*/) { return {}; }
 };
 
 // What every page model works on, whatever its subsystem. Nothing here is

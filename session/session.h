@@ -113,6 +113,8 @@ class Session {
   // The registration point for the request codes the pages own.
   [[nodiscard]] RequestTable& Requests() { return requests_; }
   [[nodiscard]] WriteLists& Lists() { return lists_; }
+  // The link the registered request work runs on, on the session's tick.
+  [[nodiscard]] link::EcuAccess& Ecu() { return env_.ecu; }
 
   void SetPageEvent(int event) { page_event_ = event; }
   void SetPostOperation() { post_operation_ = true; }

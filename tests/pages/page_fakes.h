@@ -43,6 +43,12 @@ class FakePageSession final : public PageSession {
   [[nodiscard]] int State() const override { return state; }
   void SetPollMarker(int marker) override { poll_marker = marker; }
   void SetPageEvent(int event) override { page_event = event; }
+  void ReleaseRequest(int code) override {
+    if (pending == code) {
+      pending = session::request::kNone;
+    }
+  }
+  [[nodiscard]] link::EcuAccess* Ecu() override { return ecu; }
   // The session carried the request out.
   void Done() { pending = session::request::kNone; }
 
@@ -54,6 +60,7 @@ class FakePageSession final : public PageSession {
   std::vector<int> posted;
   std::vector<std::string> files;
   session::WriteLists lists;
+  link::EcuAccess* ecu = nullptr;
 };
 
 struct Beep {
@@ -77,12 +84,23 @@ class FakeWindow : public Base {
   }
   void Beep(int hertz, int ms) override { beeps.push_back({hertz, ms}); }
   void SelezioneScheda(int page_code) override { pages.push_back(page_code); }
+  [[nodiscard]] std::string ChooseFile(const FileChoice& choice) override {
+    file_choices.push_back(choice);
+    if (chosen_files.empty()) {
+      return {};
+    }
+    std::string path = chosen_files.front();
+    chosen_files.pop_front();
+    return path;
+  }
 
   std::deque<EnteredValue> answers;
   std::vector<Limits> asked_limits;
   std::vector<int> asked_options;
   std::vector<struct Beep> beeps;
   std::vector<int> pages;
+  std::deque<std::string> chosen_files;  // answers to ChooseFile; empty: cancelled
+  std::vector<FileChoice> file_choices;
 };
 using FakePageWindow = FakeWindow<>;
 
