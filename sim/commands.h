@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "sim/command_table.h"
+#include "sim/ecu_errors.h"
 #include "sim/ecu_memory.h"
 #include "sim/hardware.h"
 
@@ -16,6 +18,7 @@ struct SimSetup {
   std::uint64_t seed = 1;  // the engine model's noise and throttle blips
   // Monotonic microseconds for the engine model; empty: the system clock.
   std::function<std::int64_t()> clock_us = nullptr;
+  std::vector<EcuError> ecu_errors{};  // present from the start
 };
 
 // Names of the memory regions (also the keys of the state file).
@@ -61,6 +64,9 @@ void RegisterFinishCommands(CommandTable& table, EcuMemory& memory, const SimSet
 // The records the engine model keeps alive: main live record, OBD data,
 // memory trace.
 void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+
+// The error memory and its erase, and the car's side of the OBD link.
+void RegisterDiagnostics(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 
 // Every family above; a new family adds one line there.
 void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup& setup);

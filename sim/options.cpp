@@ -66,6 +66,12 @@ constexpr OptionRule kOptionRules[] = {
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.delay_ms, v, 0); }},
     {"--garbage-every",
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.garbage_every, v, 0); }},
+    {"--ecu-error",
+     [](SimOptions& o, std::string_view v) {
+       const auto errors = ParseEcuErrors(v);
+       o.ecu_errors = errors.value_or(std::vector<EcuError>{});
+       return errors.has_value();
+     }},
     {"--silent-after",
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.silent_after, v, 0); }},
 };
@@ -84,7 +90,7 @@ const OptionRule* RuleOf(std::string_view name) {
 std::string_view SimUsage() {
   return "usage: velmora-ecusim [--hw nex|3rd|2nd|blank] [--device PATH] [--root DIR] [--port N]\n"
          "       [--state FILE] [--baud N] [--proc-us N] [--slow-ms N] [--log] [--seed N]\n"
-         "       [--record FILE]\n"
+         "       [--record FILE] [--ecu-error CODE[:STATE][,CODE[:STATE]...]]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
          "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n";
 }

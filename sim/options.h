@@ -5,7 +5,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "sim/ecu_errors.h"
 #include "sim/fault_injector.h"
 #include "sim/hardware.h"
 
@@ -24,6 +26,7 @@ struct SimOptions {
   std::string record_file;  // empty: the requests received are not kept
   std::uint64_t seed = 1;   // the engine model's noise and throttle blips
   FaultOptions faults;
+  std::vector<EcuError> ecu_errors{};  // --ecu-error: present from the start
 };
 
 // The command line without the program name. On a bad option: nullopt and a

@@ -89,6 +89,7 @@ velmora::sim::SimSetup SetupFor(const velmora::sim::SimOptions& opts) {
   setup.hardware = opts.hardware;
   setup.slow_command_us = opts.slow_ms * 1000;
   setup.seed = opts.seed;
+  setup.ecu_errors = opts.ecu_errors;
   return setup;
 }
 
