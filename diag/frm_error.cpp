@@ -209,7 +209,7 @@ void FrmError::RichiediAggiornamentoErrori() {
   }
   if (erase_tag_ && env_.session.SlotFree()) {
     erase_tag_ = false;
-    if ((env_.table.Value(diag_entry::kLive, kEraseAllowedField) & kEraseAllowedBit) != 0) {
+    if (EraseAllowed()) {
       (void)env_.session.PostRequest(request::kEraseErrors);
     } else {
       env_.box.Show(texts_.erase_refused, env_.main_title, platform::BoxKind::Critical);
@@ -222,6 +222,10 @@ void FrmError::RichiediAggiornamentoErrori() {
     }
     grid_tag_ = false;
   }
+}
+
+bool FrmError::EraseAllowed() const {
+  return (env_.table.Value(diag_entry::kLive, kEraseAllowedField) & kEraseAllowedBit) != 0;
 }
 
 void FrmError::AggiornaVisualizzazioni() {

@@ -127,6 +127,8 @@ class FrmError final : public pages::PageModel {
   // CmbServiceLOW is the list of the older hardware generations.
   [[nodiscard]] bool LowListShown() const;
   [[nodiscard]] bool ErasePending() const { return erase_tag_; }
+  // The live record says the ECU allows its error memory to be erased now.
+  [[nodiscard]] bool EraseAllowed() const;
   // The grid row whose enable word waits to be written; -1 for none.
   [[nodiscard]] int PendingEditRow() const { return grid_tag_ ? edit_field_ - 14 : -1; }
 

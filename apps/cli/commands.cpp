@@ -4,6 +4,7 @@
 #include <string>
 
 #include "apps/cli/cmd_calib.h"
+#include "apps/cli/cmd_diag.h"
 #include "apps/cli/cmd_link.h"
 #include "apps/cli/cmd_live.h"
 #include "apps/cli/cmd_maps.h"
@@ -53,6 +54,14 @@ const std::array kCommands = {
         "  axes set [--rpm B0,..,B23] [--time B0,..,B22]\n"
         "                           new breakpoints (bytes: x64 rpm, x128 us) become the\n"
         "                           ECU's lookup tables; the session then reads all again\n"},
+    CommandSpec{"errors", RunErrors, kSession, "", "--erase",
+        "  errors [--erase]         the ECU's errors, one a line: code, name, current or\n"
+        "                           stored and its state; --erase erases them first\n"},
+    CommandSpec{"obd", RunObd, kSession, "--add-dtc --remove-dtc", "",
+        "  obd [--add-dtc CODE] [--remove-dtc CODE]\n"
+        "                           the OBD protocol, fuel-system status, trims in\n"
+        "                           percent and the car's trouble codes; a CODE (P0420)\n"
+        "                           joins or leaves the selective-clear list first\n"},
     CommandSpec{"ports", RunPorts, kLink, "", "",
         "  ports                    the serial ports as the connection page offers them\n"
         "  ports search             find the ECU on any port and remember it\n"},
