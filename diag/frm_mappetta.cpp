@@ -113,13 +113,24 @@ void FrmMappetta::AggiornaVariabiliMappettaSatellite() {
     (void)env_.session.PostRequest(request::kReadTuningTables);
     next_refresh_us_ = now + kRefreshUs;
   }
-  cell_ = CurrentCell(env_.table);
+  ShowCell();
   if (!shown_map_ || *shown_map_ != env_.image.tuning.trisult) {
     shown_map_ = env_.image.tuning.trisult;
     AggiornaGrigliaMappetta();
   }
   AggiornaParametriObdMappettaSatellite();
   ShowEcuSettings();
+}
+
+void FrmMappetta::ShowCell() {
+  const auto cell = CurrentCell(env_.table);
+  if (cell != cell_) {
+    cell_ = cell;
+    // The grid's current cell is the engine's: the view highlights it.
+    if (cell_) {
+      grid_.SetCurrent({cell_->row + 1, cell_->col + 1});
+    }
+  }
 }
 
 void FrmMappetta::AggiornaParametriObdMappettaSatellite() {
@@ -259,7 +270,7 @@ void FrmMappetta::Shown() {
   shown_map_.reset();
   shown_limits_.fill(std::nullopt);
   shown_agent_.reset();
-  cell_ = CurrentCell(env_.table);
+  ShowCell();
   shown_map_ = env_.image.tuning.trisult;
   AggiornaGrigliaMappetta();
   AggiornaParametriObdMappettaSatellite();

@@ -69,6 +69,7 @@ class FrmMappetta final : public pages::PageModel {
   void RegisterRequests();
   void FillHeadings();
   void ShowEcuSettings();
+  void ShowCell();
   [[nodiscard]] std::string MapFilter() const;
   void OpenChosenFile();
   void SaveChosenFile();

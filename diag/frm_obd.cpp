@@ -277,6 +277,7 @@ void FrmObd::ShowFromEcu(bool all) {
       c.last_ecu = ecu;
       if (!c.pending) {
         c.choice = ChoiceFor(spec, c.items, *ecu);
+        c.unlisted = c.choice < 0 ? std::to_string(*ecu) : std::string();
       }
     }
   }

@@ -22,6 +22,8 @@ struct ObdControlState {
   int choice = -1;
   bool pending = false;                  // its Tag
   std::optional<std::int32_t> last_ecu;  // the ECU's value last shown
+  // The ECU's value when no item shows it; empty otherwise.
+  std::string unlisted;
 };
 
 // The car's trouble codes as the page lists them.

@@ -58,6 +58,7 @@ class PageWindowServices final : public maps::MapPageWindow {
   void Beep(int hertz, int milliseconds) override;
   void SelezioneScheda(int page_code) override;
   void OpenAxisEditor() override;
+  [[nodiscard]] std::string ChooseFile(const pages::FileChoice& choice) override;
 
  private:
   const core::ClsLingue& lingue_;

@@ -1,12 +1,16 @@
 // The workstation's page table: one line per page.
 #include <array>
 
+#include "diag/diag_pages.h"
+#include "diag/frm_error.h"
+#include "diag/obd_texts.h"
 #include "maps/map_page_model.h"
 #include "pages/dashboard_model.h"
 #include "pages/page_codes.h"
 #include "pages/shell_texts.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
+#include "ui/diag_views.h"
 #include "ui/frm_carburazione_page.h"
 #include "ui/frm_kvx_connected.h"
 #include "ui/frm_kvx_language.h"
@@ -86,7 +90,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 9> kPages = {{
+const std::array<WorkstationPage, 12> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -97,6 +101,9 @@ const std::array<WorkstationPage, 9> kPages = {{
     {{kMaps[0].carb_page, "carburation", kMaps[0].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[1].carb_page, "carburation-adaptive", kMaps[1].grid_page, {}, {}}, Carburation, kCarbView},
     {{kMaps[2].carb_page, "carburation-pressure", kMaps[2].grid_page, {}, {}}, Carburation, kCarbView},
+    {{diag::diag_page::kErrors, "errors", kOwnRow, {diag::error_text::kServiceMarker, diag::error_text::kErrorsTitle, "ECU errors"}, "F8"}, ErrorPageModel, ErrorPageView},
+    {{diag::diag_page::kObd, "obd", kOwnRow, {diag::obd_text::kMarker, diag::obd_text::kCaption, "OBD"}, "Ctrl+4"}, ObdPageModel, ObdPageView},
+    {{diag::diag_page::kObdMap, "obd-map", kOwnRow, {diag::obd_text::kMarker, diag::obd_text::kCorrectionMap, "Correction map"}, "Ctrl+5"}, ObdMapPageModel, ObdMapPageView},
     // clang-format on
 }};
 
