@@ -96,6 +96,12 @@ void RegisterBanks(CommandTable& table, EcuMemory& memory, const SimSetup& /*set
   companion[2] = 10;
   companion[3] = 17;
   companion[15] = 0;
+  // The OBD adaptation's choices, as list positions: engine speed, vacuum
+  // threshold, acquisition period; the target trim 0 %.
+  companion[5] = 2;
+  companion[11] = 3;
+  companion[12] = 1;
+  companion[13] = 0;
   memory.Define(region::kCompanion, companion);
   table.Add(link::cmd::kReadCompanion, [](const EcuRequest& r, EcuMemory& m) {
     if (!r.data.empty()) {

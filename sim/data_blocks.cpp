@@ -126,7 +126,7 @@ Bytes EmulaLambda(const SimSetup&) {
 Bytes ObdData2(const SimSetup&) {
   Bytes d(48, 0);
   d[1] = 1;
-  PutWord(d, 2, 3000);
+  PutWord(d, 2, 2000);
   PutWord(d, 4, 0xFFFF);
   d[10] = 60;
   std::fill(d.begin() + 33, d.end(), 25);

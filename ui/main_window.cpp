@@ -232,6 +232,10 @@ void MainWindow::RefreshPage(int page_id) {
   RefreshEcuSummary();
 }
 
+void MainWindow::RefreshObdPage() {
+  navigator_->RefreshPage(session::page_id::kObd);
+}
+
 void MainWindow::MapWritten(int map, bool ok) {
   navigator_->MapWritten(map, ok);
 }
