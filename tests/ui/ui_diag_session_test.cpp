@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -46,9 +47,14 @@ constexpr int kStepMs = 30'000;
 bool WaitUntil(const std::function<bool()>& done, int ms, const QString& file = {}) {
   QTimer wake;
   QObject::connect(&wake, &QTimer::timeout, [&file] {
-    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
       dialog->selectFile(file);
       static_cast<QDialog*>(dialog)->accept();  // as its Open or Save button
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      // The dialog's own "file not found" while its folder was still being
+      // read: try again on the next wake.
+      box->accept();
     }
   });
   wake.start(20);
