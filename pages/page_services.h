@@ -58,6 +58,11 @@ class PageSession {
   [[nodiscard]] virtual int Generation() const = 0;
   // The working pages on or off together (AbilitaDisabilitaForm).
   virtual void EnablePages(bool enable) = 0;
+  // Clears `code` when it is the pending one: a page ending its own hold.
+  virtual void ReleaseRequest(int code) = 0;
+  // The link the request work a page registers runs on, always on the
+  // session's tick; null where there is none (a model tested alone).
+  [[nodiscard]] virtual link::EcuAccess* Ecu() { return nullptr; }
 };
 
 // The running session as a page sees it.
@@ -84,14 +89,25 @@ class SessionPageSession final : public PageSession {
   void SetChosenCalibration(std::string name) override { chosen_ = std::move(name); }
   [[nodiscard]] int Generation() const override { return session_.Generation(); }
   void EnablePages(bool enable) override { session_.AbilitaDisabilitaForm(enable); }
+  void ReleaseRequest(int code) override { session_.ReleaseRequest(code); }
+  [[nodiscard]] link::EcuAccess* Ecu() override { return &session_.Ecu(); }
 
  private:
   session::Session& session_;
   std::string chosen_;
 };
 
-// What a page asks of its window: the value entry dialog, the beep and the
-// page switch. Tests fake it.
+// A file dialog's question: open or save, its filter ("Map Files
+// (*.tun)|*.tun"), the folder it starts in and its title.
+struct FileChoice {
+  bool save = false;
+  std::string filter;
+  std::string folder;
+  std::string title;
+};
+
+// What a page asks of its window: the value entry dialog, the beep, the
+// page switch and the file dialogs. Tests fake it.
 class PageWindow {
  public:
   virtual ~PageWindow() = default;
@@ -105,6 +121,9 @@ class PageWindow {
   // Another page shows its model again (RefreshPage with its code), as
   // after the session wrote what it shows.
   virtual void RefreshPage(int /*page_code*/) {}
+  // A file dialog, modal while window events keep flowing; the chosen path,
+  // empty when it was cancelled.
+  [[nodiscard]] virtual std::string ChooseFile(const FileChoice& /*choice*/) { return {}; }
 };
 
 // What every page model works on, whatever its subsystem. Nothing here is

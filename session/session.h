@@ -113,6 +113,8 @@ class Session {
   // The registration point for the request codes the pages own.
   [[nodiscard]] RequestTable& Requests() { return requests_; }
   [[nodiscard]] WriteLists& Lists() { return lists_; }
+  // The link the registered request work runs on, on the session's tick.
+  [[nodiscard]] link::EcuAccess& Ecu() { return env_.ecu; }
 
   // The exchanges the work of a page's own request code is made of; they
   // run on Timer1 while that work runs. The write lists of `entries`, in

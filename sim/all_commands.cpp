@@ -13,6 +13,7 @@ void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup&
   RegisterAxisTables(table, memory, setup);
   RegisterLiveData(table, memory, setup);
   RegisterFlash(table, memory, setup);
+  RegisterDiagnostics(table, memory, setup);
 }
 
 }  // namespace velmora::sim

@@ -67,6 +67,12 @@ void RegisterBanks(CommandTable& table, EcuMemory& memory, const SimSetup& /*set
   companion[9] = 19;
   companion[10] = 31;
   companion[14] = 50;
+  // The OBD adaptation's choices, as list positions: engine speed, vacuum
+  // threshold, acquisition period; the target trim 0 %.
+  companion[5] = 2;
+  companion[11] = 3;
+  companion[12] = 1;
+  companion[13] = 0;
   memory.Define(region::kCompanion, companion);
   AddWholeRead(table, link::cmd::kReadCompanion, region::kCompanion);
   AddWholeWrite(table, link::cmd::kWriteCompanion, region::kCompanion);

@@ -101,7 +101,7 @@ Bytes InitialBlock3(std::uint8_t cylinders) {
   PutWordAt(b, 57, 7000);     // spark setting
   b[61] = 15;                 // bad-bit threshold
   b[62] = 20;                 // OBD maximum correction
-  b[64] = 5;                  // OBD MiDiff
+  b[64] = 4;                  // OBD MiDiff
   return b;
 }
 

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "firmware/flash_layout.h"
 #include "sim/command_table.h"
+#include "sim/ecu_errors.h"
 #include "sim/ecu_memory.h"
 #include "sim/hardware.h"
 
@@ -27,6 +29,7 @@ struct SimSetup {
   std::int64_t restart_us = 2'000'000;
   long power_loss_after_block = 0;
   std::int64_t power_off_us = 1'000'000;
+  std::vector<EcuError> ecu_errors{};  // present from the start
 };
 
 // Names of the memory regions (also the keys of the state file).
@@ -82,6 +85,8 @@ void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& se
 // no firmware only its own commands. An erase brings every region declared
 // before it back to the factory's, so it is registered after the others.
 void RegisterFlash(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+// The error memory and its erase, and the car's side of the OBD link.
+void RegisterDiagnostics(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 
 // Every family above; a new family adds one line there.
 void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup& setup);

@@ -21,8 +21,6 @@ struct StoredBlock {
 };
 
 constexpr std::uint8_t kNoWrite = 0;
-constexpr const char* kErrorMemory = region::kErrorMemory;
-constexpr std::uint8_t kEraseErrors = 0x0B;
 constexpr std::size_t kPairs = 15;  // breakpoint and correction pairs of a compensation table
 
 std::uint8_t SignedByte(int v) {
@@ -36,13 +34,6 @@ void PutWord(Bytes& d, std::size_t at, int v) {
 
 int Cylinders(const SimSetup& s) {
   return ProfileOf(s.hardware).cylinders;
-}
-
-// Error memory: no current error, error 5 stored once.
-Bytes Errors(const SimSetup&) {
-  Bytes d(64, 0);
-  d[32 + 5] = 1;
-  return d;
 }
 
 // Switch-over delay over coolant temperature: temperatures, then seconds.
@@ -138,7 +129,7 @@ Bytes EmulaLambda(const SimSetup&) {
 Bytes ObdData2(const SimSetup&) {
   Bytes d(48, 0);
   d[1] = 1;
-  PutWord(d, 2, 3000);
+  PutWord(d, 2, 2000);
   PutWord(d, 4, 0xFFFF);
   d[10] = 60;
   std::fill(d.begin() + 33, d.end(), 25);
@@ -201,20 +192,7 @@ Bytes DirectInjection(const SimSetup&) {
   return d;
 }
 
-// The car's stored fault codes as read over OBD: one, P0171.
-Bytes ObdInfoErrors(const SimSetup&) {
-  Bytes d(22, 0);
-  d[0] = 1;
-  PutWord(d, 2, 0x0171);
-  return d;
-}
-
-Bytes Zeros22(const SimSetup&) {
-  return Bytes(22, 0);
-}
-
-constexpr std::array<StoredBlock, 15> kBlocks = {{
-    {kErrorMemory, 0x0F, kNoWrite, 64, Errors},
+constexpr std::array<StoredBlock, 12> kBlocks = {{
     {"RIT_COM", 0x3C, 0x3D, 16, RitCom},
     {"COM_TRIDX", 0x7A, 0x7B, 32, ComTridx},
     {"COM_TGASX", 0x7C, 0x7D, 32, ComTgasx},
@@ -227,8 +205,6 @@ constexpr std::array<StoredBlock, 15> kBlocks = {{
     {"BLK8", 0x74, 0x75, 56, Block8},
     {"COM_PBENX", 0x80, 0x81, 32, ComPbenx},
     {"BLK_DINST", 0x51, 0x52, 64, DirectInjection},
-    {"OBD_ERR", 0x9B, 0x9C, 22, Zeros22},
-    {"OBD_INFO_ERR", 0x9D, kNoWrite, 22, ObdInfoErrors},
 }};
 
 }  // namespace
@@ -244,14 +220,6 @@ void RegisterDataBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& 
       AddWholeWrite(table, b.write, name);
     }
   }
-  table.Add(kEraseErrors, [](const EcuRequest& r, EcuMemory& m) {
-    if (!r.data.empty()) {
-      return Refused();
-    }
-    const auto d = m.Region(kErrorMemory);
-    std::fill(d.begin(), d.end(), 0);
-    return Written();
-  });
 }
 
 }  // namespace velmora::sim

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "sim/commands.h"
+#include "sim/diag_model.h"
 #include "sim/engine_model.h"
 #include "sim/live_record.h"
 #include "sim/region_commands.h"
@@ -18,14 +19,13 @@ constexpr std::uint8_t kWriteObdData = 0x45;
 constexpr std::uint8_t kReadMem10 = 0x23;
 }  // namespace live_cmd
 
-// OBD set-up as an ECU leaves the factory: one OBD ECU found on protocol 4
-// at address 0x10, OBD enabled with the automatic protocol choice.
+// OBD set-up as an ECU leaves the factory: OBD enabled with the automatic
+// protocol choice, no protocol settled yet (the workstation searches for the
+// car's when it starts the OBD reading).
 Bytes InitialObdData() {
   Bytes d(kObdDataSize, 0);
-  d[0] = 1;     // OBD ECUs that answered
-  d[1] = 4;     // protocol in use
-  d[2] = 0x10;  // address of the car's engine ECU
-  d[3] = 1;     // OBD enabled
+  d[1] = 11;  // protocol in use: none settled
+  d[3] = 1;   // OBD enabled
   return d;
 }
 
@@ -76,8 +76,10 @@ void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& se
       return Refused();
     }
     const AxisLookup axes{m.Region(region::kRpmTable), m.Region(region::kTimeTable)};
-    return Ok(
-        LiveRecordData(engine->Now(m), LiveEngine::Cylinders(m), LiveEngine::RpmFactor(m), axes));
+    const EngineState s = engine->Now(m);
+    EcuAnswer a = Ok(LiveRecordData(s, LiveEngine::Cylinders(m), LiveEngine::RpmFactor(m), axes));
+    a.memory_changed = ObserveEngine(s, engine->clock() - engine->start, m);
+    return a;
   });
   table.Add(live_cmd::kReadObdData, [engine](const EcuRequest& r, EcuMemory& m) {
     if (!r.data.empty()) {

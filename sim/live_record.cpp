@@ -95,6 +95,10 @@ std::uint16_t RpmPeriod(std::int32_t rpm, int factor) {
   return static_cast<std::uint16_t>(std::min<double>(period, kMaxWord));
 }
 
+bool EngineConditionOk(const EngineState& s) {
+  return s.rpm > 0 && s.rpm < kSteadyIdleMaxRpm && !s.blip;
+}
+
 Bytes LiveRecordData(const EngineState& s, int cylinders, int rpm_factor, const AxisLookup& axes) {
   Bytes d(kLiveRecordSize, 0);
   d[live_at::kOperatingState] = 0;
@@ -118,7 +122,7 @@ Bytes LiveRecordData(const EngineState& s, int cylinders, int rpm_factor, const 
   PutWord(d, live_at::kBattery, s.battery_mv);
   PutWord(d, live_at::kLambda1, s.lambda_mv[0]);
   PutWord(d, live_at::kLambda2, s.lambda_mv[1]);
-  d[live_at::kStatus] = s.rpm > 0 && s.rpm < kSteadyIdleMaxRpm && !s.blip ? kEngineConditionOk : 0;
+  d[live_at::kStatus] = EngineConditionOk(s) ? kEngineConditionOk : 0;
   PutWord(d, live_at::kLambda1Post, s.lambda_mv[2]);
   PutWord(d, live_at::kLambda2Post, s.lambda_mv[3]);
   PutWord(d, live_at::kLevelRaw, s.level_raw_mv);

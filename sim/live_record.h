@@ -29,6 +29,10 @@ struct AxisLookup {
 // engine gives 0.
 [[nodiscard]] std::uint16_t RpmPeriod(std::int32_t rpm, int factor);
 
+// The engine condition the ECU reports (live record field 38, bit 0): a
+// steady idle, under which acquisitions and the error erase are allowed.
+[[nodiscard]] bool EngineConditionOk(const EngineState& s);
+
 // The 120 data bytes of the main live record; the working point is looked
 // up in `axes`.
 [[nodiscard]] Bytes LiveRecordData(const EngineState& s, int cylinders, int rpm_factor,

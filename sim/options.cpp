@@ -73,6 +73,12 @@ constexpr OptionRule kOptionRules[] = {
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.delay_ms, v, 0); }},
     {"--garbage-every",
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.garbage_every, v, 0); }},
+    {"--ecu-error",
+     [](SimOptions& o, std::string_view v) {
+       const auto errors = ParseEcuErrors(v);
+       o.ecu_errors = errors.value_or(std::vector<EcuError>{});
+       return errors.has_value();
+     }},
     {"--silent-after",
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.silent_after, v, 0); }},
 };
@@ -93,6 +99,7 @@ std::string_view SimUsage() {
          "       [--state FILE] [--baud N] [--proc-us N] [--slow-ms N] [--log] [--seed N]\n"
          "       [--record FILE] [--erase-ms N] [--restart-ms N]\n"
          "       [--power-loss-after-block N [--power-off-ms N]]\n"
+         "       [--record FILE] [--ecu-error CODE[:STATE][,CODE[:STATE]...]]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
          "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n";
 }

@@ -5,7 +5,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "sim/ecu_errors.h"
 #include "sim/fault_injector.h"
 #include "sim/hardware.h"
 
@@ -31,6 +33,7 @@ struct SimOptions {
   long power_loss_after_block = 0;
   std::int64_t power_off_ms = 1000;
   FaultOptions faults;
+  std::vector<EcuError> ecu_errors{};  // --ecu-error: present from the start
 };
 
 // The command line without the program name. On a bad option: nullopt and a

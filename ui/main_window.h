@@ -118,6 +118,7 @@ class MainWindow : public QMainWindow,
   void ShowConnectionIndicator(int picture) override;
   void RefreshLiveViews() override;
   void RefreshPage(int page_id) override;
+  void RefreshObdPage() override { navigator_->RefreshPage(session::page_id::kObd); }
   void ShowDisconnected() override;
   void ShowPorts(const link::PortListing& listing) override;
   void MapWritten(int map, bool ok) override;

@@ -1,6 +1,7 @@
 #include "ui/page_window_services.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 
 #include "ui/frm_change_axis.h"
@@ -65,6 +66,16 @@ void PageWindowServices::RefreshPage(int page_code) {
 
 std::unique_ptr<FrmChangeAxisDialog> PageWindowServices::NewAxisEditor() const {
   return std::make_unique<FrmChangeAxisDialog>(maps::AxisEditorEnvOf(env_), &lingue_, parent_);
+}
+
+std::string PageWindowServices::ChooseFile(const pages::FileChoice& choice) {
+  // "Name (*.a;*.b)|*.a;*.b": the part before "|" is what the dialog shows.
+  const QString filter = QString::fromStdString(choice.filter).section(QLatin1Char('|'), 0, 0);
+  const QString title = QString::fromStdString(choice.title);
+  const QString folder = QString::fromStdString(choice.folder);
+  const QString path = choice.save ? QFileDialog::getSaveFileName(parent_, title, folder, filter)
+                                   : QFileDialog::getOpenFileName(parent_, title, folder, filter);
+  return path.toStdString();
 }
 
 void PageWindowServices::OpenAxisEditor() {

@@ -28,7 +28,7 @@ struct PageLinks {
   const calib::CoefficientList* coefficients = nullptr;  // may be null
   std::string lng_dir;
   std::string main_title;
-  const core::ConfigScale* scale = nullptr;  // may be null
+  const core::ConfigScale* scale = nullptr;           // may be null
   const firmware::FirmwareLinks* firmware = nullptr;  // may be null
 };
 
@@ -62,6 +62,7 @@ class PageWindowServices final : public maps::MapPageWindow {
   void SelezioneScheda(int page_code) override;
   void RefreshPage(int page_code) override;
   void OpenAxisEditor() override;
+  [[nodiscard]] std::string ChooseFile(const pages::FileChoice& choice) override;
 
   // The main window's page refresh, which RefreshPage hands on.
   void SetRefreshPage(std::function<void(int)> refresh) { refresh_page_ = std::move(refresh); }

@@ -2,6 +2,9 @@
 #include <array>
 
 #include "acq/frm_logger.h"
+#include "diag/diag_pages.h"
+#include "diag/frm_error.h"
+#include "diag/obd_texts.h"
 #include "firmware/frm_firmware.h"
 #include "maps/frm_compensa.h"
 #include "maps/map_page_model.h"
@@ -19,6 +22,7 @@
 #include "ui/config_pages.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
+#include "ui/diag_views.h"
 #include "ui/frm_carburazione_page.h"
 #include "ui/frm_compensa_page.h"
 #include "ui/frm_firmware_page.h"
@@ -153,7 +157,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 18> kPages = {{
+const std::array<WorkstationPage, 21> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -173,6 +177,9 @@ const std::array<WorkstationPage, 18> kPages = {{
     {{acq::page_code::kReplay, "replay", kOwnRow, {acq::logger_text::kMarker, 36, "Log replay"}, "Ctrl+7"}, NewReplayModel, ReplayView},
     {{pages::kComparePage, "compare", kOwnRow, {pages::archive_text::kMarker, pages::archive_text::kCompareNav, "Compare"}, "Ctrl+0"}, Compare, CompareView},
     {{firmware::kFirmwarePage, "firmware", kOwnRow, {ft::kMarker, ft::kTitle, "Firmware update"}, "Ctrl+8"}, Firmware, FirmwareView},
+    {{diag::diag_page::kErrors, "errors", kOwnRow, {diag::error_text::kServiceMarker, diag::error_text::kErrorsTitle, "ECU errors"}, "F8"}, ErrorPageModel, ErrorPageView},
+    {{diag::diag_page::kObd, "obd", kOwnRow, {diag::obd_text::kMarker, diag::obd_text::kCaption, "OBD"}, "Ctrl+4"}, ObdPageModel, ObdPageView},
+    {{diag::diag_page::kObdMap, "obd-map", kOwnRow, {diag::obd_text::kMarker, diag::obd_text::kCorrectionMap, "Correction map"}, "Ctrl+5"}, ObdMapPageModel, ObdMapPageView},
     // clang-format on
 }};
 

@@ -5,6 +5,7 @@
 
 #include "apps/cli/cmd_calib.h"
 #include "apps/cli/cmd_config.h"
+#include "apps/cli/cmd_diag.h"
 #include "apps/cli/cmd_diff.h"
 #include "apps/cli/cmd_export.h"
 #include "apps/cli/cmd_flash.h"
@@ -78,6 +79,14 @@ const std::array kCommands = {
         "  flash IMAGE.frh          update the ECU's firmware from the image: versions,\n"
         "                           verdict, each step, the calibration's backup and the\n"
         "                           result code\n"},
+    CommandSpec{"errors", RunErrors, kSession, "", "--erase",
+        "  errors [--erase]         the ECU's errors, one a line: code, name, current or\n"
+        "                           stored and its state; --erase erases them first\n"},
+    CommandSpec{"obd", RunObd, kSession, "--add-dtc --remove-dtc", "",
+        "  obd [--add-dtc CODE] [--remove-dtc CODE]\n"
+        "                           the OBD protocol, fuel-system status, trims in\n"
+        "                           percent and the car's trouble codes; a CODE (P0420)\n"
+        "                           joins or leaves the selective-clear list first\n"},
     CommandSpec{"ports", RunPorts, kLink, "", "",
         "  ports                    the serial ports as the connection page offers them\n"
         "  ports search             find the ECU on any port and remember it\n"},

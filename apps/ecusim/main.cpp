@@ -104,6 +104,7 @@ velmora::sim::SimSetup SetupFor(const velmora::sim::SimOptions& opts, const std:
   setup.restart_us = opts.restart_ms * 1000;
   setup.power_loss_after_block = opts.power_loss_after_block;
   setup.power_off_us = opts.power_off_ms * 1000;
+  setup.ecu_errors = opts.ecu_errors;
   return setup;
 }
 

@@ -68,6 +68,12 @@ class FakePageSession final : public PageSession {
   void SetChosenCalibration(std::string name) override { chosen = std::move(name); }
   [[nodiscard]] int Generation() const override { return generation; }
   void EnablePages(bool enable) override { pages_enabled = enable; }
+  void ReleaseRequest(int code) override {
+    if (pending == code) {
+      pending = session::request::kNone;
+    }
+  }
+  [[nodiscard]] link::EcuAccess* Ecu() override { return ecu; }
   // The session carried the request out.
   void Done() { pending = session::request::kNone; }
 
@@ -86,6 +92,7 @@ class FakePageSession final : public PageSession {
   std::vector<std::size_t> applied;
   std::vector<std::pair<std::size_t, std::uint8_t>> written;
   std::string chosen;  // the reference calibration chosen on the switch-over page
+  link::EcuAccess* ecu = nullptr;
 };
 
 struct Beep {
@@ -109,12 +116,23 @@ class FakeWindow : public Base {
   }
   void Beep(int hertz, int ms) override { beeps.push_back({hertz, ms}); }
   void SelezioneScheda(int page_code) override { pages.push_back(page_code); }
+  [[nodiscard]] std::string ChooseFile(const FileChoice& choice) override {
+    file_choices.push_back(choice);
+    if (chosen_files.empty()) {
+      return {};
+    }
+    std::string path = chosen_files.front();
+    chosen_files.pop_front();
+    return path;
+  }
 
   std::deque<EnteredValue> answers;
   std::vector<Limits> asked_limits;
   std::vector<int> asked_options;
   std::vector<struct Beep> beeps;
   std::vector<int> pages;
+  std::deque<std::string> chosen_files;  // answers to ChooseFile; empty: cancelled
+  std::vector<FileChoice> file_choices;
 };
 using FakePageWindow = FakeWindow<>;
 

@@ -9,7 +9,9 @@
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "apps/velmora/screenshots.h"
@@ -126,6 +128,16 @@ class UiMainWindowTest : public QObject {
   void aPageIsOneLineOfThePageTable() {
     std::vector<ui::WorkstationPage> table(ui::WorkstationPages().begin(),
                                            ui::WorkstationPages().end());
+    // A code, name or shortcut listed twice would silently hide a page.
+    std::set<int> codes;
+    std::set<std::string_view> names;
+    std::set<std::string_view> keys;
+    for (const auto& line : table) {
+      QVERIFY2(codes.insert(line.info.code).second, line.info.name.data());
+      QVERIFY2(names.insert(line.info.name).second, line.info.name.data());
+      QVERIFY2(line.info.shortcut.empty() || keys.insert(line.info.shortcut).second,
+               line.info.name.data());
+    }
     table.push_back(
         {{kTestCode, "test-page", pages::kOwnRow, {"[Frm_Test]", 1, "Test page"}, "Ctrl+9"},
          MakeTestModel,
