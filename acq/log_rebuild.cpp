@@ -2,6 +2,7 @@
 
 #include "acq/record_samples.h"
 #include "acq/traffic_log.h"
+#include "core/hex_digit.h"
 #include "core/text.h"
 
 namespace velmora::acq {
@@ -9,19 +10,6 @@ namespace velmora::acq {
 namespace tl = traffic_log;
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  return -1;
-}
 
 // Which entry decodes an answer, by its header; nullopt for neither.
 std::optional<RecordKind> KindOf(std::string_view answer) {
@@ -64,8 +52,8 @@ bool HexInto(std::string_view hex, Bytes& out) {
   }
   out.reserve(hex.size() / 2);
   for (std::size_t i = 0; i < hex.size(); i += 2) {
-    const int hi = HexDigit(hex[i]);
-    const int lo = HexDigit(hex[i + 1]);
+    const int hi = core::HexDigitValue(hex[i]);
+    const int lo = core::HexDigitValue(hex[i + 1]);
     if (hi < 0 || lo < 0) {
       return false;
     }

@@ -2,22 +2,11 @@
 
 #include <limits>
 
+#include "core/hex_digit.h"
+
 namespace velmora::core {
 
 namespace {
-
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  return -1;
-}
 
 constexpr char kDigits[] = "0123456789ABCDEF";
 
@@ -32,7 +21,7 @@ std::optional<Bytes> HexToBin(std::string_view text) {
     pending = 0;  // the leading "0" of an odd-length text
   }
   for (; i < text.size(); ++i) {
-    const int d = DigitValue(text[i]);
+    const int d = HexDigitValue(text[i]);
     if (d < 0) {
       return std::nullopt;
     }
@@ -60,7 +49,7 @@ std::optional<std::uint64_t> HexToLong(std::string_view text) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
   std::uint64_t value = 0;
   for (const char c : text) {
-    const int d = DigitValue(c);
+    const int d = HexDigitValue(c);
     if (d < 0) {
       return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include "core/text_block.h"
 #include "pages/archive_texts.h"
 #include "pages/shell_texts.h"
+#include "session/entry_list_request.h"
 
 namespace velmora::pages {
 
@@ -16,21 +17,6 @@ namespace at = archive_text;
 namespace request = session::request;
 using calib::UnitKind;
 
-struct EntryRequest {
-  int entry;
-  int code;
-};
-// The blocks a copy writes through their entry's write list.
-constexpr auto kEntryRequests = std::to_array<EntryRequest>({
-    {2, request::kEntry2List},
-    {3, request::kEntry3List},
-    {11, request::kEntry11List},
-    {12, request::kEntry12List},
-    {14, request::kEntry14List},
-    {15, request::kEntry15List},
-    {16, request::kEntry16List},
-    {19, request::kEntry19List},
-});
 constexpr std::array<int, 3> kMapRequests{request::kWriteBank1, request::kWriteBank2,
                                           request::kWriteBank3};
 
@@ -253,12 +239,8 @@ int CompareModel::WriteRequest(const calib::CompareUnit& unit) const {
     case UnitKind::kBytes:
       return unit.sections[0] == calib::Section::kBlk5 ? request::kWriteRecord : request::kAxes;
     case UnitKind::kEntry:
-      for (const EntryRequest& r : kEntryRequests) {
-        if (r.entry == unit.entry) {
-          return r.code;
-        }
-      }
-      return request::kNone;
+      // The blocks a copy writes through their entry's write list.
+      return session::EntryListRequest(static_cast<std::size_t>(unit.entry));
   }
   return request::kNone;
 }

@@ -173,13 +173,13 @@ const std::array<WorkstationPage, 21> kPages = {{
     {{session::page_id::kManagement, "gas-management", kOwnRow, {pages::management_text::kMarker, pages::management_text::kCaption, "Gas management"}, "Ctrl+3"}, NewManagementModel, ManagementView},
     {{pc::kCompensation, "compensation", kOwnRow, {ct::kMarker, ct::kTitle, "Compensation tables"}, "F9"}, Compensation, kCompensationView},
     {{pc::kSwitchOver, "switch-over", kOwnRow, {cf::kMarker, cf::kTitle, "Switch-over"}, "F10"}, SwitchOver, kSwitchOverView},
+    {{diag::diag_page::kErrors, "errors", kOwnRow, {diag::error_text::kServiceMarker, diag::error_text::kErrorsTitle, "ECU errors"}, "F8"}, ErrorPageModel, ErrorPageView},
+    {{diag::diag_page::kObd, "obd", kOwnRow, {diag::obd_text::kMarker, diag::obd_text::kCaption, "OBD"}, "Ctrl+4"}, ObdPageModel, ObdPageView},
+    {{diag::diag_page::kObdMap, "obd-map", kOwnRow, {diag::obd_text::kMarker, diag::obd_text::kCorrectionMap, "Correction map"}, "Ctrl+5"}, ObdMapPageModel, ObdMapPageView},
     {{acq::page_code::kLogger, "logger", kOwnRow, {acq::logger_text::kMarker, 1, "Oscilloscope"}, "Ctrl+6"}, NewLoggerModel, LoggerView},
     {{acq::page_code::kReplay, "replay", kOwnRow, {acq::logger_text::kMarker, 36, "Log replay"}, "Ctrl+7"}, NewReplayModel, ReplayView},
     {{pages::kComparePage, "compare", kOwnRow, {pages::archive_text::kMarker, pages::archive_text::kCompareNav, "Compare"}, "Ctrl+0"}, Compare, CompareView},
     {{firmware::kFirmwarePage, "firmware", kOwnRow, {ft::kMarker, ft::kTitle, "Firmware update"}, "Ctrl+8"}, Firmware, FirmwareView},
-    {{diag::diag_page::kErrors, "errors", kOwnRow, {diag::error_text::kServiceMarker, diag::error_text::kErrorsTitle, "ECU errors"}, "F8"}, ErrorPageModel, ErrorPageView},
-    {{diag::diag_page::kObd, "obd", kOwnRow, {diag::obd_text::kMarker, diag::obd_text::kCaption, "OBD"}, "Ctrl+4"}, ObdPageModel, ObdPageView},
-    {{diag::diag_page::kObdMap, "obd-map", kOwnRow, {diag::obd_text::kMarker, diag::obd_text::kCorrectionMap, "Correction map"}, "Ctrl+5"}, ObdMapPageModel, ObdMapPageView},
     // clang-format on
 }};
 

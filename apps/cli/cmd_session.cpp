@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "link/ecu_identity.h"
 #include "link/message_table.h"
+#include "session/entry_list_request.h"
 #include "session/request_codes.h"
 #include "session/write_list.h"
 
@@ -20,33 +21,12 @@ namespace {
 
 namespace request = session::request;
 
-// The request each writable entry's page posts for a list of that entry
-// alone.
-struct EntryRequest {
-  std::size_t entry;
-  int code;
-};
-constexpr std::array<EntryRequest, 8> kEntryRequests{{
-    {2, request::kEntry2List},
-    {3, request::kEntry3List},
-    {11, request::kEntry11List},
-    {12, request::kEntry12List},
-    {14, request::kEntry14List},
-    {15, request::kEntry15List},
-    {16, request::kEntry16List},
-    {19, request::kEntry19List},
-}};
-
 constexpr std::string_view kRequestOption = "--request";
 constexpr std::chrono::seconds kWriteLimit{60};
 
 std::optional<int> DefaultRequest(std::size_t entry) {
-  for (const EntryRequest& r : kEntryRequests) {
-    if (r.entry == entry) {
-      return r.code;
-    }
-  }
-  return std::nullopt;
+  const int code = session::EntryListRequest(entry);
+  return code != request::kNone ? std::optional<int>(code) : std::nullopt;
 }
 
 struct SetArgs {
