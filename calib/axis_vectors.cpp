@@ -11,11 +11,13 @@ namespace {
 template <std::size_t N>
 [[nodiscard]] bool FillTable(const std::array<std::uint8_t, N>& points, Bytes* table) {
   const std::size_t size = table->size();
-  if (points[0] != 0)
+  if (points[0] != 0) {
     return false;
+  }
   for (std::size_t i = 1; i < N; ++i) {
-    if (points[i] <= points[i - 1] || points[i] >= size)
+    if (points[i] <= points[i - 1] || points[i] >= size) {
       return false;
+    }
   }
   for (std::size_t i = 1; i < N; ++i) {
     std::fill(table->begin() + points[i - 1], table->begin() + points[i],
@@ -33,19 +35,23 @@ template <std::size_t N>
 [[nodiscard]] bool ReadTable(std::span<const std::uint8_t> table,
                              std::array<std::uint8_t, N>* points) {
   std::array<std::uint8_t, N> found{};
-  if (table.empty() || table[0] != 0)
+  if (table.empty() || table[0] != 0) {
     return false;
+  }
   std::size_t index = 0;
   for (std::size_t v = 1; v < table.size(); ++v) {
-    if (table[v] == index)
+    if (table[v] == index) {
       continue;
-    if (table[v] != index + 1 || index + 1 >= N)
+    }
+    if (table[v] != index + 1 || index + 1 >= N) {
       return false;
+    }
     ++index;
     found[index] = static_cast<std::uint8_t>(v);
   }
-  if (index != N - 1)
+  if (index != N - 1) {
     return false;
+  }
   *points = found;
   return true;
 }
@@ -53,14 +59,17 @@ template <std::size_t N>
 }  // namespace
 
 AxisFailure VectorsToTables(const AxisBreakpoints& vectors, AxisTables* out) {
-  if (out == nullptr)
+  if (out == nullptr) {
     return AxisFailure::kUnexpected;
+  }
   Bytes rpm(axis::kRpmTableSize, 0);
   Bytes time(axis::kTimeTableSize, 0);
-  if (!FillTable(vectors.rpm, &rpm))
+  if (!FillTable(vectors.rpm, &rpm)) {
     return AxisFailure::kRpmVector;
-  if (!FillTable(vectors.time, &time))
+  }
+  if (!FillTable(vectors.time, &time)) {
     return AxisFailure::kTimeVector;
+  }
   out->rpm = std::move(rpm);
   out->time = std::move(time);
   return AxisFailure::kNone;

@@ -7,53 +7,66 @@ namespace {
 
 AxisBreakpoints EvenBreakpoints() {
   AxisBreakpoints v;
-  for (std::size_t i = 0; i < v.rpm.size(); ++i)
+  for (std::size_t i = 0; i < v.rpm.size(); ++i) {
     v.rpm[i] = static_cast<std::uint8_t>(i * 5);
-  for (std::size_t i = 0; i < v.time.size(); ++i)
+  }
+  for (std::size_t i = 0; i < v.time.size(); ++i) {
     v.time[i] = static_cast<std::uint8_t>(i * 7);
+  }
   return v;
 }
 
 TEST(AxisVectors, EvenBreakpointsFillBothTables) {
   AxisBreakpoints v = EvenBreakpoints();
-  for (std::size_t i = 0; i < v.rpm.size(); ++i)
+  for (std::size_t i = 0; i < v.rpm.size(); ++i) {
     v.rpm[i] = static_cast<std::uint8_t>(i * 4);
+  }
   AxisTables t;
   ASSERT_EQ(VectorsToTables(v, &t), AxisFailure::kNone);
   ASSERT_EQ(t.rpm.size(), axis::kRpmTableSize);
   ASSERT_EQ(t.time.size(), axis::kTimeTableSize);
-  for (std::size_t e = 0; e < 92; ++e)
+  for (std::size_t e = 0; e < 92; ++e) {
     EXPECT_EQ(t.rpm[e], e / 4) << e;
-  for (std::size_t e = 92; e < 128; ++e)
+  }
+  for (std::size_t e = 92; e < 128; ++e) {
     EXPECT_EQ(t.rpm[e], 23) << e;
-  for (std::size_t e = 0; e < 154; ++e)
+  }
+  for (std::size_t e = 0; e < 154; ++e) {
     EXPECT_EQ(t.time[e], e / 7) << e;
-  for (std::size_t e = 154; e < 180; ++e)
+  }
+  for (std::size_t e = 154; e < 180; ++e) {
     EXPECT_EQ(t.time[e], 22) << e;
+  }
 }
 
 TEST(AxisVectors, EightByteSpacingAsFarAsTheTableGoes) {
   // 0, 8, 16 ... 112 for the first 15 breakpoints, then one entry apart up
   // to 121.
   AxisBreakpoints v = EvenBreakpoints();
-  for (std::size_t i = 0; i < 15; ++i)
+  for (std::size_t i = 0; i < 15; ++i) {
     v.rpm[i] = static_cast<std::uint8_t>(i * 8);
-  for (std::size_t i = 15; i < 24; ++i)
+  }
+  for (std::size_t i = 15; i < 24; ++i) {
     v.rpm[i] = static_cast<std::uint8_t>(112 + (i - 14));
+  }
   AxisTables t;
   ASSERT_EQ(VectorsToTables(v, &t), AxisFailure::kNone);
-  for (std::size_t e = 0; e < 8; ++e)
+  for (std::size_t e = 0; e < 8; ++e) {
     EXPECT_EQ(t.rpm[e], 0) << e;
-  for (std::size_t e = 8; e < 16; ++e)
+  }
+  for (std::size_t e = 8; e < 16; ++e) {
     EXPECT_EQ(t.rpm[e], 1) << e;
-  for (std::size_t e = 16; e < 24; ++e)
+  }
+  for (std::size_t e = 16; e < 24; ++e) {
     EXPECT_EQ(t.rpm[e], 2) << e;
+  }
   EXPECT_EQ(t.rpm[111], 13);
   EXPECT_EQ(t.rpm[112], 14);
   EXPECT_EQ(t.rpm[113], 15);
   EXPECT_EQ(t.rpm[120], 22);
-  for (std::size_t e = 121; e < 128; ++e)
+  for (std::size_t e = 121; e < 128; ++e) {
     EXPECT_EQ(t.rpm[e], 23) << e;
+  }
 }
 
 TEST(AxisVectors, InvalidVectorsFailAndLeaveTheTablesAlone) {
@@ -99,11 +112,13 @@ TEST(AxisVectors, RoundTripsBothWays) {
 
   // Tightest axes: every entry its own breakpoint at the top.
   AxisBreakpoints tight;
-  for (std::size_t i = 0; i < 24; ++i)
+  for (std::size_t i = 0; i < 24; ++i) {
     tight.rpm[i] = static_cast<std::uint8_t>(104 + i);
+  }
   tight.rpm[0] = 0;
-  for (std::size_t i = 0; i < 23; ++i)
+  for (std::size_t i = 0; i < 23; ++i) {
     tight.time[i] = static_cast<std::uint8_t>(157 + i);
+  }
   tight.time[0] = 0;
   ASSERT_EQ(VectorsToTables(tight, &t), AxisFailure::kNone);
   EXPECT_EQ(t.rpm[127], 23);
@@ -126,8 +141,9 @@ TEST(AxisVectors, TablesThatDoNotRiseByOneOrHaveTheWrongSizeAreRefused) {
 
   // Index jumps from 3 to 5.
   Bytes rpm = good.rpm;
-  for (std::size_t e = 20; e < 25; ++e)
+  for (std::size_t e = 20; e < 25; ++e) {
     rpm[e] = 5;
+  }
   ASSERT_EQ(rpm[19], 3);
   EXPECT_EQ(TablesToVectors(rpm, good.time, &out), AxisFailure::kIndexJump);
 
@@ -151,8 +167,9 @@ TEST(AxisVectors, TablesThatDoNotRiseByOneOrHaveTheWrongSizeAreRefused) {
 
   // Never reaches the last breakpoint.
   rpm = good.rpm;
-  for (std::size_t e = 115; e < 128; ++e)
+  for (std::size_t e = 115; e < 128; ++e) {
     rpm[e] = 22;
+  }
   EXPECT_EQ(TablesToVectors(rpm, good.time, &out), AxisFailure::kIndexJump);
   EXPECT_EQ(TablesToVectors(good.rpm, Bytes(180, 0), &out), AxisFailure::kIndexJump);
 
