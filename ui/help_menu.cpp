@@ -16,12 +16,27 @@
 #include <QVBoxLayout>
 #include <array>
 #include <filesystem>
+#include <string_view>
 
+#include "core/text_block.h"
 #include "core/version.h"
 
 namespace velmora::ui {
 
 namespace {
+
+// The Help menu's block of the dictionary.
+namespace help_text {
+constexpr std::string_view kMarker = "[Frm_Aiuto]";
+constexpr int kMenu = 1;
+constexpr int kManual = 2;
+constexpr int kShortcuts = 3;
+constexpr int kAbout = 4;
+constexpr int kShortcutsTitle = 5;
+constexpr int kCommandHeading = 6;
+constexpr int kKeysHeading = 7;
+constexpr int kNoManual = 8;
+}  // namespace help_text
 
 // The manual's forms in the order they are preferred.
 constexpr std::array<const char*, 3> kManualNames = {"manual.pdf", "manual.html", "manual.md"};
@@ -51,6 +66,24 @@ void CollectShortcuts(const QMenu& menu, const QString& where, std::vector<Short
 
 }  // namespace
 
+HelpTexts HelpTextsFrom(const core::ClsLingue& lingue) {
+  namespace ht = help_text;
+  const core::TextBlock block(lingue, ht::kMarker);
+  HelpTexts t;
+  const auto take = [&block](int k, QString& into) {
+    into = QString::fromStdString(block.Text(k, into.toStdString()));
+  };
+  take(ht::kMenu, t.menu);
+  take(ht::kManual, t.manual);
+  take(ht::kShortcuts, t.shortcuts);
+  take(ht::kAbout, t.about);
+  take(ht::kShortcutsTitle, t.shortcuts_title);
+  take(ht::kCommandHeading, t.command_heading);
+  take(ht::kKeysHeading, t.keys_heading);
+  take(ht::kNoManual, t.no_manual);
+  return t;
+}
+
 std::vector<ShortcutLine> MenuShortcuts(const QMenuBar& bar) {
   std::vector<ShortcutLine> lines;
   for (QAction* top : bar.actions()) {
@@ -76,27 +109,38 @@ std::string ManualFile(const std::string& pdf_dir) {
 }
 
 HelpMenu::HelpMenu(QMenuBar& bar, QMainWindow& window) : window_(window) {
-  menu_ = bar.addMenu(QStringLiteral("&Help"));
+  menu_ = bar.addMenu(QString());
   menu_->setObjectName("MnuAiuto");
-  QAction* manual =
-      menu_->addAction(QStringLiteral("User &manual"), &window, [this] { OpenManual(); });
-  manual->setObjectName("ActManuale");
-  manual->setShortcut(QKeySequence(Qt::Key_F1));
-  QAction* keys = menu_->addAction(QStringLiteral("&Keyboard shortcuts..."), &window,
-                                   [this] { ShowShortcuts(); });
-  keys->setObjectName("ActScorciatoie");
+  manual_ = menu_->addAction(QString(), &window, [this] { OpenManual(); });
+  manual_->setObjectName("ActManuale");
+  manual_->setShortcut(QKeySequence(Qt::Key_F1));
+  shortcuts_ = menu_->addAction(QString(), &window, [this] { ShowShortcuts(); });
+  shortcuts_->setObjectName("ActScorciatoie");
   menu_->addSeparator();
-  QAction* about = menu_->addAction(QStringLiteral("&About %1...").arg(core::kProductTitle),
-                                    &window, [this] { ShowAbout(); });
-  about->setObjectName("ActInformazioni");
+  about_ = menu_->addAction(QString(), &window, [this] { ShowAbout(); });
+  about_->setObjectName("ActInformazioni");
+  CaricaLingua();
+}
+
+void HelpMenu::Attach(std::string pdf_dir, const core::ClsLingue& lingue) {
+  pdf_dir_ = std::move(pdf_dir);
+  lingue_ = &lingue;
+  CaricaLingua();
+}
+
+void HelpMenu::CaricaLingua() {
+  texts_ = lingue_ != nullptr ? HelpTextsFrom(*lingue_) : HelpTexts{};
+  menu_->setTitle(texts_.menu);
+  manual_->setText(texts_.manual);
+  shortcuts_->setText(texts_.shortcuts);
+  about_->setText(texts_.about + " " + QString::fromUtf8(core::kProductTitle) + "...");
 }
 
 void HelpMenu::OpenManual() {
   const std::string file = ManualFile(pdf_dir_);
   if (file.empty()) {
     QMessageBox::information(&window_, QString::fromUtf8(core::kProductTitle),
-                             QStringLiteral("The user manual is not installed in %1")
-                                 .arg(QString::fromStdString(pdf_dir_)));
+                             texts_.no_manual + " " + QString::fromStdString(pdf_dir_));
     return;
   }
   QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
@@ -105,11 +149,11 @@ void HelpMenu::OpenManual() {
 void HelpMenu::ShowShortcuts() {
   QDialog dialog(&window_);
   dialog.setObjectName("FrmScorciatoie");
-  dialog.setWindowTitle(QStringLiteral("Keyboard shortcuts"));
+  dialog.setWindowTitle(texts_.shortcuts_title);
   const std::vector<ShortcutLine> lines = MenuShortcuts(*window_.menuBar());
   auto* table = new QTableWidget(static_cast<int>(lines.size()), 2, &dialog);
   table->setObjectName("GrdScorciatoie");
-  table->setHorizontalHeaderLabels({QStringLiteral("Command"), QStringLiteral("Shortcut")});
+  table->setHorizontalHeaderLabels({texts_.command_heading, texts_.keys_heading});
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->verticalHeader()->hide();
   table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -134,7 +178,8 @@ void HelpMenu::ShowAbout() {
                QString::fromStdString(core::VersionText()).toHtmlEscaped(),
                QString::fromUtf8(kLicenceLine), QString::fromUtf8(qVersion()),
                QString::fromUtf8(sp_get_package_version_string()));
-  QMessageBox::about(&window_, QStringLiteral("About %1").arg(core::kProductTitle), text);
+  QMessageBox::about(&window_, Plain(texts_.about) + " " + QString::fromUtf8(core::kProductTitle),
+                     text);
 }
 
 }  // namespace velmora::ui

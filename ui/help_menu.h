@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace velmora::core {
+class ClsLingue;
+}
+
 class QAction;
 class QMainWindow;
 class QMenu;
@@ -26,14 +30,31 @@ struct ShortcutLine {
 // installed beside it; empty when none is there.
 [[nodiscard]] std::string ManualFile(const std::string& pdf_dir);
 
+// The Help menu's texts: English until a dictionary gives its own.
+struct HelpTexts {
+  QString menu = QStringLiteral("&Help");
+  QString manual = QStringLiteral("User &manual");
+  QString shortcuts = QStringLiteral("&Keyboard shortcuts...");
+  QString about = QStringLiteral("&About");
+  QString shortcuts_title = QStringLiteral("Keyboard shortcuts");
+  QString command_heading = QStringLiteral("Command");
+  QString keys_heading = QStringLiteral("Shortcut");
+  QString no_manual = QStringLiteral("The user manual is not installed in");
+};
+
+[[nodiscard]] HelpTexts HelpTextsFrom(const core::ClsLingue& lingue);
+
 // The window's Help menu: the user manual, the keyboard shortcuts and the
-// About box. Its texts are English.
+// About box.
 class HelpMenu {
  public:
   HelpMenu(QMenuBar& bar, QMainWindow& window);
 
-  // Where the manuals are installed (the path table's manual folder).
-  void SetManualFolder(std::string pdf_dir) { pdf_dir_ = std::move(pdf_dir); }
+  // Where the manuals are installed (the path table's manual folder) and
+  // the dictionary the texts come from.
+  void Attach(std::string pdf_dir, const core::ClsLingue& lingue);
+  // The texts again in the dictionary's chosen language.
+  void CaricaLingua();
   [[nodiscard]] QMenu* Menu() const { return menu_; }
 
  private:
@@ -43,7 +64,12 @@ class HelpMenu {
 
   QMainWindow& window_;
   QMenu* menu_ = nullptr;
+  QAction* manual_ = nullptr;
+  QAction* shortcuts_ = nullptr;
+  QAction* about_ = nullptr;
+  HelpTexts texts_;
   std::string pdf_dir_;
+  const core::ClsLingue* lingue_ = nullptr;
 };
 
 }  // namespace velmora::ui

@@ -42,7 +42,7 @@ MainChrome::~MainChrome() = default;
 void MainChrome::AttachFiles(pages::PageEnv& env, const std::string& port_com_file,
                              std::function<void()> retitle) {
   files_->Attach(env, port_com_file, std::move(retitle));
-  help_->SetManualFolder(env.paths.pdf_dir);
+  help_->Attach(env.paths.pdf_dir, env.lingue);
 }
 
 QString MainChrome::FileTitle() const {
@@ -101,6 +101,7 @@ void MainChrome::CaricaLingua(const pages::ShellTexts& texts, const QString& lan
   ecu_->setTitle(Q(texts.ecu_menu));
   exit_->setText(Q(texts.exit));
   files_->CaricaLingua();
+  help_->CaricaLingua();
   switch_over_->setText(Q(texts.switch_over_action));
   language_->setText(language);
 }

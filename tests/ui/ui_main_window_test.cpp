@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -156,6 +157,18 @@ class UiMainWindowTest : public QObject {
     QCOMPARE(ui::ManualFile(pdf), pdf + "manual.md");
     QVERIFY(core::WriteFileAtomic(pdf + "manual.pdf", "%PDF-1.4\n"));
     QCOMPARE(ui::ManualFile(pdf), pdf + "manual.pdf");
+
+    // The shipped dictionary gives the menu its Italian texts.
+    QVERIFY(core::WriteFileAtomic(dir_->File("lng/diz.con"), "1\r\n"));
+    const char* stage = std::getenv("VELMORA_STAGE");
+    QVERIFY(stage != nullptr);
+    core::ClsLingue italian;
+    italian.SetPathDizionario(std::string(stage) + "/lng/diz.diz");
+    italian.SetPathAttualeLingua(dir_->File("lng/diz.con"));
+    italian.LoadDizionario();
+    const ui::HelpTexts texts = ui::HelpTextsFrom(italian);
+    QCOMPARE(texts.menu, QString("&Aiuto"));
+    QCOMPARE(texts.no_manual, QString("Il manuale utente non è installato in"));
   }
 
   // One more line in the page table: the page has its navigation row, its
