@@ -44,6 +44,7 @@ constexpr std::array<const char*, 3> kManualNames = {"manual.pdf", "manual.html"
 constexpr const char* kLicenceLine = "All rights reserved.";
 constexpr int kShortcutDialogWidth = 460;
 constexpr int kShortcutDialogHeight = 520;
+constexpr int kRowPadding = 8;
 
 // A menu or action text without its mnemonic markers.
 QString Plain(QString text) {
@@ -156,6 +157,8 @@ void HelpMenu::ShowShortcuts() {
   table->setHorizontalHeaderLabels({texts_.command_heading, texts_.keys_heading});
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->verticalHeader()->hide();
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + kRowPadding);
+  table->setSelectionMode(QAbstractItemView::NoSelection);
   table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int row = static_cast<int>(i);
