@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   libserialport-dev zlib1g-dev
   xvfb xauth
+  desktop-file-utils
 )
 
 missing=()

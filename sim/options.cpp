@@ -99,9 +99,10 @@ std::string_view SimUsage() {
          "       [--state FILE] [--baud N] [--proc-us N] [--slow-ms N] [--log] [--seed N]\n"
          "       [--record FILE] [--erase-ms N] [--restart-ms N]\n"
          "       [--power-loss-after-block N [--power-off-ms N]]\n"
-         "       [--record FILE] [--ecu-error CODE[:STATE][,CODE[:STATE]...]]\n"
+         "       [--ecu-error CODE[:STATE][,CODE[:STATE]...]]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
-         "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n";
+         "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n"
+         "       velmora-ecusim --help | --version\n";
 }
 
 std::optional<SimOptions> ParseSimOptions(std::span<const std::string_view> args,

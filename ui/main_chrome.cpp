@@ -10,6 +10,7 @@
 #include "ui/card_painter.h"
 #include "ui/connection_icon.h"
 #include "ui/file_menu.h"
+#include "ui/help_menu.h"
 #include "ui/page_navigator.h"
 #include "ui/qt_text.h"
 #include "ui/ui_palette.h"
@@ -41,6 +42,7 @@ MainChrome::~MainChrome() = default;
 void MainChrome::AttachFiles(pages::PageEnv& env, const std::string& port_com_file,
                              std::function<void()> retitle) {
   files_->Attach(env, port_com_file, std::move(retitle));
+  help_->Attach(env.paths.pdf_dir, env.lingue);
 }
 
 QString MainChrome::FileTitle() const {
@@ -65,6 +67,7 @@ void MainChrome::BuildMenus(QMainWindow& window, PageNavigator& navigator,
   switch_over_ = ecu_->addAction(QString(), &window, actions.switch_over);
   switch_over_->setObjectName("ActTempCommutazione");
   switch_over_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+  help_ = std::make_unique<HelpMenu>(*bar, window);
 }
 
 void MainChrome::BuildStatusBar(QMainWindow& window, const ChromeActions& actions) {
@@ -98,6 +101,7 @@ void MainChrome::CaricaLingua(const pages::ShellTexts& texts, const QString& lan
   ecu_->setTitle(Q(texts.ecu_menu));
   exit_->setText(Q(texts.exit));
   files_->CaricaLingua();
+  help_->CaricaLingua();
   switch_over_->setText(Q(texts.switch_over_action));
   language_->setText(language);
 }

@@ -16,6 +16,7 @@ namespace velmora::ui {
 
 class ConnectionIcon;
 class FileMenu;
+class HelpMenu;
 class PageNavigator;
 
 // What the main window's menus and status bar call.
@@ -25,7 +26,7 @@ struct ChromeActions {
   std::function<void()> switch_over;
 };
 
-// The main window's menu bar (File, Pages from the page table, ECU) and
+// The main window's menu bar (File, Pages from the page table, ECU, Help) and
 // status bar (connection indicator, caption, port, poll rate, language).
 class MainChrome {
  public:
@@ -36,7 +37,8 @@ class MainChrome {
 
   // The File menu's calibration actions over the pages' environment; the
   // recent files are kept beside `port_com_file`. `retitle` shows the
-  // window's title again when the file or its state changes.
+  // window's title again when the file or its state changes. The Help
+  // menu finds the manual in the environment's folders.
   void AttachFiles(pages::PageEnv& env, const std::string& port_com_file,
                    std::function<void()> retitle);
   // What the window's title shows of the calibration file.
@@ -62,6 +64,7 @@ class MainChrome {
   QAction* connect_ = nullptr;
   QAction* switch_over_ = nullptr;
   std::unique_ptr<FileMenu> files_;
+  std::unique_ptr<HelpMenu> help_;
   ConnectionIcon* indicator_ = nullptr;
   QLabel* caption_ = nullptr;
   QLabel* port_ = nullptr;

@@ -78,7 +78,8 @@ std::optional<std::int32_t> TakeNumber(const std::vector<std::string>& args, std
 
 std::string UsageText() {
   std::string text =
-      "usage: velmora-cli [--root DIR] [--device PATH | --port N] [--timeout S] COMMAND\n";
+      "usage: velmora-cli [--root DIR] [--device PATH | --port N] [--timeout S] COMMAND\n"
+      "       velmora-cli --help | --version\n";
   const auto group = [&text](CommandGroup which, const char* heading) {
     text += heading;
     for (const CommandSpec& command : Commands()) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "apps/common/standard_options.h"
 #include "core/paths.h"
 #include "firmware/flash_layout.h"
 #include "link/port_registry.h"
@@ -112,12 +113,17 @@ velmora::sim::SimSetup SetupFor(const velmora::sim::SimOptions& opts, const std:
 
 int main(int argc, char** argv) {
   using namespace velmora::sim;
+  if (const auto answered = velmora::apps::AnswerStandardOption(
+          "velmora-ecusim", SimUsage(), std::span<char* const>(argv + 1, argv + argc))) {
+    return *answered;
+  }
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   std::string error;
   const std::optional<SimOptions> opts = ParseSimOptions(args, error);
   if (!opts) {
+    (void)Fail(error);
     std::fputs(SimUsage().data(), stderr);
-    return Fail(error);
+    return velmora::apps::kUsageExit;
   }
   const sigset_t wait_mask = BlockStopSignals();
   std::optional<RequestLog> record;

@@ -5,9 +5,11 @@
 
 #include <csignal>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "apps/common/standard_options.h"
 #include "link/port_registry.h"
 #include "link/server/install_paths.h"
 #include "link/server/link_server.h"
@@ -20,11 +22,21 @@
 namespace {
 
 constexpr std::string_view kRootOption = "--root";
+constexpr std::string_view kUsage =
+    "usage: LinkSrv [--root DIR]\n"
+    "       LinkSrv --help | --version\n"
+    "Serves the workstation's link messages on standard input and output and\n"
+    "owns the serial port; the workstation starts it.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace velmora::link::server;
+  // Only these two arguments turn the program away from its pipe protocol.
+  if (const auto answered = velmora::apps::AnswerStandardOption(
+          "LinkSrv", kUsage, std::span<char* const>(argv + 1, argv + argc))) {
+    return *answered;
+  }
   std::string root;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -33,8 +45,8 @@ int main(int argc, char** argv) {
     } else if (arg.starts_with(std::string(kRootOption) + "=")) {
       root = std::string(arg.substr(kRootOption.size() + 1));
     } else {
-      std::fprintf(stderr, "LinkSrv: unknown option %s\nusage: LinkSrv [--root DIR]\n", argv[i]);
-      return 2;
+      std::fprintf(stderr, "LinkSrv: unknown option %s\n%s", argv[i], kUsage.data());
+      return velmora::apps::kUsageExit;
     }
   }
   // A workstation that went away must end the server through the failed

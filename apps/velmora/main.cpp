@@ -1,9 +1,12 @@
 // The Velmora workstation.
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <span>
 
+#include "apps/common/standard_options.h"
 #include "apps/velmora/gui_startup_host.h"
 #include "apps/velmora/screenshots.h"
 #include "core/paths.h"
@@ -26,10 +29,29 @@ namespace {
 // for is ended anyway: nobody is there to answer a box.
 constexpr int kScriptedCloseGraceMs = 15'000;
 
+constexpr std::string_view kUsage =
+    "usage: velmora [Qt options such as -platform NAME or -style NAME]\n"
+    "       velmora --help | --version\n"
+    "The Velmora workstation: starts its link server, finds the ECU and shows\n"
+    "its pages. The environment variable VELMORA_QUIT_AFTER_MS closes it after\n"
+    "that many milliseconds; VELMORA_SCREENSHOTS names a folder for pictures of\n"
+    "its pages taken just before.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts: no display, no window, no link server.
+  if (const auto answered = apps::AnswerStandardOption(
+          "velmora", kUsage, std::span<char* const>(argv + 1, argv + argc))) {
+    return *answered;
+  }
   QApplication app(argc, argv);
+  // Qt has taken its own options out; whatever is left is not understood.
+  if (app.arguments().size() > 1) {
+    std::fprintf(stderr, "velmora: unknown option %s\n%s", qPrintable(app.arguments().at(1)),
+                 kUsage.data());
+    return apps::kUsageExit;
+  }
 
   const std::filesystem::path exe(platform::SelfExecutablePath());
   const std::string exe_dir = exe.parent_path().string();

@@ -65,6 +65,7 @@ constexpr WindowBlock kWindowBlocks[] = {
     {"[Frm_Wizard]", kCaptionBlock},
     {"[Frm_Dashboard]", 24},
     {"[Frm_Main]", 14},
+    {"[Frm_Aiuto]", 9},
 };
 
 enum class Items {

@@ -4,10 +4,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -22,6 +25,7 @@
 #include "tests/core/temp_dir.h"
 #include "tests/maps/page_fakes.h"
 #include "ui/frm_lingua.h"
+#include "ui/help_menu.h"
 #include "ui/main_window.h"
 
 using namespace velmora;
@@ -120,6 +124,51 @@ class UiMainWindowTest : public QObject {
     QCOMPARE(choice, std::string("0\r\n"));
     QCOMPARE(state.lingue.VoceDizionario(0, 0), std::string(core::kProductTitle));
     w.close();
+  }
+
+  // The Help menu's shortcut list holds every page's key and the fixed
+  // ones; the manual is the PDF, else the copy installed beside it.
+  void helpMenuListsEveryShortcutAndFindsTheManual() {
+    core::StartupState state;
+    Host host(state, ui::WorkstationPages());
+    core::RunStartup(state, host, dir_->File("bin"));
+    QVERIFY(host.window != nullptr);
+    QVERIFY(host.window->findChild<QMenu*>("MnuAiuto") != nullptr);
+    const auto lines = ui::MenuShortcuts(*host.window->menuBar());
+    const auto listed = [&lines](const QKeySequence& keys) {
+      return std::any_of(lines.begin(), lines.end(), [&keys](const ui::ShortcutLine& l) {
+        return l.keys == keys.toString(QKeySequence::NativeText);
+      });
+    };
+    for (const ui::WorkstationPage& page : ui::WorkstationPages()) {
+      if (!page.info.shortcut.empty()) {
+        const QString text = QString::fromUtf8(page.info.shortcut.data(),
+                                               static_cast<qsizetype>(page.info.shortcut.size()));
+        QVERIFY2(listed(QKeySequence(text, QKeySequence::PortableText)), qPrintable(text));
+      }
+    }
+    QVERIFY(listed(QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    QVERIFY(listed(QKeySequence(Qt::Key_F1)));
+
+    const std::string pdf = state.paths.pdf_dir;
+    std::filesystem::create_directories(pdf);
+    QCOMPARE(ui::ManualFile(pdf), std::string());
+    QVERIFY(core::WriteFileAtomic(pdf + "manual.md", "# Manual\n"));
+    QCOMPARE(ui::ManualFile(pdf), pdf + "manual.md");
+    QVERIFY(core::WriteFileAtomic(pdf + "manual.pdf", "%PDF-1.4\n"));
+    QCOMPARE(ui::ManualFile(pdf), pdf + "manual.pdf");
+
+    // The shipped dictionary gives the menu its Italian texts.
+    QVERIFY(core::WriteFileAtomic(dir_->File("lng/diz.con"), "1\r\n"));
+    const char* stage = std::getenv("VELMORA_STAGE");
+    QVERIFY(stage != nullptr);
+    core::ClsLingue italian;
+    italian.SetPathDizionario(std::string(stage) + "/lng/diz.diz");
+    italian.SetPathAttualeLingua(dir_->File("lng/diz.con"));
+    italian.LoadDizionario();
+    const ui::HelpTexts texts = ui::HelpTextsFrom(italian);
+    QCOMPARE(texts.menu, QString("&Aiuto"));
+    QCOMPARE(texts.no_manual, QString("Il manuale utente non è installato in"));
   }
 
   // One more line in the page table: the page has its navigation row, its
