@@ -185,8 +185,8 @@ TEST(FlashCheck, AnEcuWithoutTheChecksumReadIsNotCheckedAndOtherRefusalsFail) {
                                       std::pair{0x02, VerifyOutcome::State::kFailed}}) {
     link::testing::ChannelRig rig;
     link::EcuAccess ecu(rig.pipe, link::LinkTimes{1'000'000, 500'000, 20});
-    rig.link.handler = [result](const link::testing::Request& req) {
-      const Bytes refusal{static_cast<std::uint8_t>(result)};
+    rig.link.handler = [code = result](const link::testing::Request& req) {
+      const Bytes refusal{static_cast<std::uint8_t>(code)};
       return link::testing::Reply(6, *link::ComponiFrame(0x42, 0x01, req.payload.at(3), refusal));
     };
     FlashLink flash(ecu);
