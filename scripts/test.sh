@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: formatting, the warnings-as-errors
-# build with unit, end-to-end and GUI tests, then a clang ASan+UBSan build
-# with the fuzzers, which runs the tests again. Ends with one summary line.
+# build with unit, end-to-end and GUI tests, the Debian package installed
+# and removed again (as root), then a clang ASan+UBSan build with the
+# fuzzers, which runs the tests again. Ends with one summary line.
 set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -54,6 +55,17 @@ export QT_QPA_PLATFORM=offscreen
 
 run_suite "main" build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON || status=1
 read -r p1 f1 < <(summary build/ci.ctest.log 2>/dev/null || echo "0 1")
+
+# The Debian package: built, installed, tried and removed. It needs root and
+# an installation folder that is not there yet, as on a clean CI machine.
+echo "== package"
+if [[ $(id -u) -ne 0 || -e /opt/velmora ]] || ! command -v dpkg >/dev/null; then
+  echo "package: skipped (needs root, dpkg and no /opt/velmora)"
+elif bash scripts/package-test.sh build/ci; then
+  p1=$((p1 + 1))
+else
+  f1=$((f1 + 1))
+fi
 
 CC=clang CXX=clang++ run_suite "sanitizers" build/asan -DCMAKE_BUILD_TYPE=Debug \
   -DVELMORA_WERROR=ON -DVELMORA_SANITIZE=ON -DVELMORA_FUZZ=ON -DVELMORA_BUILD_GUI=OFF \
