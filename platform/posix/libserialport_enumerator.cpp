@@ -2,9 +2,12 @@
 
 #include <libserialport.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace velmora::platform {
 namespace {
@@ -77,6 +80,42 @@ SerialDeviceInfo Describe(sp_port* port) {
   return info;
 }
 
+bool IsRfcommName(const std::string& name) {
+  constexpr std::string_view kPrefix = "rfcomm";
+  if (name.size() <= kPrefix.size() || !name.starts_with(kPrefix)) {
+    return false;
+  }
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(kPrefix.size()), name.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The rfcomm nodes of `dev_dir` not listed yet, in name order. A binding's
+// number is the fitter's choice, so the node itself is its stable name.
+void AddRfcommPorts(const std::string& dev_dir, std::vector<SerialDeviceInfo>& devices) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(dev_dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (IsRfcommName(name)) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    const std::string path = (fs::path(dev_dir) / name).string();
+    const bool listed = std::any_of(devices.begin(), devices.end(),
+                                    [&](const SerialDeviceInfo& d) { return d.path == path; });
+    if (!listed) {
+      SerialDeviceInfo info;
+      info.path = path;
+      info.description = "Bluetooth serial port " + name;
+      info.transport = SerialTransport::kBluetooth;
+      info.stable_path = path;
+      devices.push_back(std::move(info));
+    }
+  }
+}
+
 }  // namespace
 
 bool LibserialportEnumerator::Available() {
@@ -95,6 +134,7 @@ SerialListing LibserialportEnumerator::List() {
   for (sp_port** p = raw; *p != nullptr; ++p) {
     listing.devices.push_back(Describe(*p));
   }
+  AddRfcommPorts(dev_dir_, listing.devices);
   listing.ok = true;
   return listing;
 }

@@ -15,6 +15,7 @@
 #include "link/port_search.h"
 #include "platform/fake/fake_serial_enumerator.h"
 #include "platform/fake/fakes.h"
+#include "platform/posix/libserialport_enumerator.h"
 #include "platform/unique_fd.h"
 #include "tests/core/temp_dir.h"
 #include "tests/link/fake_link.h"
@@ -126,6 +127,27 @@ TEST(ElencaPorte, ListsComAndBluetoothPortsAfterUsbInEnumerationOrder) {
   rig.enumerator.devices.clear();
   EXPECT_EQ(Lines(rig.List()), (std::vector<std::string>{"USB"}));
   EXPECT_TRUE(rig.box.shown.empty());
+}
+
+// Bound Bluetooth ports, which libserialport leaves out as virtual devices,
+// are listed from the device folder by their rfcommN nodes.
+TEST(LibserialportEnumerator, ListsBoundRfcommPortsAsBluetooth) {
+  test::TempDir dev;
+  for (const char* name : {"rfcomm12", "rfcomm0", "rfcommX", "rfcomm", "ttyS0"}) {
+    ASSERT_TRUE(core::WriteFileAtomic(dev.File(name), ""));
+  }
+  platform::LibserialportEnumerator enumerator(dev.Path());
+  const platform::SerialListing listing = enumerator.List();
+  ASSERT_TRUE(listing.ok) << listing.error;
+  std::vector<std::string> paths;
+  for (const auto& d : listing.devices) {
+    if (d.path.starts_with(dev.Path())) {
+      EXPECT_EQ(d.transport, platform::SerialTransport::kBluetooth);
+      EXPECT_EQ(d.stable_path, d.path);
+      paths.push_back(d.path);
+    }
+  }
+  EXPECT_EQ(paths, (std::vector<std::string>{dev.File("rfcomm0"), dev.File("rfcomm12")}));
 }
 
 TEST(ElencaPorte, FailuresShowTheirBoxAndOfferCom0ToCom60) {
