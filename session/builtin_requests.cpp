@@ -68,6 +68,21 @@ RequestWork Connected(std::function<bool()> run, std::string SessionTexts::*text
   return work;
 }
 
+// The parameter record as the ECU holds it; `record` is left alone when it
+// cannot be read.
+bool ReadParameterRecordInto(link::EcuAccess& ecu, Bytes& record) {
+  Bytes answer;
+  if (ecu.Command(link::cmd::kReadCompanion, {}, &answer) != link::kOk) {
+    return false;
+  }
+  Bytes data;
+  if (link::TakeAnswerData(ecu, answer, session_entry::kParameterRecordSize, &data) != link::kOk) {
+    return false;
+  }
+  record = std::move(data);
+  return true;
+}
+
 }  // namespace
 
 bool Session::ApplyLists(const std::vector<std::size_t>& entries) {
@@ -98,20 +113,12 @@ bool Session::WriteParameterRecord() {
   if (record.size() != session_entry::kParameterRecordSize) {
     return false;
   }
-  if (env_.ecu.Command(link::cmd::kWriteCompanion, record) != link::kOk) {
-    return false;
-  }
-  Bytes answer;
-  if (env_.ecu.Command(link::cmd::kReadCompanion, {}, &answer) != link::kOk) {
-    return false;
-  }
-  Bytes data;
-  if (link::TakeAnswerData(env_.ecu, answer, session_entry::kParameterRecordSize, &data) !=
-      link::kOk) {
-    return false;
-  }
-  record = std::move(data);
-  return true;
+  const bool written = env_.ecu.Command(link::cmd::kWriteCompanion, record) == link::kOk;
+  // Read back after a refused write too: the image then holds the ECU's
+  // record, not the change it did not take, which a later write would
+  // otherwise send along.
+  const bool read = ReadParameterRecordInto(env_.ecu, record);
+  return written && read;
 }
 
 bool Session::SlowCommand(std::uint8_t command, std::vector<std::uint8_t> data) {

@@ -165,6 +165,18 @@ TEST(SessionRequests, TheParameterRecordIsWrittenWholeAndReadBack) {
     EXPECT_EQ(rig.calibration.record, record);
     EXPECT_TRUE(rig.box.shown.empty());
   }
+  {
+    // A write the ECU does not take: the image goes back to the ECU's record
+    // instead of keeping the change for a later write to send along.
+    SessionRig rig;
+    ASSERT_TRUE(rig.Connect());
+    const Bytes held = rig.device.Held("COMPANION");
+    rig.calibration.record = Bytes(16, 0xEE);
+    rig.device.silent_at_frame = static_cast<int>(rig.frames.size()) + 1;
+    ASSERT_TRUE(rig.session->PostRequest(request::kParameterRecord));
+    rig.Tick();
+    EXPECT_EQ(rig.calibration.record, held);
+  }
   SessionRig rig;  // a record that is not 16 bytes is not sent
   ASSERT_TRUE(rig.Connect());
   rig.calibration.record = Bytes(3, 0);
