@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora::platform {
@@ -44,6 +45,12 @@ struct ProcessMark {
 // True while the marked process runs: its pid is listed and, where both
 // start times are known, with the same start time.
 [[nodiscard]] bool IsRunning(ProcessList& processes, const ProcessMark& mark);
+
+// This user's processes, the caller left out, that run the executable
+// `name` from the folder `dir` (compared as canonical paths): how a program
+// finds the others of its own installation, whatever else of that name runs.
+[[nodiscard]] std::vector<ProcessInfo> FindInstalled(ProcessList& processes, std::string_view name,
+                                                     const std::string& dir);
 
 // The process list of this system (stateless, like PosixSysIo).
 [[nodiscard]] ProcessList& PosixProcessList();
