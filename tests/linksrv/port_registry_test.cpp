@@ -14,7 +14,6 @@
 #include "core/files.h"
 #include "platform/fake/fake_sys_io.h"
 #include "platform/fake/fakes.h"
-#include "platform/posix/proc_process_list.h"
 #include "tests/core/temp_dir.h"
 
 namespace velmora::link {
@@ -195,21 +194,6 @@ TEST_F(PortRegistryTest, EntriesOfEndedRegistrantsAreSkippedAndDropped) {
   EXPECT_EQ(LoadPortRegistry(file, processes),
             (std::vector<PortEntry>{{1, "/dev/ttyUSB0"}, {2, "/dev/other"}}));
   EXPECT_EQ(Text().find("PID]"), std::string::npos);
-
-  // The real process list: a child's entry lives as long as the child.
-  platform::ProcProcessList real;
-  ASSERT_EQ(RegisterOwnPort(file, "/dev/mine", -1, real), 3);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::_exit(RegisterOwnPort(file, "/dev/child", -1, real) == 4 ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_NE(Text().find("[COM4.PID]"), std::string::npos);
-  EXPECT_EQ(LookupPort(file, 4, real), std::nullopt);
-  EXPECT_EQ(LookupPort(file, 3, real), "/dev/mine");
 }
 
 }  // namespace
