@@ -38,15 +38,62 @@ struct Record {
   int number = 0;
   std::string device;
   std::string identity;  // empty for devices registered by node alone
+  std::optional<platform::ProcessMark> registrant;
 };
 
-std::optional<int> NumberOfIdentityKey(std::string_view line) {
+// What a change of the registry works with.
+struct RegistryServices {
+  platform::SysIo& io;
+  platform::ProcessList& processes;
+};
+
+// The number of a "[COMn<suffix>" key.
+std::optional<int> NumberOfSuffixedKey(std::string_view line, std::string_view suffix) {
   const std::string_view key = core::Trim(line);
-  const std::string_view suffix = kIdentityKeySuffix;
   if (!key.ends_with(suffix) || key.size() <= suffix.size()) {
     return std::nullopt;
   }
   return NumberOfKey(std::string(key.substr(0, key.size() - suffix.size())) + "]");
+}
+
+// "pid start-time", the start time optional; pid 0 or less is no registrant.
+std::optional<platform::ProcessMark> ParseRegistrant(std::string_view value) {
+  platform::ProcessMark mark;
+  const char* const end = value.data() + value.size();
+  auto [next, ec] = std::from_chars(value.data(), end, mark.pid);
+  if (ec != std::errc() || mark.pid <= 0) {
+    return std::nullopt;
+  }
+  if (next != end && *next == ' ') {
+    const auto parsed = std::from_chars(next + 1, end, mark.start_time);
+    next = parsed.ptr;
+    ec = parsed.ec;
+  }
+  if (ec != std::errc() || next != end) {
+    return std::nullopt;
+  }
+  return mark;
+}
+
+std::string FormatRegistrant(const platform::ProcessMark& mark) {
+  return std::to_string(mark.pid) + " " + std::to_string(mark.start_time);
+}
+
+// The registrants of entries already read; a key naming no entry is passed over.
+void ParseRegistrants(const std::vector<std::string>& lines, std::vector<Record>& records) {
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+    const auto number = NumberOfSuffixedKey(lines[i], kRegistrantKeySuffix);
+    const auto mark = ParseRegistrant(core::Trim(lines[i + 1]));
+    if (!number || !mark) {
+      continue;
+    }
+    ++i;
+    for (Record& r : records) {
+      if (r.number == *number && !r.registrant) {
+        r.registrant = mark;
+      }
+    }
+  }
 }
 
 // A value line: not empty, not a key, one line.
@@ -71,11 +118,11 @@ std::vector<Record> ParseRecords(const std::vector<std::string>& lines) {
       return r.number == *number || r.device == device;
     });
     if (!taken) {
-      records.push_back({*number, device, {}});
+      records.push_back({*number, device, {}, {}});
     }
   }
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-    const auto number = NumberOfIdentityKey(lines[i]);
+    const auto number = NumberOfSuffixedKey(lines[i], kIdentityKeySuffix);
     const std::string identity(core::Trim(lines[i + 1]));
     if (!number || !UsableValue(identity)) {
       continue;
@@ -89,6 +136,7 @@ std::vector<Record> ParseRecords(const std::vector<std::string>& lines) {
       owner->identity = identity;
     }
   }
+  ParseRegistrants(lines, records);
   std::sort(records.begin(), records.end(),
             [](const Record& a, const Record& b) { return a.number < b.number; });
   return records;
@@ -103,6 +151,10 @@ std::string FormatRecords(const std::vector<Record>& records) {
       lines.push_back(std::string(kKeyPrefix) + std::to_string(r.number) + kIdentityKeySuffix);
       lines.push_back(r.identity);
     }
+    if (r.registrant) {
+      lines.push_back(std::string(kKeyPrefix) + std::to_string(r.number) + kRegistrantKeySuffix);
+      lines.push_back(FormatRegistrant(*r.registrant));
+    }
   }
   return core::JoinCrLf(lines);
 }
@@ -113,6 +165,17 @@ std::vector<Record> LoadRecords(const std::string& file) {
     return {};
   }
   return ParseRecords(lines);
+}
+
+// An entry whose registrant has ended names a device nobody serves any more;
+// its node may already belong to someone else (a reused pseudo-terminal).
+bool Orphaned(const Record& r, platform::ProcessList& processes) {
+  return r.registrant && !platform::IsRunning(processes, *r.registrant);
+}
+
+std::vector<Record> LiveRecords(std::vector<Record> records, platform::ProcessList& processes) {
+  std::erase_if(records, [&](const Record& r) { return Orphaned(r, processes); });
+  return records;
 }
 
 // Serialises read-modify-write cycles of processes and threads sharing one
@@ -222,9 +285,9 @@ std::string PortRegistryPath(const std::string& bin_dir) {
   return bin_dir + "/" + kPortRegistryFile;
 }
 
-std::vector<PortEntry> LoadPortRegistry(const std::string& file) {
+std::vector<PortEntry> LoadPortRegistry(const std::string& file, platform::ProcessList& processes) {
   std::vector<PortEntry> entries;
-  for (Record& r : LoadRecords(file)) {
+  for (Record& r : LiveRecords(LoadRecords(file), processes)) {
     entries.push_back({r.number, std::move(r.device)});
   }
   return entries;
@@ -240,8 +303,9 @@ std::vector<PortIdentity> LoadPortIdentities(const std::string& file) {
   return identities;
 }
 
-std::optional<std::string> LookupPort(const std::string& file, int number) {
-  for (const PortEntry& e : LoadPortRegistry(file)) {
+std::optional<std::string> LookupPort(const std::string& file, int number,
+                                      platform::ProcessList& processes) {
+  for (const PortEntry& e : LoadPortRegistry(file, processes)) {
     if (e.number == number) {
       return e.device;
     }
@@ -268,52 +332,80 @@ std::optional<int> RequestedNumber(std::vector<Record>& records, int requested,
   return requested;
 }
 
-}  // namespace
+// A number for a device not registered yet (or asking for another number).
+std::optional<int> NewNumber(std::vector<Record>& records, int requested, platform::SysIo& io) {
+  if (requested >= 0) {
+    return RequestedNumber(records, requested, io);
+  }
+  if (const auto lowest = LowestFreeNumber(records)) {
+    return lowest;
+  }
+  return FreeStaleNumber(
+      records, [&](const Record& r) { return !platform::PathExists(io, r.device.c_str()); });
+}
 
-std::optional<int> RegisterPort(const std::string& file, const std::string& device, int requested,
-                                platform::SysIo& io) {
+// The registration behind RegisterPort and RegisterOwnPort. Entries whose
+// registrant has ended go with every registration. Without a registrant of
+// its own the device keeps the one it had.
+std::optional<int> Register(const std::string& file, const std::string& device, int requested,
+                            std::optional<platform::ProcessMark> registrant,
+                            const RegistryServices& services) {
   if (!UsableValue(device) || requested > kMaxPortNumber) {
     return std::nullopt;
   }
-  const RegistryLock lock(file, io);
+  const RegistryLock lock(file, services.io);
   if (!lock.Locked()) {
     return std::nullopt;
   }
-  std::vector<Record> records = LoadRecords(file);
+  const std::vector<Record> stored = LoadRecords(file);
+  std::vector<Record> records = LiveRecords(stored, services.processes);
   const auto mine = std::find_if(records.begin(), records.end(),
                                  [&](const Record& r) { return r.device == device; });
-  if (mine != records.end() && (requested < 0 || mine->number == requested)) {
-    return mine->number;
-  }
+  std::optional<int> number;
   std::string identity;
   if (mine != records.end()) {
+    if (requested < 0 || mine->number == requested) {
+      number = mine->number;
+    }
+    registrant = registrant ? registrant : mine->registrant;
+    if (number && registrant == mine->registrant && records.size() == stored.size()) {
+      return number;  // nothing to write
+    }
     identity = std::move(mine->identity);
     records.erase(mine);
   }
-  std::optional<int> number;
-  if (requested >= 0) {
-    number = RequestedNumber(records, requested, io);
-  } else if (!(number = LowestFreeNumber(records))) {
-    number = FreeStaleNumber(
-        records, [&](const Record& r) { return !platform::PathExists(io, r.device.c_str()); });
-  }
-  if (!number) {
+  if (!number && !(number = NewNumber(records, requested, services.io))) {
     return std::nullopt;
   }
-  records.push_back({*number, device, std::move(identity)});
-  if (!Save(file, std::move(records), io)) {
+  records.push_back({*number, device, std::move(identity), registrant});
+  if (!Save(file, std::move(records), services.io)) {
     return std::nullopt;
   }
   return number;
 }
 
-bool UnregisterPort(const std::string& file, const std::string& device, platform::SysIo& io) {
+}  // namespace
+
+std::optional<int> RegisterPort(const std::string& file, const std::string& device, int requested,
+                                platform::SysIo& io, platform::ProcessList& processes) {
+  return Register(file, device, requested, std::nullopt, {io, processes});
+}
+
+std::optional<int> RegisterOwnPort(const std::string& file, const std::string& device,
+                                   int requested, platform::ProcessList& processes,
+                                   platform::SysIo& io) {
+  return Register(file, device, requested, platform::SelfMark(processes), {io, processes});
+}
+
+bool UnregisterPort(const std::string& file, const std::string& device, platform::SysIo& io,
+                    platform::ProcessList& processes) {
   const RegistryLock lock(file, io);
   if (!lock.Locked()) {
     return false;
   }
   std::vector<Record> records = LoadRecords(file);
-  const auto removed = std::erase_if(records, [&](const Record& r) { return r.device == device; });
+  const auto removed = std::erase_if(
+      records, [&](const Record& r) { return r.device == device || Orphaned(r, processes); });
   if (removed == 0) {
     return true;
   }
@@ -338,7 +430,8 @@ std::vector<int> NumbersAsRegistered(const std::vector<Record>& records,
 
 bool SameRecords(const std::vector<Record>& a, const std::vector<Record>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Record& x, const Record& y) {
-    return x.number == y.number && x.device == y.device && x.identity == y.identity;
+    return x.number == y.number && x.device == y.device && x.identity == y.identity &&
+           x.registrant == y.registrant;
   });
 }
 
@@ -410,7 +503,7 @@ class Numbering {
     if (!number) {
       return nullptr;
     }
-    records_.push_back({*number, d.device, {}});
+    records_.push_back({*number, d.device, {}, {}});
     return &records_.back();
   }
 
@@ -452,16 +545,17 @@ class Numbering {
 }  // namespace
 
 std::vector<int> AssignPortNumbers(const std::string& file,
-                                   const std::vector<DeviceIdentity>& devices,
-                                   platform::SysIo& io) {
+                                   const std::vector<DeviceIdentity>& devices, platform::SysIo& io,
+                                   platform::ProcessList& processes) {
   const RegistryLock lock(file, io);
-  const std::vector<Record> before = LoadRecords(file);
+  const std::vector<Record> stored = LoadRecords(file);
+  const std::vector<Record> before = LiveRecords(stored, processes);
   if (!lock.Locked()) {
     return NumbersAsRegistered(before, devices);
   }
   Numbering numbering(before, devices, io);
   numbering.NumberAll();
-  if (!SameRecords(numbering.Records(), before) && !Save(file, numbering.Records(), io)) {
+  if (!SameRecords(numbering.Records(), stored) && !Save(file, numbering.Records(), io)) {
     return NumbersAsRegistered(before, devices);
   }
   return numbering.Numbers();

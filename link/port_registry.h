@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/process_list.h"
 #include "platform/sys_io.h"
 
 namespace velmora::link {
@@ -25,27 +26,48 @@ struct PortEntry {
 // The registry file of the installation whose bin folder is `bin_dir`.
 [[nodiscard]] std::string PortRegistryPath(const std::string& bin_dir);
 
+// A device registered by the process that serves it (a virtual ECU on its
+// pseudo-terminal) names that process under "[COMn.PID]": "pid start-time".
+// Once the process has ended the entry counts as gone, even when the node has
+// meanwhile been given to someone else; every reader skips it and the next
+// change of the file drops it. Entries without the key (real hardware, older
+// files) have no registrant and stay until unregistered.
+inline constexpr const char* kRegistrantKeySuffix = ".PID]";
+
 // Entries sorted by number. A missing or damaged file gives the entries that
 // can still be read (lines that make no sense are skipped), never an error.
-[[nodiscard]] std::vector<PortEntry> LoadPortRegistry(const std::string& file);
+// Entries whose registrant `processes` no longer lists are left out.
+[[nodiscard]] std::vector<PortEntry> LoadPortRegistry(
+    const std::string& file, platform::ProcessList& processes = platform::PosixProcessList());
 
 // The device of a port number. Number 0 falls back to the first USB serial
 // device of the system when nothing is registered under it.
-[[nodiscard]] std::optional<std::string> LookupPort(const std::string& file, int number);
+[[nodiscard]] std::optional<std::string> LookupPort(
+    const std::string& file, int number,
+    platform::ProcessList& processes = platform::PosixProcessList());
 
 // Registers a device and returns its number: a device already registered
 // keeps its number, a new one gets the lowest free number from 1. A requested
 // number (>= 0) is honoured when it is free, held by the same device, or held
 // by a device that no longer exists; otherwise registration fails.
-// The registry's lock and file writes go through `io`.
-[[nodiscard]] std::optional<int> RegisterPort(const std::string& file, const std::string& device,
-                                              int requested = -1,
-                                              platform::SysIo& io = platform::PosixSysIo());
+// The registry's lock and file writes go through `io`; whether registrants
+// still run is asked of `processes`.
+[[nodiscard]] std::optional<int> RegisterPort(
+    const std::string& file, const std::string& device, int requested = -1,
+    platform::SysIo& io = platform::PosixSysIo(),
+    platform::ProcessList& processes = platform::PosixProcessList());
 
-// Removes every entry of the device; true when the file was updated or held
-// no such entry.
+// As RegisterPort, with the calling process recorded as the device's
+// registrant: the entry lives as long as the caller.
+[[nodiscard]] std::optional<int> RegisterOwnPort(const std::string& file, const std::string& device,
+                                                 int requested, platform::ProcessList& processes,
+                                                 platform::SysIo& io = platform::PosixSysIo());
+
+// Removes every entry of the device (and those of ended registrants); true
+// when the file was updated or held no such entry.
 [[nodiscard]] bool UnregisterPort(const std::string& file, const std::string& device,
-                                  platform::SysIo& io = platform::PosixSysIo());
+                                  platform::SysIo& io = platform::PosixSysIo(),
+                                  platform::ProcessList& processes = platform::PosixProcessList());
 
 // Hardware found by enumeration carries an identity that outlives its device
 // node (a USB adapter's vendor, product and serial number, say), so that the
@@ -80,8 +102,9 @@ struct PortIdentity {
 // malformed identity or node, every number taken, or a registry that cannot
 // be written, in which case only devices whose entries need no change are
 // numbered).
-[[nodiscard]] std::vector<int> AssignPortNumbers(const std::string& file,
-                                                 const std::vector<DeviceIdentity>& devices,
-                                                 platform::SysIo& io = platform::PosixSysIo());
+[[nodiscard]] std::vector<int> AssignPortNumbers(
+    const std::string& file, const std::vector<DeviceIdentity>& devices,
+    platform::SysIo& io = platform::PosixSysIo(),
+    platform::ProcessList& processes = platform::PosixProcessList());
 
 }  // namespace velmora::link

@@ -64,6 +64,9 @@ std::optional<ConnectOutcome> ConnectAndIdentify(ConnectEnv& env) {
   const std::optional<int> remembered = link::ReadRememberedPort(env.port_com_file);
   env.remembered = remembered;
   (void)env.ecu.Message(link::MsgType::kReset, kZero);
+  // The link server's own answer wait, plain: until now it ran on its own
+  // default, or on the long wait a long operation cut short left in force.
+  (void)env.ecu.SetEcuWait(false);
   link::PortListing listing = Discover(env);
   std::optional<std::size_t> fixed;
   if (remembered) {

@@ -48,10 +48,10 @@ struct ConnectOutcome {
   Bytes identity;  // the answer to message 3
 };
 
-// The connect-and-identify sequence: link reset, port list, then attempts on
-// the remembered port (kept for good) or on each listed port in turn until an
-// identity answer matches the first firmware list. Ends without a result when
-// the user stops the search (timeout flag), the program is to close
+// The connect-and-identify sequence: link reset, the link server's plain ECU
+// wait (message 8), port list, then attempts on the remembered port (kept for
+// good) or on each listed port in turn until an identity answer matches the first firmware list.
+// Ends without a result when the user stops the search (timeout flag), the program is to close
 // (exit-request flag) or a new connection was asked for (ECU-lost flag).
 // After a match the link is prepared again, settles, and the matched entry's
 // request goes to the ECU; its answer becomes entry 0's.

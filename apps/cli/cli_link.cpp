@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "apps/cli/workstation_guard.h"
 #include "core/files.h"
 #include "core/text.h"
 #include "link/ecu_identity.h"
@@ -92,6 +93,9 @@ std::optional<int> CliLink::ChoosePort() {
 }
 
 bool CliLink::Start() {
+  if (!LinkMayStart(processes_, paths_.root)) {
+    return false;
+  }
   link::KillStaleLink(pipe_);
   if (!link::StartLink(pipe_)) {
     return false;

@@ -7,11 +7,13 @@
 #include "apps/cli/cli_link.h"
 #include "apps/cli/command_words.h"
 #include "apps/cli/stop_signal.h"
+#include "apps/cli/workstation_guard.h"
 #include "core/files.h"
 #include "link/port_com.h"
 #include "link/port_discovery.h"
 #include "link/port_registry.h"
 #include "platform/posix/libserialport_enumerator.h"
+#include "platform/posix/proc_process_list.h"
 #include "platform/stderr_message_box.h"
 #include "platform/sys_io.h"
 
@@ -55,6 +57,10 @@ bool RememberChosenPort(const CliOptions& options, const core::PathTable& paths)
 
 std::unique_ptr<HeadlessWorkstation> OpenWorkstation(const CliOptions& options) {
   const std::string root = ResolveRoot(options.root);
+  platform::ProcProcessList processes;
+  if (!LinkMayStart(processes, root)) {
+    return nullptr;
+  }
   if (!RememberChosenPort(options, core::FillPathTable(root))) {
     return nullptr;
   }

@@ -16,6 +16,7 @@
 #include "firmware/flash_layout.h"
 #include "link/port_registry.h"
 #include "link/server/install_paths.h"
+#include "platform/process_list.h"
 #include "platform/program_failure.h"
 #include "sim/ecu_line.h"
 #include "sim/ecu_model.h"
@@ -143,7 +144,8 @@ int main(int argc, char** argv) {
     return Fail(error);
   }
   const std::string registry = velmora::link::PortRegistryPath(root + "/bin");
-  const std::optional<int> number = velmora::link::RegisterPort(registry, line->path, opts->port);
+  const std::optional<int> number = velmora::link::RegisterOwnPort(
+      registry, line->path, opts->port, velmora::platform::PosixProcessList());
   if (!number) {
     return Fail("cannot register " + line->path + " in " + registry);
   }

@@ -11,6 +11,7 @@ class ProcProcessList final : public ProcessList {
   [[nodiscard]] bool Terminate(int pid) override;
   [[nodiscard]] int SelfPid() override;
   [[nodiscard]] unsigned SelfUid() override;
+  [[nodiscard]] std::optional<ProcessInfo> Find(int pid) override;
 };
 
 // The folder of the running executable (from /proc/self/exe), empty on error.

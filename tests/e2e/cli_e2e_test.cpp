@@ -168,5 +168,24 @@ TEST(CliE2e, AnswerLaterThanThePipeTimeOutIsATimeOut) {
   EXPECT_TRUE(LinkServerGone(root));
 }
 
+TEST(CliE2e, RefusesTheLinkWhileTheWorkstationRunsOnTheInstallation) {
+  TempRoot root;
+  Sim sim(root, {"--hw", "nex"});
+  std::error_code ec;  // any program run as bin/velmora is the workstation to the tool
+  fs::copy_file("/bin/sleep", root.Bin() + "/velmora", ec);
+  Process workstation(root.Bin() + "/velmora", {"60"});
+  ASSERT_TRUE(sim.Ready() && workstation.Started());
+  using Words = std::vector<std::string>;
+  for (const Words& words : {Words{"identify"}, Words{"bank", "read", "1"}, Words{"ports"}}) {
+    const CliRun run = RunCli(root, WithPort(sim, words));
+    const bool link = words.front() != "ports";  // the port list starts no link server
+    EXPECT_EQ(run.exit_code, link ? 1 : 0) << words.front() << ": " << run.err;
+    EXPECT_EQ(run.err.find("velmora-cli: the workstation (pid ") == 0 &&
+                  run.err.find("(" + root.Root() + "); close it first\n") != std::string::npos,
+              link)
+        << run.err;
+  }
+}
+
 }  // namespace
 }  // namespace velmora::e2e

@@ -264,6 +264,12 @@ class Sim {
   [[nodiscard]] int Port() const { return port_; }
   [[nodiscard]] const std::string& Device() const { return device_; }
   [[nodiscard]] std::string Errors() { return process_.err_text; }
+  // Ends it without the chance to unregister its device; false when it did
+  // not end.
+  [[nodiscard]] bool KillHard() {
+    process_.Signal(SIGKILL);
+    return process_.Wait(10'000).has_value();
+  }
 
  private:
   static std::vector<std::string> WithRoot(const TempRoot& root, std::vector<std::string> args) {

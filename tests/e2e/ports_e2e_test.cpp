@@ -1,7 +1,9 @@
 // velmora-cli ports over the machine's real serial enumeration and the
 // installation's port registry, with virtual ECUs on pseudo-terminals.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <string>
@@ -9,6 +11,8 @@
 
 #include "core/files.h"
 #include "core/text.h"
+#include "link/port_registry.h"
+#include "platform/unique_fd.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace velmora::e2e {
@@ -81,6 +85,34 @@ TEST(PortsE2e, SearchFindsTheVirtualEcuAndRemembersItsPort) {
   const CliRun wrong = RunCli(root, {"ports", "everything"});
   ASSERT_TRUE(wrong.exit_code);
   EXPECT_EQ(*wrong.exit_code, 2);
+}
+
+TEST(PortsE2e, AVirtualEcuKilledHardLeavesNoPortBehind) {
+  // A pty the test holds open, so that the node outlives the virtual ECU
+  // serving it, as when its number is handed out again.
+  const platform::UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  ASSERT_TRUE(master.Valid());
+  ASSERT_EQ(::grantpt(master.Get()), 0);
+  ASSERT_EQ(::unlockpt(master.Get()), 0);
+  const std::string node = ::ptsname(master.Get());
+  TempRoot root;
+  Sim dead(root, {"--device", node});
+  ASSERT_TRUE(dead.Ready()) << dead.Errors();
+  ASSERT_TRUE(dead.KillHard());
+  Sim live(root, {"--hw", "nex"});
+  ASSERT_TRUE(live.Ready()) << live.Errors();
+
+  const CliRun run = RunCli(root, {"ports"});
+  ASSERT_TRUE(run.exit_code);
+  EXPECT_EQ(*run.exit_code, 0) << run.err;
+  const std::vector<std::string> lines = OutputLines(run.out);
+  EXPECT_TRUE(Has(lines, "COM" + std::to_string(live.Port()))) << run.out;
+  if (live.Port() != dead.Port()) {
+    EXPECT_FALSE(Has(lines, "COM" + std::to_string(dead.Port()))) << run.out;
+  }
+  for (const link::PortEntry& e : link::LoadPortRegistry(link::PortRegistryPath(root.Bin()))) {
+    EXPECT_NE(e.device, node) << e.number;
+  }
 }
 
 }  // namespace

@@ -63,10 +63,13 @@ TEST(FirmwareUpdate, SameVersionCarriesTheCalibrationAroundTheErase) {
   expected.insert(expected.end(), {cmd::kProgramEnd, cmd::kWriteConnection});
   EXPECT_EQ(rig.session.Commands(rig.first_frame), expected);
   EXPECT_EQ(rig.session.device.Held(sim::region::kConnection), connection);
-  // Long wait before the start, short after the erase, long around the end.
-  EXPECT_EQ(Waits(rig),
-            (std::vector<Bytes>{
-                {0x10, 0x27, 0, 0}, {0xF4, 0x01, 0, 0}, {0x10, 0x27, 0, 0}, {0xF4, 0x01, 0, 0}}));
+  // The connection's plain wait; then long before the start, short after the
+  // erase, long around the end.
+  EXPECT_EQ(Waits(rig), (std::vector<Bytes>{{0xF4, 0x01, 0, 0},
+                                            {0x10, 0x27, 0, 0},
+                                            {0xF4, 0x01, 0, 0},
+                                            {0x10, 0x27, 0, 0},
+                                            {0xF4, 0x01, 0, 0}}));
   // The session connects again and reads the image's identification.
   rig.session.Tick();
   EXPECT_EQ(rig.session.session->State(), st::kConnected);

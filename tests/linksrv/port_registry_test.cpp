@@ -13,6 +13,7 @@
 
 #include "core/files.h"
 #include "platform/fake/fake_sys_io.h"
+#include "platform/fake/fakes.h"
 #include "tests/core/temp_dir.h"
 
 namespace velmora::link {
@@ -164,6 +165,35 @@ TEST_F(PortRegistryTest, ConcurrentRegistrationsGetDistinctNumbers) {
                 "/dev/thr" + std::to_string(t) + "-" + std::to_string(i));
     }
   }
+}
+
+TEST_F(PortRegistryTest, EntriesOfEndedRegistrantsAreSkippedAndDropped) {
+  platform::FakeProcessList processes;
+  processes.self_pid = 40;
+  processes.processes = {{40, 1000, "velmora-ecusim", "", 111}};
+  // A device of an older file (no registrant) and a virtual ECU's pty.
+  WriteRaw("[COM1]\r\n/dev/ttyUSB0\r\n[COM1.PID]\r\nnot-a-pid\r\n");
+  EXPECT_EQ(RegisterOwnPort(file, "/dev/pts/3", -1, processes), 2);
+  EXPECT_NE(Text().find("[COM2.PID]\r\n40 111"), std::string::npos);
+  EXPECT_EQ(LookupPort(file, 2, processes), "/dev/pts/3");
+  EXPECT_EQ(RegisterPort(file, "/dev/pts/3", -1, platform::PosixSysIo(), processes), 2);
+  EXPECT_NE(Text().find("40 111"), std::string::npos);  // a plain registration keeps the mark
+
+  // The pid now belongs to a later process: the entry is gone for readers.
+  processes.processes = {{40, 1000, "bash", "", 222}};
+  EXPECT_EQ(LookupPort(file, 2, processes), std::nullopt);
+  EXPECT_EQ(LoadPortRegistry(file, processes), (std::vector<PortEntry>{{1, "/dev/ttyUSB0"}}));
+  // A new virtual ECU on the reused node takes the number under its own mark.
+  processes.self_pid = 41;
+  processes.processes.push_back({41, 1000, "velmora-ecusim", "", 333});
+  EXPECT_EQ(RegisterOwnPort(file, "/dev/pts/3", -1, processes), 2);
+  EXPECT_NE(Text().find("[COM2.PID]\r\n41 333"), std::string::npos);
+  // Once it has ended too, its number can be asked for and the file loses it.
+  processes.processes.clear();
+  EXPECT_EQ(RegisterPort(file, "/dev/other", 2, platform::PosixSysIo(), processes), 2);
+  EXPECT_EQ(LoadPortRegistry(file, processes),
+            (std::vector<PortEntry>{{1, "/dev/ttyUSB0"}, {2, "/dev/other"}}));
+  EXPECT_EQ(Text().find("PID]"), std::string::npos);
 }
 
 }  // namespace

@@ -34,15 +34,18 @@ TEST(SessionConnect, RememberedPortIsUsedFirstAndKept) {
   EXPECT_EQ(link::ReadRememberedPort(rig.dir.File("PortCom.ini")), 7);
   EXPECT_EQ(rig.host.states, std::vector<int>{st::kConnected});  // it starts searching
 
-  // Reset, prepare, profiles, port, prepare again, then the matched entry's
-  // own request to the ECU before the full read.
-  ASSERT_GE(rig.types.size(), 6u);
-  EXPECT_EQ(rig.types[0], static_cast<std::uint8_t>(link::MsgType::kReset));
-  EXPECT_EQ(rig.types[1], static_cast<std::uint8_t>(link::MsgType::kPrepare));
-  EXPECT_EQ(rig.types[2], static_cast<std::uint8_t>(link::MsgType::kSetProfiles));
-  EXPECT_EQ(rig.types[3], static_cast<std::uint8_t>(link::MsgType::kOpenPort));
-  EXPECT_EQ(rig.types[4], static_cast<std::uint8_t>(link::MsgType::kPrepare));
-  EXPECT_EQ(rig.types[5], static_cast<std::uint8_t>(link::MsgType::kEcuFrame));
+  // Reset, the plain ECU wait (500 ms), prepare, profiles, port, prepare
+  // again, then the matched entry's own request to the ECU before the full read.
+  using link::MsgType;
+  const std::vector<MsgType> order = {
+      MsgType::kReset,    MsgType::kSetEcuWait, MsgType::kPrepare, MsgType::kSetProfiles,
+      MsgType::kOpenPort, MsgType::kPrepare,    MsgType::kEcuFrame};
+  ASSERT_GE(rig.types.size(), order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    EXPECT_EQ(rig.types[i], static_cast<std::uint8_t>(order[i])) << i;
+  }
+  EXPECT_EQ(rig.link.requests[1].payload, (Bytes{0xF4, 0x01, 0, 0}));
+  EXPECT_EQ(CountOf(rig.types, MsgType::kSetEcuWait), 1);
   ASSERT_FALSE(rig.frames.empty());
   EXPECT_EQ(rig.frames[0][3], link::cmd::kIdentify);
   EXPECT_EQ(rig.table.LastAnswer(0).size(), 68u);
@@ -231,6 +234,7 @@ TEST(SessionConnect, ALostLinkGoesBackToConnectingAndConnectsAgain) {
   EXPECT_EQ(rig.host.states, (std::vector<int>{st::kConnected, st::kSearching, st::kConnected}));
   EXPECT_EQ(rig.calibration.reads, 2);
   EXPECT_EQ(rig.host.titles[rig.host.titles.size() - 2], SessionTexts{}.not_connected);
+  EXPECT_EQ(CountOf(rig.types, link::MsgType::kSetEcuWait), 2);  // each connection sets it
 }
 
 TEST(SessionConnect, AReplyTimeOutEndsTheProgramWithoutAskingTheLinkAgain) {
