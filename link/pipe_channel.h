@@ -129,7 +129,6 @@ class ModPipe {
 
  private:
   enum class ReadOutcome { kComplete, kTimedOut };
-  [[nodiscard]] bool IsOurLinkServer(const platform::ProcessInfo& p);
   void DiscardStale();
   [[nodiscard]] bool WriteAll(std::span<const std::uint8_t> bytes, std::int64_t timeout_us);
   [[nodiscard]] ReadOutcome ReadReply(std::int64_t timeout_us, Bytes& raw);

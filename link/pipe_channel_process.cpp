@@ -1,9 +1,8 @@
-#include <filesystem>
-#include <system_error>
+#include <string>
 
 #include "core/paths.h"
-#include "core/text.h"
 #include "link/pipe_channel.h"
+#include "platform/process_list.h"
 
 namespace velmora::link {
 
@@ -12,18 +11,6 @@ namespace {
 // How long a killed link server is given to disappear.
 constexpr std::int64_t kKillWaitUs = 3'000'000;
 constexpr std::int64_t kKillPollUs = 10'000;
-
-std::filesystem::path Canonical(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
-  if (ec) {
-    p = std::filesystem::path(path).lexically_normal();
-  }
-  if (!p.has_filename() && p.has_parent_path()) {
-    p = p.parent_path();  // a trailing separator
-  }
-  return p;
-}
 
 }  // namespace
 
@@ -58,38 +45,21 @@ bool ModPipe::AvviaLink() {
   return true;
 }
 
-bool ModPipe::IsOurLinkServer(const platform::ProcessInfo& p) {
-  // By name as the link server has always been found, but only this user's
-  // and only from this installation's folder: a second installation, or a
-  // test running beside this one, keeps its own link server.
-  if (!core::EqualsNoCase(p.name, location_.exe_name) || p.exe_path.empty()) {
-    return false;
-  }
-  if (p.uid != services_.processes.SelfUid() || p.pid == services_.processes.SelfPid()) {
-    return false;
-  }
-  return Canonical(p.exe_path).parent_path() == Canonical(location_.bin_dir);
-}
-
 bool ModPipe::LinkAttivo() {
-  for (const auto& p : services_.processes.List()) {
-    if (IsOurLinkServer(p)) {
-      return true;
-    }
-  }
-  return false;
+  // Only this user's link servers from this installation's folder: a second
+  // installation, or a test running beside this one, keeps its own.
+  return !platform::FindInstalled(services_.processes, location_.exe_name, location_.bin_dir)
+              .empty();
 }
 
 void ModPipe::ChiudiLink() {
-  bool any = false;
-  for (const auto& p : services_.processes.List()) {
-    if (IsOurLinkServer(p)) {
-      (void)services_.processes.Terminate(p.pid);
-      any = true;
-    }
-  }
-  if (!any) {
+  const auto ours =
+      platform::FindInstalled(services_.processes, location_.exe_name, location_.bin_dir);
+  if (ours.empty()) {
     return;
+  }
+  for (const auto& p : ours) {
+    (void)services_.processes.Terminate(p.pid);
   }
   // The old link server must have let go of its serial port before a new one
   // starts; waiting for it to vanish is quicker than a fixed pause.

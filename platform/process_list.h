@@ -47,7 +47,7 @@ struct ProcessMark {
 [[nodiscard]] bool IsRunning(ProcessList& processes, const ProcessMark& mark);
 
 // This user's processes, the caller left out, that run the executable
-// `name` from the folder `dir` (compared as canonical paths): how a program
+// `name` (case ignored) from the folder `dir` (compared as canonical paths): how a program
 // finds the others of its own installation, whatever else of that name runs.
 [[nodiscard]] std::vector<ProcessInfo> FindInstalled(ProcessList& processes, std::string_view name,
                                                      const std::string& dir);

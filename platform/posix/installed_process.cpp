@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -19,6 +20,16 @@ std::filesystem::path Canonical(const std::string& path) {
   return p;
 }
 
+// Process names compared without case: a link server renamed by hand in
+// another spelling is still this installation's.
+bool SameName(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 }  // namespace
 
 std::vector<ProcessInfo> FindInstalled(ProcessList& processes, std::string_view name,
@@ -28,7 +39,7 @@ std::vector<ProcessInfo> FindInstalled(ProcessList& processes, std::string_view 
   const int self = processes.SelfPid();
   const unsigned uid = processes.SelfUid();
   for (ProcessInfo& p : processes.List()) {
-    if (p.name != name || p.exe_path.empty() || p.pid == self || p.uid != uid) {
+    if (!SameName(p.name, name) || p.exe_path.empty() || p.pid == self || p.uid != uid) {
       continue;
     }
     if (Canonical(p.exe_path).parent_path() == folder) {
