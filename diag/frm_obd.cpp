@@ -83,9 +83,9 @@ void FrmObd::CaricaLingua() {
 
 void FrmObd::RiempiCmbSwtch() {
   for (std::size_t i = 0; i < kObdControls; ++i) {
-    const ControlSpec& spec = SpecOf(static_cast<ObdControl>(i));
-    if (!spec.key.empty()) {
-      controls_[i].items = ListAfterKey(env_.lingue, spec.key);
+    const ControlSpec& control = SpecOf(static_cast<ObdControl>(i));
+    if (!control.key.empty()) {
+      controls_[i].items = ListAfterKey(env_.lingue, control.key);
     }
   }
   const auto& t = texts_.obd;
@@ -181,41 +181,41 @@ bool FrmObd::PostRecords(std::size_t entry, const std::vector<session::WriteReco
   return false;
 }
 
-bool FrmObd::PostRecordByte(const ControlSpec& spec, std::int32_t value) {
+bool FrmObd::PostRecordByte(const ControlSpec& control, std::int32_t value) {
   Bytes& record = env_.image.companion;
   if (record.size() != kRecordSize) {
     return true;  // no record read yet: nothing to copy the byte into
   }
-  const std::uint8_t before = record[spec.field];
-  record[spec.field] = static_cast<std::uint8_t>(value);
-  if (env_.session.PostRequest(spec.request)) {
+  const std::uint8_t before = record[control.field];
+  record[control.field] = static_cast<std::uint8_t>(value);
+  if (env_.session.PostRequest(control.request)) {
     return true;
   }
-  record[spec.field] = before;
+  record[control.field] = before;
   return false;
 }
 
 bool FrmObd::Post(ObdControl id) {
-  const ControlSpec& spec = SpecOf(id);
+  const ControlSpec& control = SpecOf(id);
   const ObdControlState& c = controls_[Index(id)];
-  if (spec.coding == Coding::kDtcList) {
+  if (control.coding == Coding::kDtcList) {
     const auto records = DtcRecords(id == kAddDtc);
     if (records.empty()) {
       return true;
     }
     info_tag_ = true;  // the ECU clears the listed codes in the car
-    return PostRecords(spec.entry, records, spec.request);
+    return PostRecords(control.entry, records, control.request);
   }
-  const auto value = ValueFor(spec, c.items, c.choice);
+  const auto value = ValueFor(control, c.items, c.choice);
   if (!value) {
     return true;
   }
-  if (spec.target == Target::kRecord) {
-    return PostRecordByte(spec, *value);
+  if (control.target == Target::kRecord) {
+    return PostRecordByte(control, *value);
   }
-  const std::int32_t mode = spec.coding == Coding::kBit ? spec.bit : 0;
-  return PostRecords(spec.entry, {{*value, static_cast<std::int32_t>(spec.field), mode}},
-                     spec.request);
+  const std::int32_t mode = control.coding == Coding::kBit ? control.bit : 0;
+  return PostRecords(control.entry, {{*value, static_cast<std::int32_t>(control.field), mode}},
+                     control.request);
 }
 
 void FrmObd::AggiornaVisualizzazione() {
@@ -252,31 +252,31 @@ void FrmObd::AggiornaVisualizzazioni() {
   ShowFromEcu(false);
 }
 
-std::optional<std::int32_t> FrmObd::EcuValue(const ControlSpec& spec) const {
-  if (spec.target == Target::kRecord) {
+std::optional<std::int32_t> FrmObd::EcuValue(const ControlSpec& control) const {
+  if (control.target == Target::kRecord) {
     const Bytes& record = env_.image.companion;
-    return record.size() == kRecordSize ? std::optional<std::int32_t>(record[spec.field])
+    return record.size() == kRecordSize ? std::optional<std::int32_t>(record[control.field])
                                         : std::nullopt;
   }
-  if (env_.table.LastAnswer(spec.entry).empty()) {
+  if (env_.table.LastAnswer(control.entry).empty()) {
     return std::nullopt;
   }
-  return env_.table.Value(spec.entry, spec.field);
+  return env_.table.Value(control.entry, control.field);
 }
 
 void FrmObd::ShowFromEcu(bool all) {
   updating_ = true;
   for (std::size_t i = 0; i < kObdControls; ++i) {
-    const ControlSpec& spec = SpecOf(static_cast<ObdControl>(i));
+    const ControlSpec& control = SpecOf(static_cast<ObdControl>(i));
     ObdControlState& c = controls_[i];
-    const auto ecu = EcuValue(spec);
-    if (spec.coding == Coding::kFixed || spec.coding == Coding::kDtcList || !ecu) {
+    const auto ecu = EcuValue(control);
+    if (control.coding == Coding::kFixed || control.coding == Coding::kDtcList || !ecu) {
       continue;
     }
     if (all || !c.last_ecu || *c.last_ecu != *ecu) {
       c.last_ecu = ecu;
       if (!c.pending) {
-        c.choice = ChoiceFor(spec, c.items, *ecu);
+        c.choice = ChoiceFor(control, c.items, *ecu);
         c.unlisted = c.choice < 0 ? std::to_string(*ecu) : std::string();
       }
     }

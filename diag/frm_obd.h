@@ -97,12 +97,12 @@ class FrmObd final : public pages::PageModel {
   void RegisterRequests();
   // Writes the control's marked change; false when it could not be posted.
   bool Post(ObdControl id);
-  bool PostRecordByte(const ControlSpec& spec, std::int32_t value);
+  bool PostRecordByte(const ControlSpec& control, std::int32_t value);
   bool PostRecords(std::size_t entry, const std::vector<session::WriteRecord>& records,
                    int request);
   // The selective-clear list as it would be after adding or removing.
   [[nodiscard]] std::vector<session::WriteRecord> DtcRecords(bool add);
-  [[nodiscard]] std::optional<std::int32_t> EcuValue(const ControlSpec& spec) const;
+  [[nodiscard]] std::optional<std::int32_t> EcuValue(const ControlSpec& control) const;
   void ShowFromEcu(bool all);
 
   pages::PageEnv& env_;

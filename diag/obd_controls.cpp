@@ -86,14 +86,14 @@ const ControlSpec& SpecOf(ObdControl id) {
   return kSpecs[static_cast<std::size_t>(id)];
 }
 
-std::optional<std::int32_t> ValueFor(const ControlSpec& spec, const std::vector<std::string>& items,
-                                     int choice) {
-  switch (spec.coding) {
+std::optional<std::int32_t> ValueFor(const ControlSpec& control,
+                                     const std::vector<std::string>& items, int choice) {
+  switch (control.coding) {
     case kFlag:
     case kBit:
       return choice != 0 ? 1 : 0;
     case kFixed:
-      return spec.bit;
+      return control.bit;
     case Coding::kPidAddress:
       return InRange(choice, kRailPids.size()) ? std::optional(kRailPids[choice]) : std::nullopt;
     case kDtcList:
@@ -104,7 +104,7 @@ std::optional<std::int32_t> ValueFor(const ControlSpec& spec, const std::vector<
   if (!InRange(choice, items.size())) {
     return std::nullopt;
   }
-  switch (spec.coding) {
+  switch (control.coding) {
     case kPosition:
       return choice;
     case kThousandths: {
@@ -126,21 +126,22 @@ std::optional<std::int32_t> ValueFor(const ControlSpec& spec, const std::vector<
   }
 }
 
-int ChoiceFor(const ControlSpec& spec, const std::vector<std::string>& items, std::int32_t value) {
-  switch (spec.coding) {
+int ChoiceFor(const ControlSpec& control, const std::vector<std::string>& items,
+              std::int32_t value) {
+  switch (control.coding) {
     case kFlag:
       return value != 0 ? 1 : 0;
     case kBit:
-      return (value & spec.bit) != 0 ? 1 : 0;
+      return (value & control.bit) != 0 ? 1 : 0;
     case kFixed:
     case kDtcList:
       return -1;
     default:
       break;
   }
-  const std::size_t count = spec.coding == Coding::kPidAddress ? kRailPids.size() : items.size();
+  const std::size_t count = control.coding == Coding::kPidAddress ? kRailPids.size() : items.size();
   for (std::size_t k = 0; k < count; ++k) {
-    if (ValueFor(spec, items, static_cast<int>(k)) == value) {
+    if (ValueFor(control, items, static_cast<int>(k)) == value) {
       return static_cast<int>(k);
     }
   }

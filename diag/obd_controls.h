@@ -76,12 +76,12 @@ struct ControlSpec {
 
 // The value choice `choice` writes; nullopt when its item lacks the number
 // the coding needs.
-[[nodiscard]] std::optional<std::int32_t> ValueFor(const ControlSpec& spec,
+[[nodiscard]] std::optional<std::int32_t> ValueFor(const ControlSpec& control,
                                                    const std::vector<std::string>& items,
                                                    int choice);
 
 // The choice that shows the ECU's `value`; -1 when no item does.
-[[nodiscard]] int ChoiceFor(const ControlSpec& spec, const std::vector<std::string>& items,
+[[nodiscard]] int ChoiceFor(const ControlSpec& control, const std::vector<std::string>& items,
                             std::int32_t value);
 
 // The rail-pressure PIDs of cmbPIDPressRail's items.

@@ -303,18 +303,18 @@ void FrmKvxGestione::ChooseRecord(int combo, int index) {
     return;
   }
   ComboState& box = c_.record[static_cast<std::size_t>(combo)];
-  const RecordSpec& spec = kRecord[static_cast<std::size_t>(combo)];
+  const RecordSpec& field = kRecord[static_cast<std::size_t>(combo)];
   if (!InRange(index, box)) {
     return;
   }
-  const auto value = RecordValue(spec, box.items[static_cast<std::size_t>(index)]);
+  const auto value = RecordValue(field, box.items[static_cast<std::size_t>(index)]);
   if (!value) {
     return;
   }
   box.index = index;
-  std::vector<std::pair<std::size_t, std::uint8_t>> bytes{{spec.byte, *value}};
-  if (spec.second_byte != kNoByte) {
-    bytes.emplace_back(spec.second_byte, *value);
+  std::vector<std::pair<std::size_t, std::uint8_t>> bytes{{field.byte, *value}};
+  if (field.second_byte != kNoByte) {
+    bytes.emplace_back(field.second_byte, *value);
   }
   WriteRecordBytes(bytes);
 }

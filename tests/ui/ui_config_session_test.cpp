@@ -25,6 +25,7 @@
 #include "platform/posix/proc_process_list.h"
 #include "platform/sys_io.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/ui/workstation_app.h"
 #include "ui/frm_kvx_gestione_page.h"
 #include "ui/frm_kvx_lambda_page.h"
 #include "ui/frm_kvx_sensori_page.h"
@@ -52,38 +53,23 @@ bool WaitUntil(const std::function<bool()>& done, int ms) {
   return true;
 }
 
-// The program's context on a private root with the staged data, fake boxes.
-struct App {
-  explicit App(const std::string& root)
-      : paths(core::FillPathTable(root)),
-        pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
-             link::LinkLocationFor(paths)),
-        host(state, app::WorkstationServices{pipe, flags, box, clock, pump, enumerator}, processes,
-             "ui_config_session_test") {
-    const fs::path stage = fs::path(e2e::StageBin()).parent_path();
-    for (const char* dir : {"lng", "img", "Data", "Tune"}) {
-      std::error_code ec;
-      fs::copy(stage / dir, fs::path(root) / dir,
-               fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-    }
-    core::RunStartup(state, host, paths.bin);
+// `root` with the staged data copied into it.
+const std::string& WithStagedData(const std::string& root) {
+  const fs::path stage = fs::path(e2e::StageBin()).parent_path();
+  for (const char* dir : {"lng", "img", "Data", "Tune"}) {
+    std::error_code ec;
+    fs::copy(stage / dir, fs::path(root) / dir,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
   }
-  ui::MainWindow& Window() { return host.Context()->Window(); }
-  session::Session& Session() { return host.Context()->Session(); }
-  link::MessageTable& Table() { return host.Context()->Table(); }
+  return root;
+}
+
+// The program's context on a private root with the staged data.
+struct App : test::WorkstationApp {
+  explicit App(const std::string& root)
+      : WorkstationApp(WithStagedData(root), "ui_config_session_test") {}
   // The request ran and the session is back to polling.
   bool Settled() { return Session().PendingRequest() == 0 && flags.state == st::kConnected; }
-
-  core::PathTable paths;
-  platform::FakeMessageBox box;
-  platform::PosixClock clock;
-  ui::QtEventPump pump;
-  platform::ProcProcessList processes;
-  platform::FakeSerialEnumerator enumerator;
-  core::SessionFlags flags;
-  core::StartupState state;
-  link::ModPipe pipe;
-  app::GuiStartupHost host;
 };
 
 }  // namespace

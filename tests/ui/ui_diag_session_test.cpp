@@ -29,6 +29,7 @@
 #include "platform/posix/proc_process_list.h"
 #include "platform/sys_io.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/ui/workstation_app.h"
 #include "ui/frm_error_page.h"
 #include "ui/frm_mappetta_page.h"
 #include "ui/frm_obd_page.h"
@@ -77,15 +78,8 @@ bool WaitUntil(const std::function<bool()>& done, int ms, const QString& file = 
   return done();
 }
 
-struct App {
-  explicit App(const std::string& root)
-      : paths(core::FillPathTable(root)),
-        pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
-             link::LinkLocationFor(paths)),
-        host(state, app::WorkstationServices{pipe, flags, box, clock, pump, enumerator}, processes,
-             "ui_diag_session_test") {
-    core::RunStartup(state, host, paths.bin);
-  }
+struct App : test::WorkstationApp {
+  explicit App(const std::string& root) : WorkstationApp(root, "ui_diag_session_test") {}
   ~App() {
     if (host.Window() != nullptr) {
       host.Window()->close();
@@ -93,17 +87,6 @@ struct App {
     }
     pipe.Detach();
   }
-  ui::MainWindow& Window() { return *host.Window(); }
-  core::PathTable paths;
-  platform::FakeMessageBox box;  // says yes to the map import
-  platform::PosixClock clock;
-  ui::QtEventPump pump;
-  platform::ProcProcessList processes;
-  platform::FakeSerialEnumerator enumerator;
-  core::SessionFlags flags;
-  core::StartupState state;
-  link::ModPipe pipe;
-  app::GuiStartupHost host;
 };
 
 // The virtual ECU's kept region `name`, from its state file.

@@ -33,6 +33,7 @@
 #include "platform/posix/proc_process_list.h"
 #include "platform/sys_io.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/ui/workstation_app.h"
 #include "ui/connection_icon.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
@@ -105,30 +106,8 @@ void CopyStageData(const std::string& root) {
 
 // The program's context on a private root, with fake boxes so that the
 // test reads what the user would have been told.
-struct App {
-  explicit App(const std::string& root)
-      : paths(core::FillPathTable(root)),
-        pipe(link::PipeServices{box, clock, pump, processes, platform::PosixSysIo(), flags},
-             link::LinkLocationFor(paths)),
-        host(state, app::WorkstationServices{pipe, flags, box, clock, pump, enumerator}, processes,
-             "ui_session_test") {
-    core::RunStartup(state, host, paths.bin);
-  }
-
-  ui::MainWindow& Window() { return host.Context()->Window(); }
-  session::Session& Session() { return host.Context()->Session(); }
-  link::MessageTable& Table() { return host.Context()->Table(); }
-
-  core::PathTable paths;
-  platform::FakeMessageBox box;
-  platform::PosixClock clock;
-  ui::QtEventPump pump;
-  platform::ProcProcessList processes;
-  platform::FakeSerialEnumerator enumerator;  // no hardware: the registry's ports only
-  core::SessionFlags flags;
-  core::StartupState state;
-  link::ModPipe pipe;
-  app::GuiStartupHost host;
+struct App : test::WorkstationApp {
+  explicit App(const std::string& root) : WorkstationApp(root, "ui_session_test") {}
 };
 
 // Answers the value entry dialog once it shows: the option and the text,
