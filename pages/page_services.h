@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,9 @@ class PageSession {
   // The link the request work a page registers runs on, always on the
   // session's tick; null where there is none (a model tested alone).
   [[nodiscard]] virtual link::EcuAccess* Ecu() { return nullptr; }
+  // Runs `step` on the session's next tick in state 7, where no request is
+  // served and nothing is polled for it (the auto-tuning).
+  virtual void RunInStepState(std::function<void()> step) = 0;
 };
 
 // The running session as a page sees it.
@@ -91,6 +95,10 @@ class SessionPageSession final : public PageSession {
   void EnablePages(bool enable) override { session_.AbilitaDisabilitaForm(enable); }
   void ReleaseRequest(int code) override { session_.ReleaseRequest(code); }
   [[nodiscard]] link::EcuAccess* Ecu() override { return &session_.Ecu(); }
+  void RunInStepState(std::function<void()> step) override {
+    session_.SetPostOperationStep(std::move(step));
+    session_.SetPostOperation();
+  }
 
  private:
   session::Session& session_;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,6 +75,8 @@ class FakePageSession final : public PageSession {
     }
   }
   [[nodiscard]] link::EcuAccess* Ecu() override { return ecu; }
+  // Kept for the test to run, as the session would on its next tick.
+  void RunInStepState(std::function<void()> step) override { step_state = std::move(step); }
   // The session carried the request out.
   void Done() { pending = session::request::kNone; }
 
@@ -93,6 +96,7 @@ class FakePageSession final : public PageSession {
   std::vector<std::pair<std::size_t, std::uint8_t>> written;
   std::string chosen;  // the reference calibration chosen on the switch-over page
   link::EcuAccess* ecu = nullptr;
+  std::function<void()> step_state;
 };
 
 struct Beep {
