@@ -21,7 +21,7 @@ constexpr double kMicrosPerMilli = 1000.0;
 constexpr const char* kNoValue = "-";
 
 std::string Micros(int us) {
-  return std::to_string(us) + " us";
+  return std::to_string(us) + " \u00b5s";
 }
 
 void Append(std::vector<SampleRow>& grid, int count, int wanted, int us) {
@@ -83,7 +83,7 @@ void FrmAutoTuning::PresettaLaFinestra() {
   shown_.status_kind = TuningStatus::kIdle;
   shown_.petrol = kNoValue;
   shown_.gas = kNoValue;
-  shown_.cylinder = kNoValue;
+  shown_.cylinder = texts_[at::kCylinder] + " " + kNoValue;
   shown_.petrol_lit = false;
   shown_.gas_lit = false;
   shown_.petrol_samples.clear();
@@ -256,7 +256,7 @@ void FrmAutoTuning::Instruction(std::string_view text) {
 
 void FrmAutoTuning::Cylinder(int cylinder) {
   shown_.cylinder =
-      cylinder > 0 ? texts_[at::kCylinder] + " " + std::to_string(cylinder) : kNoValue;
+      texts_[at::kCylinder] + " " + (cylinder > 0 ? std::to_string(cylinder) : kNoValue);
   Changed();
 }
 
@@ -277,7 +277,7 @@ void FrmAutoTuning::Finished(int result, std::string_view text) {
   finished_ = true;
   shown_.status = text.empty() ? texts_.ResultText(result) : std::string(text);
   shown_.status_kind = result == tune_result::kDone ? TuningStatus::kDone : TuningStatus::kStopped;
-  shown_.cylinder = kNoValue;
+  shown_.cylinder = texts_[at::kCylinder] + " " + kNoValue;
   Changed();
 }
 

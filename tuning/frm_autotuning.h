@@ -43,9 +43,9 @@ struct AutoTuningShown {
   std::string message;    // LblCalMsg: what the fitter must do
   std::string status;     // LAB_STATUS
   TuningStatus status_kind = TuningStatus::kIdle;
-  std::string petrol;       // LblTaraTbenz, "4012 us"
+  std::string petrol;       // LblTaraTbenz, "4012 µs"
   std::string gas;          // LblTaraTGas
-  std::string cylinder;     // LBL_Iniettore: "Cylinder 3", "-" outside the injector step
+  std::string cylinder;     // LBL_Iniettore: "Cylinder 3", "Cylinder -" outside the injector step
   bool petrol_lit = false;  // ShpTaraTbenz: blinks while petrol times are sampled
   bool gas_lit = false;     // ShpTaraTgas: blinks while the gas injectors are corrected
   bool has_live = false;    // PI_RPM, PI_TRID, PI_Press show dashes without it

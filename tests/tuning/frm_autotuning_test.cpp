@@ -73,7 +73,7 @@ TEST(FrmAutoTuning, ARunReachesTheControlsAndTheButtons) {
     EXPECT_EQ(s.message, "Keep idling");
     EXPECT_EQ(s.petrol_samples.size(), 2U);
     EXPECT_EQ(s.petrol_samples.back().count, "2 / 10");
-    EXPECT_EQ(s.gas_samples.front().time, "3890 us");
+    EXPECT_EQ(s.gas_samples.front().time, "3890 \u00b5s");
     EXPECT_TRUE(s.petrol_lit);
     EXPECT_FALSE(s.gas_lit);
     EXPECT_EQ(s.live.rpm, 850);

@@ -77,7 +77,7 @@ class UiAutoTuningTest : public QObject {
     rig_->session.step_state();
     QCOMPARE(progress, 57);
     QVERIFY(step.endsWith(QStringLiteral("57 %")));
-    QCOMPARE(gas, QStringLiteral("5100 us"));
+    QCOMPARE(gas, QString::fromUtf8("5100 \u00b5s"));
     QVERIFY(cylinder.endsWith(QStringLiteral(" 3")));
     QVERIFY(!start_on);
     QVERIFY(flags.accept);
