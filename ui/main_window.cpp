@@ -68,8 +68,8 @@ void MainWindow::AttachPages(const PageLinks& links) {
   // The dialog is shared with the pages: the shell takes only its own use.
   services_->EnterValue().SetOnDone([this](const pages::EnteredValue& r) { AnswerSwitchOver(r); });
   windows_.Add(&services_->EnterValue(), &services_->EnterValue());
-  navigator_->MakePages({services_->Env(), services_->MapEnv(), links.firmware}, {state_, *this},
-                        windows_);
+  navigator_->MakePages({services_->Env(), services_->MapEnv(), links.firmware, links.tuning},
+                        {state_, *this}, windows_);
   SelezioneScheda(shown_page_ >= 0 ? shown_page_ : pages::page_code::kMainMenu);
   UpdateActions();
 }
@@ -80,7 +80,8 @@ void MainWindow::AttachSession(const SessionLinks& links) {
   session_pages_ = std::make_unique<pages::SessionPageSession>(links.session);
   AttachPages(PageLinks{links.image, links.table, *session_pages_, links.session.Requests(),
                         links.box, links.clock, state_.lingue, state_.paths, links.coefficients,
-                        links.lng_dir, Captions().main_title, &state_.scale, links.firmware});
+                        links.lng_dir, Captions().main_title, &state_.scale, links.firmware,
+                        links.tuning});
   chrome_->AttachFiles(services_->Env(), links.port_com_file, [this] { ShowCaptions(); });
   timers_.Drive(links.session);
   search_->SetOnStop([this] { links_->flags.timeout = true; });

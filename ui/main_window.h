@@ -49,6 +49,7 @@ struct SessionLinks {
   const calib::CoefficientList* coefficients = nullptr;  // may be null
   std::string lng_dir;
   const firmware::FirmwareLinks* firmware = nullptr;  // may be null
+  const tuning::TuningLinks* tuning = nullptr;        // may be null
 };
 
 // The workstation's main window: navigation on the left, pages on the right,

@@ -10,6 +10,7 @@
 #include "maps/map_page_env.h"
 #include "pages/page_registry.h"
 #include "session/request_table.h"
+#include "tuning/autotune_run.h"
 
 class QWidget;
 
@@ -52,6 +53,8 @@ struct PageEnv {
   // The link and the calibration procedures the firmware update runs on;
   // null where nothing can be updated (tests of other pages).
   const firmware::FirmwareLinks* firmware = nullptr;
+  // What the auto-tuning runs on; null where it cannot run.
+  const tuning::TuningLinks* tuning = nullptr;
 };
 using ViewFactory = PageView (*)(const ViewEnv& env, pages::PageModel& model);
 // One line of the workstation's page table.

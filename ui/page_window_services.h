@@ -9,6 +9,7 @@
 #include "maps/map_page_env.h"
 #include "pages/page_services.h"
 #include "session/request_table.h"
+#include "tuning/autotune_run.h"
 
 namespace velmora::ui {
 
@@ -30,6 +31,7 @@ struct PageLinks {
   std::string main_title;
   const core::ConfigScale* scale = nullptr;           // may be null
   const firmware::FirmwareLinks* firmware = nullptr;  // may be null
+  const tuning::TuningLinks* tuning = nullptr;        // may be null
 };
 
 // The window services every page model asks for: the value entry dialog

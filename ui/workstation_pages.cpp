@@ -17,12 +17,14 @@
 #include "pages/page_codes.h"
 #include "pages/sensors_page.h"
 #include "pages/shell_texts.h"
+#include "tuning/frm_autotuning.h"
 #include "ui/acq_pages.h"
 #include "ui/compare_page.h"
 #include "ui/config_pages.h"
 #include "ui/connection_page.h"
 #include "ui/dashboard_page.h"
 #include "ui/diag_views.h"
+#include "ui/frm_autotuning_page.h"
 #include "ui/frm_carburazione_page.h"
 #include "ui/frm_compensa_page.h"
 #include "ui/frm_firmware_page.h"
@@ -61,6 +63,12 @@ Model Compare(PageEnv& env, int /*code*/) {
 
 Model Firmware(PageEnv& env, int /*code*/) {
   return std::make_unique<firmware::FrmFirmware>(env.page, env.firmware);
+}
+
+Model AutoTuning(PageEnv& env, int /*code*/) {
+  return std::make_unique<tuning::FrmAutoTuning>(
+      env.page, env.tuning != nullptr ? tuning::ProcedureOver(env.page, *env.tuning)
+                                      : tuning::TuningProcedure{});
 }
 
 PageView DashboardView(const ViewEnv& env, pages::PageModel& model) {
@@ -122,6 +130,15 @@ PageView CompareView(const ViewEnv& /*env*/, pages::PageModel& model) {
   return {page, [page] { page->Refresh(); }};
 }
 
+PageView AutoTuningView(const ViewEnv& /*env*/, pages::PageModel& model) {
+  auto* m = ModelOf<tuning::FrmAutoTuning>(model);
+  if (m == nullptr) {
+    return {};
+  }
+  auto* page = new FrmAutoTuningPage(*m);
+  return {page, [page] { page->Refresh(); }};
+}
+
 PageView FirmwareView(const ViewEnv& /*env*/, pages::PageModel& model) {
   auto* m = ModelOf<firmware::FrmFirmware>(model);
   if (m == nullptr) {
@@ -157,7 +174,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 21> kPages = {{
+const std::array<WorkstationPage, 22> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -171,6 +188,7 @@ const std::array<WorkstationPage, 21> kPages = {{
     {{session::page_id::kLambda, "lambda", kOwnRow, {pages::lambda_text::kMarker, pages::lambda_text::kCaption, "Lambda probes"}, "Ctrl+1"}, NewLambdaModel, LambdaView},
     {{pages::kSensorsPageCode, "sensors", kOwnRow, pages::sensors_text::kTitle, "Ctrl+2"}, NewSensorsModel, SensorsView},
     {{session::page_id::kManagement, "gas-management", kOwnRow, {pages::management_text::kMarker, pages::management_text::kCaption, "Gas management"}, "Ctrl+3"}, NewManagementModel, ManagementView},
+    {{tuning::kAutoTuningPage, "auto-tuning", kOwnRow, {tuning::autotuning_text::kMarker, tuning::autotuning_text::kTitle, "Auto-tuning"}, "Ctrl+U"}, AutoTuning, AutoTuningView},
     {{pc::kCompensation, "compensation", kOwnRow, {ct::kMarker, ct::kTitle, "Compensation tables"}, "F9"}, Compensation, kCompensationView},
     {{pc::kSwitchOver, "switch-over", kOwnRow, {cf::kMarker, cf::kTitle, "Switch-over"}, "F10"}, SwitchOver, kSwitchOverView},
     {{diag::diag_page::kErrors, "errors", kOwnRow, {diag::error_text::kServiceMarker, diag::error_text::kErrorsTitle, "ECU errors"}, "F8"}, ErrorPageModel, ErrorPageView},

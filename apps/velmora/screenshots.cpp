@@ -7,6 +7,7 @@
 
 #include "pages/frm_kvx_load_save.h"
 #include "ui/file_menu.h"
+#include "ui/frm_autotuning_page.h"
 #include "ui/frm_change_axis.h"
 #include "ui/frm_kvx_load_save.h"
 
@@ -19,6 +20,9 @@ bool Save(QWidget& widget, const std::string& dir, std::string_view name) {
   QCoreApplication::processEvents();
   return widget.grab().save(QString::fromStdString(dir + "/" + std::string(name) + ".png"));
 }
+
+// How long the auto-tuning's picture waits for a run to reach its sampling.
+constexpr int kMidRunWaitMs = 30'000;
 
 }  // namespace
 
@@ -34,6 +38,11 @@ bool SavePageScreenshots(ui::MainWindow& window, const std::string& dir) {
     window.SelezioneScheda(page.code);
     // A page that needs something to show (a recording, say) prepares it.
     QWidget* view = window.PageWidget(page.code);
+    // The auto-tuning is shown in the middle of a run on the connected ECU.
+    if (auto* tuning = qobject_cast<ui::FrmAutoTuningPage*>(view)) {
+      ok = tuning->CaptureMidRun([&] { return Save(window, dir, page.name); }, kMidRunWaitMs) && ok;
+      continue;
+    }
     if (view->metaObject()->indexOfMethod("PrepareScreenshot()") >= 0) {
       QMetaObject::invokeMethod(view, "PrepareScreenshot");
     }

@@ -27,7 +27,7 @@ Workstation::Workstation(core::StartupState& state, const calib::SensorTables& t
                    session::SettingsFromStartup(state));
   window_->AttachSession(ui::SessionLinks{*session_, table_, services.flags, services.box,
                                           services.clock, state.paths.port_com, image_,
-                                          coefficients, state.paths.lng, &firmware_});
+                                          coefficients, state.paths.lng, &firmware_, &tuning_});
 }
 
 Workstation::~Workstation() {

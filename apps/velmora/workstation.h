@@ -21,6 +21,7 @@
 #include "platform/serial_enumerator.h"
 #include "session/calib_calibration_service.h"
 #include "session/session.h"
+#include "tuning/autotune_run.h"
 #include "ui/main_window.h"
 
 namespace velmora::app {
@@ -69,6 +70,7 @@ class Workstation {
   calib::CalibrationEnv env_;
   session::CalibCalibrationService calibration_;
   firmware::FirmwareLinks firmware_{ecu_, calibration_, {}};
+  tuning::TuningLinks tuning_{ecu_, calibration_, services_.pump};
   std::unique_ptr<ui::MainWindow> window_;
   std::optional<session::Session> session_;
 };
