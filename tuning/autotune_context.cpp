@@ -11,6 +11,8 @@ namespace velmora::tuning {
 
 namespace tf = tune_field;
 
+constexpr std::string_view kMarker = "[Frm_AutoTuning]";
+
 RunContext::RunContext(const pages::PageEnv& e, const TuningLinks& l, TuningObserver& o,
                        TuningControl& c, TuningParameters p)
     : env(e),
@@ -19,10 +21,15 @@ RunContext::RunContext(const pages::PageEnv& e, const TuningLinks& l, TuningObse
       control(c),
       params(p),
       log(e.paths),
-      texts_(e.lingue, "[Frm_AutoTuning]"),
+      texts_(e.lingue, kMarker),
       started_(e.clock.NowMicros()) {}
 
 std::string RunContext::Text(int k) const {
+  // An installation where no language was chosen yet speaks the first.
+  if (env.lingue.IdLingua() < 0) {
+    const int marker = env.lingue.MarkerOffset(kMarker);
+    return marker > 0 ? env.lingue.VoceDizionario(0, marker + k) : std::string();
+  }
   return texts_.Text(k, "");
 }
 
