@@ -195,6 +195,32 @@ TEST(AutoTuneRun, FullRunWritesATunedMap) {
   }
 }
 
+TEST(AutoTuneRun, CentringMovesThePressureTableUnderTheMeanPressure) {
+  auto lines = kShortRun;
+  lines.back() = "Disabilita Centraggio Compensazione=1";
+  RunRig rig(lines);
+  ASSERT_EQ(rig.Run(), tune_result::kDone) << rig.watcher.said;
+  const Bytes table = rig.ecu_rig.ecu.Held("COM_PGASX");
+  ASSERT_EQ(table.size(), 47u);
+  EXPECT_EQ(table[45], 1);  // centred
+  EXPECT_EQ(table[46], 5);  // five leading pairs carry a correction
+  // Breakpoint 4 lands half an interval below the gas pressure (~1150).
+  const int x4 = table[12] | (table[13] << 8);
+  EXPECT_NEAR(x4, 1100, 30);
+}
+
+TEST(AutoTuneRun, GraceCounterAllowsTenLostPolls) {
+  GraceCounter grace;
+  for (int poll = 0; poll < 10; ++poll) {
+    EXPECT_FALSE(grace.Lost(0, 500));
+  }
+  EXPECT_FALSE(grace.Lost(800, 500));  // reloaded
+  for (int poll = 0; poll < 10; ++poll) {
+    EXPECT_FALSE(grace.Lost(400, 500));
+  }
+  EXPECT_TRUE(grace.Lost(400, 500));
+}
+
 TEST(AutoTuneRun, RefusalsAndCancelWriteNoMap) {
   auto lines = kShortRun;
   lines[3] = "Num Campioni minimo=0";
