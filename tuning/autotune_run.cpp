@@ -1,10 +1,8 @@
 #include "tuning/autotune_run.h"
 
-#include <optional>
 #include <string>
 
 #include "core/session_flags.h"
-#include "pages/page_codes.h"
 #include "session/request_codes.h"
 #include "tuning/autotune_centring.h"
 #include "tuning/autotune_context.h"

@@ -89,6 +89,13 @@ TEST(AutoTuneLog, SixRunsKeepFive) {
     EXPECT_EQ(calib::testing::FileText(rig.paths.tuning_states[static_cast<std::size_t>(i)]),
               "run " + std::to_string(6 - i) + "\r\n");
   }
+  // A Tune that cannot be a folder: the log says so and the run goes on.
+  pages::test::PageRig blocked;
+  (void)core::WriteFileAtomic(blocked.paths.tune_dir, "not a folder");
+  TuningLog log(blocked.paths);
+  log.Rotate();
+  log.Line("run");
+  EXPECT_FALSE(log.Healthy());
 }
 
 TEST(AutoTuneMap, IdleValueRecordSteppingAndShift) {
