@@ -12,6 +12,7 @@ void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup&
   RegisterDataBlocks(table, memory, setup);
   RegisterAxisTables(table, memory, setup);
   RegisterLiveData(table, memory, setup);
+  RegisterTuningModel(table, memory, setup);
   RegisterFlash(table, memory, setup);
   RegisterDiagnostics(table, memory, setup);
 }

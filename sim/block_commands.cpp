@@ -7,6 +7,7 @@
 #include "link/ecu_frame.h"
 #include "sim/commands.h"
 #include "sim/region_commands.h"
+#include "sim/tuning_model.h"
 
 namespace velmora::sim {
 namespace {
@@ -151,6 +152,7 @@ void RegisterBlocks(CommandTable& table, EcuMemory& memory, const SimSetup& setu
       PutWordAt(b, block2::kSinceService, 0);
       PutWordAt(b, block2::kGasMinutes, 0);
     }
+    ObserveTuningWrite(m);
     return Written();
   });
   AddWholeWrite(table, kWriteConnection, region::kConnection);

@@ -30,6 +30,7 @@ struct SimSetup {
   long power_loss_after_block = 0;
   std::int64_t power_off_us = 1'000'000;
   std::vector<EcuError> ecu_errors{};  // present from the start
+  int bad_injector = 0;                // 1..8: that injector never comes right; 0: none
 };
 
 // Names of the memory regions (also the keys of the state file).
@@ -87,6 +88,9 @@ void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& se
 void RegisterFlash(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 // The error memory and its erase, and the car's side of the OBD link.
 void RegisterDiagnostics(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+
+// The corrections the auto-tuning writes (sim/tuning_model.h).
+void RegisterTuningModel(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 
 // Every family above; a new family adds one line there.
 void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup& setup);

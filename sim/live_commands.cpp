@@ -7,6 +7,7 @@
 #include "sim/engine_model.h"
 #include "sim/live_record.h"
 #include "sim/region_commands.h"
+#include "sim/tuning_model.h"
 
 namespace velmora::sim {
 namespace {
@@ -38,7 +39,10 @@ std::int64_t SystemMicros() {
 // The engine shared by the live commands, started when the ECU is.
 struct LiveEngine {
   explicit LiveEngine(const SimSetup& setup)
-      : model(setup.seed), clock(setup.clock_us ? setup.clock_us : SystemMicros), start(clock()) {}
+      : model(setup.seed),
+        tuning(setup.seed, setup.bad_injector),
+        clock(setup.clock_us ? setup.clock_us : SystemMicros),
+        start(clock()) {}
 
   EngineState Now(const EcuMemory& m) {
     const auto b3 = m.Region(region::kBlock3);
@@ -48,7 +52,8 @@ struct LiveEngine {
       in.switch_temperature_c = b3[block3::kSwitchTemperature];
       std::copy_n(b3.begin() + block3::kLevelCurve, in.level_curve.size(), in.level_curve.begin());
     }
-    return model.At(clock() - start, in);
+    const std::int64_t t = clock() - start;
+    return tuning.Apply(model.At(t, in), m, t);
   }
   static int Cylinders(const EcuMemory& m) {
     const auto b3 = m.Region(region::kBlock3);
@@ -60,6 +65,7 @@ struct LiveEngine {
   }
 
   EngineModel model;
+  TuningModel tuning;
   std::function<std::int64_t()> clock;
   std::int64_t start;
   std::uint8_t mem10_counter = 0;

@@ -79,6 +79,8 @@ constexpr OptionRule kOptionRules[] = {
        o.ecu_errors = errors.value_or(std::vector<EcuError>{});
        return errors.has_value();
      }},
+    {"--bad-injector",
+     [](SimOptions& o, std::string_view v) { return TakeCount(o.bad_injector, v, 1, 8); }},
     {"--silent-after",
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.silent_after, v, 0); }},
 };
@@ -99,7 +101,7 @@ std::string_view SimUsage() {
          "       [--state FILE] [--baud N] [--proc-us N] [--slow-ms N] [--log] [--seed N]\n"
          "       [--record FILE] [--erase-ms N] [--restart-ms N]\n"
          "       [--power-loss-after-block N [--power-off-ms N]]\n"
-         "       [--ecu-error CODE[:STATE][,CODE[:STATE]...]]\n"
+         "       [--ecu-error CODE[:STATE][,CODE[:STATE]...]] [--bad-injector N]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
          "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n"
          "       velmora-ecusim --help | --version\n";

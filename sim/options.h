@@ -34,6 +34,7 @@ struct SimOptions {
   std::int64_t power_off_ms = 1000;
   FaultOptions faults;
   std::vector<EcuError> ecu_errors{};  // --ecu-error: present from the start
+  int bad_injector = 0;                // --bad-injector: never comes into tolerance
 };
 
 // The command line without the program name. On a bad option: nullopt and a

@@ -17,6 +17,7 @@ inline constexpr int kEngineStopped = 2;   // rpm fell below "Rpm minimi" or to 
 inline constexpr int kOutOfTolerance = 5;  // more out-of-tolerance cycles than allowed
 inline constexpr int kStateRefused = 6;    // the ECU's operating state forbids measuring
 inline constexpr int kNotStarted = -1;     // refused before step 1 (parameter file)
+inline constexpr int kLinkFailed = 7;      // an ECU exchange or the final map write failed
 }  // namespace tune_result
 
 // The live values the window shows while the procedure runs.

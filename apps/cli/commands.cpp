@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "apps/cli/cmd_autotune.h"
 #include "apps/cli/cmd_calib.h"
 #include "apps/cli/cmd_config.h"
 #include "apps/cli/cmd_diag.h"
@@ -79,6 +80,10 @@ const std::array kCommands = {
         "  flash IMAGE.frh          update the ECU's firmware from the image: versions,\n"
         "                           verdict, each step, the calibration's backup and the\n"
         "                           result code\n"},
+    CommandSpec{"autotune", RunAutotune, kSession, "--cancel-at-step", "",
+        "  autotune [--cancel-at-step N]\n"
+        "                           the auto-tuning on the running engine: each step, its\n"
+        "                           progress and the result code; exit 0 only for result 0\n"},
     CommandSpec{"errors", RunErrors, kSession, "", "--erase",
         "  errors [--erase]         the ECU's errors, one a line: code, name, current or\n"
         "                           stored and its state; --erase erases them first\n"},

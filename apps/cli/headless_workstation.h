@@ -85,6 +85,7 @@ class HeadlessWorkstation {
   [[nodiscard]] const core::PathTable& Paths() const { return startup_.paths; }
   [[nodiscard]] const core::ClsLingue& Lingue() const { return startup_.lingue; }
   [[nodiscard]] platform::Clock& Clock() { return clock_; }
+  [[nodiscard]] platform::EventPump& Pump() { return pump_; }
   [[nodiscard]] const core::SetComConfig& SetCom() const { return startup_.set_com; }
   [[nodiscard]] const session::SessionTexts& Texts() const { return texts_; }
   [[nodiscard]] platform::StderrMessageBox& Box() { return box_; }

@@ -92,6 +92,7 @@ velmora::sim::SimSetup SetupFor(const velmora::sim::SimOptions& opts, const std:
   setup.hardware = opts.hardware;
   setup.slow_command_us = opts.slow_ms * 1000;
   setup.seed = opts.seed;
+  setup.bad_injector = opts.bad_injector;
   // The flash has the sectors the installation's Flash.ini lists; without a
   // usable one, the factory geometry.
   const std::string flash_ini = velmora::core::FillPathTable(root).flash_ini;
