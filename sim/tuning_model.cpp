@@ -18,14 +18,16 @@ constexpr std::size_t kPhase = 12;
 }  // namespace b2
 
 namespace phase {
-constexpr int kPrepare = 2;
+constexpr int kWaitReady = 1;
 constexpr int kSampleIdle = 3;
 constexpr int kSampleRaised = 4;
 constexpr int kInjectors = 5;
 }  // namespace phase
 
 namespace fig {
-constexpr double kIdleRpm = 800;
+// A fast idle the fitter holds through the run, above the parameter file's
+// first-set "Rpm minimi" (900) and below its "Rpm ritorno minimo" (1200).
+constexpr double kIdleRpm = 1000;
 constexpr double kRaisedRpm = 2500;
 constexpr double kRpmTauS = 0.6;
 constexpr double kRpmNoise = 8;
@@ -148,7 +150,7 @@ EngineState TuningModel::Apply(EngineState s, const EcuMemory& m, std::int64_t t
   }
   Follow(m, static_cast<double>(t_us) / 1e6);
   const int step = b[b2::kPhase];
-  if (step < phase::kPrepare) {
+  if (step < phase::kWaitReady) {
     return s;
   }
   s.rpm = Round(rpm_ + Noise(fig::kRpmNoise));

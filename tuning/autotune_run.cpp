@@ -27,6 +27,11 @@ bool CentringOn(const RunContext& ctx) {
 
 int Step1(RunContext& ctx) {
   ctx.ShowStep(1);
+  // The run is shown to the ECU from its first step on, so that the idle it
+  // waits for is the one it will measure.
+  if (!ctx.SetPhase(1)) {
+    return tune_result::kLinkFailed;
+  }
   if (const int r = WaitUntilReady(ctx); r != tune_result::kDone) {
     return r;
   }
