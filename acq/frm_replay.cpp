@@ -33,7 +33,7 @@ void FrmReplay::Shown() {
 }
 
 void FrmReplay::OpenLog() {
-  if (log_.Open(env_.paths.bin + core::kSep + std::string(replay::kLogFile))) {
+  if (log_.Open(env_.paths.user_bin + core::kSep + std::string(replay::kLogFile))) {
     log_.WriteLine(LocalDateTimeText() + " - " + version_text_);
     log_.WriteLine(replay::kLogHeading);
   }

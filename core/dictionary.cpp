@@ -100,6 +100,12 @@ void DictionaryReader::Run() {
   }
 }
 
+// The folder part of a path with its last separator; empty for a bare name.
+std::string FolderOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
 }  // namespace
 
 ClsLingue::ClsLingue() {
@@ -200,15 +206,19 @@ void ClsLingue::LoadChoice() {
     }
     return;
   }
-  // The choice file is made next to the dictionary, holding -1.
-  std::string choice = dictionary_path_;
-  const auto pos = choice.rfind("diz");
+  // The choice file is made with the dictionary's name, holding -1, in the
+  // folder the choice was expected in: next to the dictionary in a writable
+  // installation, in the user's own folder beside a read-only one.
+  const std::string folder =
+      FolderOf(path_choice_).empty() ? FolderOf(dictionary_path_) : FolderOf(path_choice_);
+  std::string name = dictionary_path_.substr(FolderOf(dictionary_path_).size());
+  const auto pos = name.rfind("diz");
   if (pos != std::string::npos) {
-    choice.replace(pos, 3, "con");
+    name.replace(pos, 3, "con");
   } else {
-    choice += ".con";
+    name += ".con";
   }
-  path_choice_ = choice;
+  path_choice_ = folder + name;
   if (WriteFileAtomic(path_choice_, " \r\n")) {
     SetIdLingua(-1);
   } else {

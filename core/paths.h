@@ -21,9 +21,14 @@ inline constexpr char kSep = '/';
 // A suffix such as "\bin\SetCom.ini" with the platform separator.
 [[nodiscard]] std::string Suffix(std::string_view backslashed, char sep = kSep);
 
-// Every well-known file and folder below the installation root.
+// Every well-known file and folder: what the installation ships below its
+// root, and what a run writes below the user-data root (the same folder when
+// the installation may be written to).
 struct PathTable {
   std::string root;
+  std::string user_root;
+  std::string user_bin;       // the bin folder of the user-data root
+  std::string port_registry;  // PortReg.ini, shared with the link server
   std::string bin;
   std::string lng;
   std::string port_com;
@@ -55,6 +60,10 @@ struct PathTable {
   std::string img_dir;  // ends with the separator
 };
 
+// The written files below `user_root`, everything else below `root`.
+[[nodiscard]] PathTable FillPathTable(const std::string& root, const std::string& user_root,
+                                      char sep = kSep);
+// An installation that keeps its written files itself.
 [[nodiscard]] PathTable FillPathTable(const std::string& root, char sep = kSep);
 
 }  // namespace velmora::core

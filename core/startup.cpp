@@ -2,6 +2,7 @@
 
 #include "core/files.h"
 #include "core/hex.h"
+#include "core/user_data.h"
 #include "core/version.h"
 
 namespace velmora::core {
@@ -39,7 +40,7 @@ namespace {
 // Steps 5 to 7: the folders, the stored reference answers and what is read
 // before the link starts.
 void PrepareFolders(StartupState& state, StartupHost& host, const std::string& exe_dir) {
-  state.paths = FillPathTable(RootFromExecutableDir(exe_dir));
+  state.paths = InstallationPaths(RootFromExecutableDir(exe_dir));
   state.firmware_address = "00FFE000";
   state.reference_answers[0] = HexToBin(kShortReference).value_or(Bytes{});
   for (std::size_t i = 1; i < state.reference_answers.size(); ++i) {

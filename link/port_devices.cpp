@@ -7,6 +7,7 @@
 
 #include "core/text.h"
 #include "link/port_registry.h"
+#include "link/serial_access.h"
 
 namespace velmora::link {
 namespace {
@@ -147,6 +148,9 @@ void DevLister::AddToList(const std::optional<ClassGuid>& guid) {
   std::vector<std::string> numbered_nodes;
   AddEnumerated(listing.devices, numbered_nodes);
   AddRegisteredOnly(numbered_nodes);
+  for (DevInfo_Storage& item : items_) {
+    item.refused = AccessRefused(io_, item.device);
+  }
   status_ = dev_status::kOk;
 }
 

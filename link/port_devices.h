@@ -40,7 +40,8 @@ struct DevInfo_Storage {
   std::string description;
   std::string friendly_name;
   std::string class_name;
-  std::string device;  // the node behind it, for display only
+  std::string device;    // the node behind it, for display only
+  bool refused = false;  // this user may not open the node (permissions)
 
   // The friendly name, or the description when there is none.
   [[nodiscard]] std::string GetName() const;

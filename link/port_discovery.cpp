@@ -28,6 +28,16 @@ void AppendListed(const DevLister& lister, std::vector<PortRecord>& ports) {
   }
 }
 
+std::vector<std::string> RefusedDevices(const DevLister& lister) {
+  std::vector<std::string> refused;
+  for (int i = 1; i <= lister.ListCount(); ++i) {
+    if (lister.Item(i)->refused) {
+      refused.push_back(lister.Item(i)->device);
+    }
+  }
+  return refused;
+}
+
 }  // namespace
 
 std::string SelectorLine(const PortRecord& port) {
@@ -44,10 +54,10 @@ std::string SelectorLine(const PortRecord& port) {
 }
 
 PortListing ElencaPorte(platform::SerialEnumerator& enumerator, const std::string& registry_file,
-                        platform::MessageBox& box) {
+                        platform::MessageBox& box, platform::SysIo& io) {
   PortListing listing;
   listing.ports.push_back({kUsbPortNumber, PortKind::kUsb});
-  DevLister lister(enumerator, registry_file);
+  DevLister lister(enumerator, registry_file, io);
   lister.GetGUIDByName(kPortsClassName);
   if (!lister.StatusOk()) {
     box.Show(port_text::kGuidError, "", platform::BoxKind::Critical);
@@ -56,6 +66,7 @@ PortListing ElencaPorte(platform::SerialEnumerator& enumerator, const std::strin
     lister.AddToList(lister.Guids().front());
     if (lister.StatusOk()) {
       AppendListed(lister, listing.ports);
+      listing.refused_devices = RefusedDevices(lister);
     } else {
       box.Show(port_text::kListError, "", platform::BoxKind::Critical);
       listing.fallback = true;

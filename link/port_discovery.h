@@ -10,6 +10,7 @@
 #include "core/session_flags.h"
 #include "platform/message_box.h"
 #include "platform/serial_enumerator.h"
+#include "platform/sys_io.h"
 
 namespace velmora::link {
 
@@ -46,6 +47,8 @@ struct PortListing {
   std::vector<PortRecord> ports;
   PortSelector selector;
   bool fallback = false;  // the ports could not be listed: COM0..COM60
+  // Listed devices this user may not open (see SerialAccessNotice).
+  std::vector<std::string> refused_devices;
 };
 
 // "USB", "COM12" or "COM5 BT".
@@ -55,9 +58,11 @@ struct PortListing {
 // serial port of the "Ports" class in the order the system reports them,
 // Bluetooth ones marked as such. When the class or its devices cannot be
 // listed, a critical box says so and COM0..COM60 are offered instead. Only
-// numbers the one-byte port field can carry (1..255) are listed.
+// numbers the one-byte port field can carry (1..255) are listed. The
+// registry and the devices' permissions are checked through `io`.
 [[nodiscard]] PortListing ElencaPorte(platform::SerialEnumerator& enumerator,
-                                      const std::string& registry_file, platform::MessageBox& box);
+                                      const std::string& registry_file, platform::MessageBox& box,
+                                      platform::SysIo& io = platform::PosixSysIo());
 
 // The position of a port number in the list.
 [[nodiscard]] std::optional<std::size_t> FindPort(const std::vector<PortRecord>& ports,

@@ -42,6 +42,9 @@ class SysIo {
   virtual IoResult Fcntl(int fd, int command, int arg) = 0;
   // stat(2) without the record: value 0 when the path exists.
   virtual IoResult Stat(const char* path) = 0;
+  // access(2) with the effective user and groups (R_OK, W_OK, X_OK): value 0
+  // when this process may use the path so.
+  virtual IoResult Access(const char* path, int mode) = 0;
 };
 
 // The real calls. Write never raises SIGPIPE: a reader that went away is an

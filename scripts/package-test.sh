@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it, runs the installed virtual ECU and
-# velmora-cli identify against it, checks the desktop entry, removes the
-# package and checks that none of its files is left. Runs as root on a
-# machine where the package is not installed; /opt/velmora must not exist.
+# velmora-cli identify against it (as root, then as an unprivileged user whose
+# files must land in their own data folder and nothing in /opt/velmora),
+# checks the desktop entry, removes the package and checks that none of its
+# files is left. Runs as root on a machine where the package is not
+# installed; /opt/velmora must not exist.
 #
 #   bash scripts/package-test.sh [BUILD_DIR]     (default build/dev)
 set -euo pipefail
@@ -22,6 +24,8 @@ dpkg-query -W velmora >/dev/null 2>&1 && fail "the velmora package is already in
 [[ -e "$prefix" ]] && fail "$prefix exists already"
 
 work="$(mktemp -d)"
+# The unprivileged user's home: its own folder, outside root's private $work.
+user_home="$(mktemp -d)"
 sim_pid=""
 installed=""
 cleanup() {
@@ -34,7 +38,7 @@ cleanup() {
   fi
   # Whatever the run wrote (port registry, remembered port) goes too: the
   # folder did not exist before.
-  rm -rf "$prefix" "$work"
+  rm -rf "$prefix" "$work" "$user_home"
 }
 trap cleanup EXIT
 
@@ -58,21 +62,52 @@ for f in velmora LinkSrv velmora-cli velmora-ecusim; do
 done
 "$prefix/bin/velmora-cli" --version
 
+# Starts the installed virtual ECU through "$@" (a command prefix, possibly
+# empty) and waits for its "device port" line; sets sim_pid, device, port.
+start_sim() {
+  "$@" "$prefix/bin/velmora-ecusim" >"$work/sim.out" 2>"$work/sim.err" &
+  sim_pid=$!
+  for _ in $(seq 100); do
+    [[ -s "$work/sim.out" ]] && break
+    kill -0 "$sim_pid" 2>/dev/null || fail "velmora-ecusim ended: $(cat "$work/sim.err")"
+    sleep 0.1
+  done
+  read -r device port <"$work/sim.out" || fail "velmora-ecusim printed no line"
+  echo "   virtual ECU on $device as port $port"
+}
+
+stop_sim() {
+  kill "$sim_pid"
+  wait "$sim_pid" || true
+  sim_pid=""
+  : >"$work/sim.out"
+}
+
 echo "== the installed velmora-cli identifies the installed virtual ECU"
-"$prefix/bin/velmora-ecusim" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-for _ in $(seq 100); do
-  [[ -s "$work/sim.out" ]] && break
-  kill -0 "$sim_pid" 2>/dev/null || fail "velmora-ecusim ended: $(cat "$work/sim.err")"
-  sleep 0.1
-done
-read -r device port <"$work/sim.out" || fail "velmora-ecusim printed no line"
-echo "   virtual ECU on $device as port $port"
+start_sim
 "$prefix/bin/velmora-cli" --port "$port" --timeout 30 identify | tee "$work/identify.out"
 grep -q '^generation: ' "$work/identify.out" || fail "identify found no ECU"
-kill "$sim_pid"
-wait "$sim_pid" || true
-sim_pid=""
+stop_sim
+
+echo "== an unprivileged user: own files in their data folder, none in $prefix"
+chown nobody:nogroup "$user_home"
+as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups
+  env -i HOME="$user_home" PATH=/usr/bin:/bin)
+snapshot() { find "$prefix" -printf '%p %s %T@\n' | sort; }
+snapshot >"$work/tree.before"
+start_sim "${as_user[@]}"
+"${as_user[@]}" "$prefix/bin/velmora-cli" --port "$port" --timeout 30 identify |
+  tee "$work/identify-user.out"
+grep -q '^generation: ' "$work/identify-user.out" || fail "identify found no ECU as nobody"
+stop_sim
+user_data="$user_home/.local/share/velmora"
+for f in bin/PortReg.ini bin/PortCom.ini lng/OsciSetUp.ini; do
+  [[ -f "$user_data/$f" ]] || fail "$user_data/$f is missing"
+done
+[[ $(stat -c %U "$user_data/bin/PortReg.ini") == nobody ]] || fail "the registry is not the user's"
+snapshot >"$work/tree.after"
+diff "$work/tree.before" "$work/tree.after" >&2 || fail "the unprivileged run wrote into $prefix"
+echo "   port files in $user_data, $prefix untouched"
 
 echo "== desktop entry"
 entry=/usr/share/applications/velmora.desktop

@@ -20,6 +20,9 @@ bool Abandoned(const core::SessionFlags& flags) {
 
 link::PortListing Discover(ConnectEnv& env) {
   link::PortListing listing = link::ElencaPorte(env.enumerator, env.registry_file, env.box);
+  if (env.access_notice != nullptr) {
+    env.access_notice->Tell(listing.refused_devices, env.box);
+  }
   env.host.ShowPorts(listing);
   return listing;
 }

@@ -10,6 +10,7 @@
 #include "link/ecu_access.h"
 #include "link/ecu_identity.h"
 #include "link/message_table.h"
+#include "link/serial_access.h"
 #include "platform/message_box.h"
 #include "platform/serial_enumerator.h"
 #include "session/session_host.h"
@@ -40,6 +41,8 @@ struct ConnectEnv {
   std::string registry_file;
   // Out: the remembered port the sequence found in PortCom.ini.
   std::optional<int> remembered;
+  // Tells the user of ports they may not open; none: nobody is told.
+  link::SerialAccessNotice* access_notice = nullptr;
 };
 
 struct ConnectOutcome {

@@ -173,7 +173,8 @@ void Session::Reconnect() {
                      settings_.texts,
                      settings_.port_com_file,
                      settings_.registry_file,
-                     std::nullopt};
+                     std::nullopt,
+                     &access_notice_};
   const auto outcome = ConnectAndIdentify(connect);
   remembered_port_ = connect.remembered;
   if (outcome) {

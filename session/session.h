@@ -13,6 +13,7 @@
 #include "core/set_com.h"
 #include "link/ecu_access.h"
 #include "link/message_table.h"
+#include "link/serial_access.h"
 #include "platform/event_pump.h"
 #include "platform/message_box.h"
 #include "platform/serial_enumerator.h"
@@ -204,6 +205,7 @@ class Session {
   Bytes trace_answer_;
   int shown_page_ = 0;
   std::deque<std::string> notices_;
+  link::SerialAccessNotice access_notice_;
 
   bool busy1_ = false;
   bool busy2_ = false;

@@ -1,7 +1,6 @@
 #include "session/startup_settings.h"
 
 #include "core/text_block.h"
-#include "link/port_registry.h"
 
 namespace velmora::session {
 
@@ -11,7 +10,7 @@ SessionSettings SettingsFromStartup(const core::StartupState& state) {
   settings.texts = SessionTextsFrom(state.lingue);
   settings.main_title = core::TitleText(state.lingue, state.main_title);
   settings.port_com_file = state.paths.port_com;
-  settings.registry_file = link::PortRegistryPath(state.paths.bin);
+  settings.registry_file = state.paths.port_registry;
   settings.default_calibration = state.paths.default_calibration;
   settings.firmware_address = state.firmware_address;
   settings.reference_answers = state.reference_answers;

@@ -6,6 +6,7 @@
 #include "apps/cli/workstation_guard.h"
 #include "core/files.h"
 #include "core/text.h"
+#include "core/user_data.h"
 #include "link/ecu_identity.h"
 #include "link/link_startup.h"
 #include "link/port_registry.h"
@@ -47,7 +48,7 @@ std::string ResolveRoot(const std::string& option) {
 
 CliLink::CliLink(const CliOptions& options)
     : options_(options),
-      paths_(core::FillPathTable(ResolveRoot(options.root))),
+      paths_(core::InstallationPaths(ResolveRoot(options.root))),
       set_com_(ReadSetCom(paths_.set_com)),
       pipe_(link::PipeServices{box_, clock_, pump_, processes_, platform::PosixSysIo(), flags_},
             link::LinkLocationFor(paths_)),
@@ -66,7 +67,7 @@ CliLink::~CliLink() {
 }
 
 std::optional<int> CliLink::ChoosePort() {
-  const std::string registry = link::PortRegistryPath(paths_.bin);
+  const std::string registry = paths_.port_registry;
   if (options_.port) {
     return options_.port;
   }

@@ -17,6 +17,7 @@
 #include "calib/calibration_load.h"
 #include "core/dictionary.h"
 #include "core/files.h"
+#include "core/user_data.h"
 #include "link/message_table.h"
 #include "platform/stderr_message_box.h"
 #include "session/request_codes.h"
@@ -193,7 +194,7 @@ int RunCalibShow(const CliOptions& options) {
   if (!path) {
     return exit_code::kUsage;
   }
-  const core::PathTable paths = core::FillPathTable(ResolveRoot(options.root));
+  const core::PathTable paths = core::InstallationPaths(ResolveRoot(options.root));
   std::vector<std::string> set_com_lines;
   (void)core::LeggiRighe(paths.set_com, set_com_lines);
   CalibContext c(paths, core::LeggiSetCom(set_com_lines));

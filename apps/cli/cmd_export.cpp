@@ -18,6 +18,7 @@
 #include "calib/calibration_import.h"
 #include "core/dictionary.h"
 #include "core/files.h"
+#include "core/user_data.h"
 #include "link/message_table.h"
 #include "platform/stderr_message_box.h"
 
@@ -127,7 +128,7 @@ int RunExport(const CliOptions& options) {
     Err(error + "\n" + UsageText());
     return exit_code::kUsage;
   }
-  const core::PathTable paths = core::FillPathTable(ResolveRoot(options.root));
+  const core::PathTable paths = core::InstallationPaths(ResolveRoot(options.root));
   std::string text;
   if (!core::ReadWholeFile(args->in, text)) {
     Err("cannot read " + args->in);

@@ -5,9 +5,11 @@
 
 #include "apps/cli/cli_link.h"
 #include "core/paths.h"
+#include "core/user_data.h"
 #include "link/port_discovery.h"
 #include "link/port_registry.h"
 #include "link/port_search.h"
+#include "link/serial_access.h"
 #include "platform/posix/libserialport_enumerator.h"
 #include "platform/stderr_message_box.h"
 
@@ -17,11 +19,12 @@ namespace {
 constexpr const char* kSearchArgument = "search";
 
 int ListPorts(const CliOptions& options) {
-  const core::PathTable paths = core::FillPathTable(ResolveRoot(options.root));
+  const core::PathTable paths = core::InstallationPaths(ResolveRoot(options.root));
   platform::LibserialportEnumerator enumerator;
   platform::StderrMessageBox box;
-  const link::PortListing listing =
-      link::ElencaPorte(enumerator, link::PortRegistryPath(paths.bin), box);
+  const link::PortListing listing = link::ElencaPorte(enumerator, paths.port_registry, box);
+  link::SerialAccessNotice notice;
+  notice.Tell(listing.refused_devices, box);
   for (const std::string& line : listing.selector.lines) {
     std::printf("%s\n", line.c_str());
   }

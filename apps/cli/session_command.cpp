@@ -9,6 +9,7 @@
 #include "apps/cli/stop_signal.h"
 #include "apps/cli/workstation_guard.h"
 #include "core/files.h"
+#include "core/user_data.h"
 #include "link/port_com.h"
 #include "link/port_discovery.h"
 #include "link/port_registry.h"
@@ -29,7 +30,7 @@ std::string OwnExecutableName() {
 // --port that the port list lacks is refused rather than left to the search,
 // which would scan other ports.
 bool RememberChosenPort(const CliOptions& options, const core::PathTable& paths) {
-  const std::string registry = link::PortRegistryPath(paths.bin);
+  const std::string registry = paths.port_registry;
   std::optional<int> port = options.port;
   if (!options.device.empty()) {
     port = link::RegisterPort(registry, options.device);
@@ -61,7 +62,7 @@ std::unique_ptr<HeadlessWorkstation> OpenWorkstation(const CliOptions& options) 
   if (!LinkMayStart(processes, root)) {
     return nullptr;
   }
-  if (!RememberChosenPort(options, core::FillPathTable(root))) {
+  if (!RememberChosenPort(options, core::InstallationPaths(root))) {
     return nullptr;
   }
   InstallStopSignals();

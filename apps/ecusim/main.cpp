@@ -13,6 +13,7 @@
 
 #include "apps/common/standard_options.h"
 #include "core/paths.h"
+#include "core/user_data.h"
 #include "firmware/flash_layout.h"
 #include "link/port_registry.h"
 #include "link/server/install_paths.h"
@@ -144,7 +145,8 @@ int main(int argc, char** argv) {
   if (!line) {
     return Fail(error);
   }
-  const std::string registry = velmora::link::PortRegistryPath(root + "/bin");
+  // The registry the link server reads, below the same user-data root.
+  const std::string registry = velmora::core::InstallationPaths(root).port_registry;
   const std::optional<int> number = velmora::link::RegisterOwnPort(
       registry, line->path, opts->port, velmora::platform::PosixProcessList());
   if (!number) {

@@ -54,11 +54,11 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   const Logger log = Logger::FromEnvironment();
-  const std::optional<std::string> bin = BinDirFor(root);
-  if (!bin) {
+  const std::optional<std::string> registry = RegistryFileFor(root);
+  if (!registry) {
     log.Line("cannot find the installation folder");
   }
-  RegistryPortDirectory ports(velmora::link::PortRegistryPath(bin.value_or(".")));
+  RegistryPortDirectory ports(registry.value_or(velmora::link::PortRegistryPath(".")));
   PosixSerialOpener opener;
   velmora::platform::PosixClock clock;
   LinkServer server(opener, ports, clock, log);

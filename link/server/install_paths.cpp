@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/user_data.h"
+
 namespace velmora::link::server {
 
 std::optional<std::string> ExecutableDir() {
@@ -22,17 +24,21 @@ std::optional<std::string> ExecutableDir() {
   return exe.substr(0, slash);
 }
 
-std::optional<std::string> BinDirFor(std::string_view explicit_root) {
+std::optional<std::string> RegistryFileFor(std::string_view explicit_root) {
   std::string root(explicit_root);
   if (root.empty()) {
     if (const char* env = std::getenv("VELMORA_ROOT"); env != nullptr) {
       root = env;
     }
   }
-  if (!root.empty()) {
-    return root + "/bin";
+  if (root.empty()) {
+    const std::optional<std::string> dir = ExecutableDir();
+    if (!dir) {
+      return std::nullopt;
+    }
+    root = core::RootFromExecutableDir(*dir);
   }
-  return ExecutableDir();
+  return core::InstallationPaths(root).port_registry;
 }
 
 }  // namespace velmora::link::server

@@ -1,9 +1,11 @@
 #include "link/server/link_server.h"
 
+#include <cerrno>
 #include <string>
 
 #include "core/hex.h"
 #include "link/ecu_frame.h"
+#include "link/serial_access.h"
 #include "link/server/ecu_exchange.h"
 #include "link/server/profiles.h"
 
@@ -166,7 +168,8 @@ std::optional<Bytes> LinkServer::Connect(int number) {
   }
   OpenResult opened = opener_.Open(*device);
   if (opened.result != IoResult::kOk || !opened.port) {
-    log_.Line("cannot open " + *device);
+    const bool refused = opened.error == EACCES || opened.error == EPERM;
+    log_.Line(refused ? AccessRefusedText({*device}) : "cannot open " + *device);
     return std::nullopt;
   }
   port_ = std::move(opened.port);

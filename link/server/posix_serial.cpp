@@ -166,7 +166,12 @@ OpenResult OpenWithLibserialport(const std::string& device) {
 
 OpenResult OpenWithTermios(const std::string& device) {
   UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-  if (!fd.Valid() || ::isatty(fd.Get()) == 0) {
+  if (!fd.Valid()) {
+    OpenResult failed;
+    failed.error = errno;
+    return failed;
+  }
+  if (::isatty(fd.Get()) == 0) {
     return {};
   }
   const int raw = fd.Get();

@@ -46,6 +46,7 @@ class SerialPort {
 struct OpenResult {
   IoResult result = IoResult::kError;
   std::unique_ptr<SerialPort> port;
+  int error = 0;  // the system's error number of a failed open, when known
 };
 
 class SerialOpener {

@@ -30,6 +30,7 @@ class FakeSysIo final : public SysIo {
     kFlock,
     kFcntl,
     kStat,
+    kAccess,
     kCallKinds
   };
 
@@ -86,6 +87,9 @@ class FakeSysIo final : public SysIo {
   }
   IoResult Stat(const char* path) override {
     return Pass(kStat, [&] { return PosixSysIo().Stat(path); });
+  }
+  IoResult Access(const char* path, int mode) override {
+    return Pass(kAccess, [&] { return PosixSysIo().Access(path, mode); });
   }
 
   std::size_t max_write = std::numeric_limits<std::size_t>::max();

@@ -73,6 +73,9 @@ class RealSysIo final : public SysIo {
     struct stat st {};
     return Result(::stat(path, &st));
   }
+  IoResult Access(const char* path, int mode) override {
+    return Result(::faccessat(AT_FDCWD, path, mode, AT_EACCESS));
+  }
 };
 
 }  // namespace

@@ -13,7 +13,9 @@
 #include "link/port_devices.h"
 #include "link/port_registry.h"
 #include "link/port_search.h"
+#include "link/serial_access.h"
 #include "platform/fake/fake_serial_enumerator.h"
+#include "platform/fake/fake_sys_io.h"
 #include "platform/fake/fakes.h"
 #include "platform/posix/libserialport_enumerator.h"
 #include "platform/unique_fd.h"
@@ -439,6 +441,37 @@ TEST(CercaPorta, ATimeOutOrTheStopButtonEndsTheSearch) {
   EXPECT_EQ(CercaPorta(ecu2, config, dir.File("PortCom.ini")), kNoPortFound);
   EXPECT_EQ(stopped.link.requests.size(), 3u);
   EXPECT_FALSE(core::EsisteFile(dir.File("PortCom.ini")));
+}
+
+TEST(SerialAccess, DevicesThisUserMayNotOpenAreToldOnceWithTheRemedy) {
+  PortRig rig;
+  rig.enumerator.devices = {
+      FakeSerialEnumerator::Usb("/dev/ttyUSB0", "FT232R", 0x0403, 0x6001, "A"),
+      FakeSerialEnumerator::Usb("/dev/ttyUSB1", "FT232R", 0x0403, 0x6001, "B")};
+  platform::FakeSysIo io;
+  io.Fail(platform::FakeSysIo::kAccess, EACCES);  // the first device's check
+  const PortListing listing = ElencaPorte(rig.enumerator, rig.registry, rig.box, io);
+  EXPECT_EQ(Lines(listing).size(), 3u);  // still offered: the group may be granted meanwhile
+  EXPECT_EQ(listing.refused_devices, std::vector<std::string>{"/dev/ttyUSB0"});
+  EXPECT_TRUE(rig.box.shown.empty());
+
+  SerialAccessNotice notice;
+  notice.Tell(listing.refused_devices, rig.box);
+  notice.Tell(listing.refused_devices, rig.box);  // the next connection attempt
+  ASSERT_EQ(rig.box.shown.size(), 1u);
+  const std::string& text = rig.box.shown[0].text;
+  EXPECT_NE(text.find("/dev/ttyUSB0"), std::string::npos);
+  EXPECT_NE(text.find("sudo usermod -aG dialout $USER"), std::string::npos);
+  EXPECT_NE(text.find("log out"), std::string::npos);
+  notice.Tell({"/dev/ttyUSB0", "/dev/ttyACM0"}, rig.box);
+  ASSERT_EQ(rig.box.shown.size(), 2u);
+  EXPECT_EQ(rig.box.shown[1].text.find("/dev/ttyUSB0"), std::string::npos);
+
+  // A device that is missing or busy has other causes than permissions.
+  for (const int error : {ENOENT, EBUSY, EPERM}) {
+    io.Fail(platform::FakeSysIo::kAccess, error);
+    EXPECT_EQ(AccessRefused(io, "/dev/ttyS9"), error == EPERM) << error;
+  }
 }
 
 }  // namespace
