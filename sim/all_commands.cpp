@@ -14,6 +14,7 @@ void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup&
   RegisterLiveData(table, memory, setup);
   RegisterFlash(table, memory, setup);
   RegisterDiagnostics(table, memory, setup);
+  RegisterSequenceAcquisition(table, memory, setup);
 }
 
 }  // namespace velmora::sim
