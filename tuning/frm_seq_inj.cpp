@@ -132,6 +132,12 @@ void FrmSeqInj::AggiornaSelezioni(bool rebuild) {
 }
 
 void FrmSeqInj::SetSequenceCaption(bool straight, const std::string& mode) {
+  // Without a cylinder count the image holds no ECU's data yet (nothing
+  // read, nothing opened): there is no sequence to describe.
+  if (CylinderCount(env_.table) == 0) {
+    env_.session.SetSequenceCaption({});
+    return;
+  }
   env_.session.SetSequenceCaption(mode + " " + Text(st::kSwitchOverAfter) +
                                   std::string(straight ? kStraight : kShiftedSuffix));
 }

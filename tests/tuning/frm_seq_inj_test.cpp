@@ -92,6 +92,9 @@ TEST_F(SeqTest, BoxesShowTheWordOrAPlaceholderAndTwelveCylindersAreEight) {
   EXPECT_EQ(page.Controls().output_line, "OUT: -1-2-3-4-5-6-7-8-");
   EXPECT_TRUE(page.Controls().channels[7].visible);
   EXPECT_EQ(page.CmdAcquire(), AcquireResult::kPosted);  // fields 9..16 only
+  Cylinders(0);  // nothing read: no label for the switch-over page
+  page.AggiornaSelezioni(true);
+  EXPECT_TRUE(rig.session.sequence.empty());
 }
 
 TEST_F(SeqTest, AcquisitionChecksRunInOrder) {
