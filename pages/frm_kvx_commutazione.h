@@ -164,6 +164,11 @@ class FrmKvxCommutazione final : public PageModel {
   [[nodiscard]] int LastGridOption() const { return last_option_; }
   // The reference calibration chosen in CmbConfSistema.
   [[nodiscard]] const std::string& ChosenCalibration() const;
+  // The sequence label: the injection sequence page's mode text and
+  // NORM./ANTICIP., as that page last set it.
+  [[nodiscard]] const std::string& SequenceCaption() const {
+    return env_.session.SequenceCaption();
+  }
   [[nodiscard]] std::string ComboTip(int combo) const;
   [[nodiscard]] std::string SparkTip() const;
   [[nodiscard]] std::string BadBitTip() const;

@@ -55,6 +55,11 @@ class PageSession {
   // the carburation reset and the auto-tuning load from.
   [[nodiscard]] virtual const std::string& ChosenCalibration() const = 0;
   virtual void SetChosenCalibration(std::string name) = 0;
+  // How the injection sequence page last described the sequence (its mode,
+  // then NORM. or ANTICIP.), which the switch-over page shows; empty until
+  // that page has read the ECU's sequence.
+  [[nodiscard]] virtual const std::string& SequenceCaption() const = 0;
+  virtual void SetSequenceCaption(std::string caption) = 0;
   // The hardware generation of the ECU identified last; -1 before any.
   [[nodiscard]] virtual int Generation() const = 0;
   // The working pages on or off together (AbilitaDisabilitaForm).
@@ -91,6 +96,8 @@ class SessionPageSession final : public PageSession {
   }
   [[nodiscard]] const std::string& ChosenCalibration() const override { return chosen_; }
   void SetChosenCalibration(std::string name) override { chosen_ = std::move(name); }
+  [[nodiscard]] const std::string& SequenceCaption() const override { return sequence_; }
+  void SetSequenceCaption(std::string caption) override { sequence_ = std::move(caption); }
   [[nodiscard]] int Generation() const override { return session_.Generation(); }
   void EnablePages(bool enable) override { session_.AbilitaDisabilitaForm(enable); }
   void ReleaseRequest(int code) override { session_.ReleaseRequest(code); }
@@ -103,6 +110,7 @@ class SessionPageSession final : public PageSession {
  private:
   session::Session& session_;
   std::string chosen_;
+  std::string sequence_;
 };
 
 // A file dialog's question: open or save, its filter ("Map Files

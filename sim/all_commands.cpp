@@ -15,6 +15,7 @@ void RegisterAllCommands(CommandTable& table, EcuMemory& memory, const SimSetup&
   RegisterTuningModel(table, memory, setup);
   RegisterFlash(table, memory, setup);
   RegisterDiagnostics(table, memory, setup);
+  RegisterSequenceAcquisition(table, memory, setup);
 }
 
 }  // namespace velmora::sim

@@ -88,6 +88,9 @@ void RegisterLiveData(CommandTable& table, EcuMemory& memory, const SimSetup& se
 void RegisterFlash(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 // The error memory and its erase, and the car's side of the OBD link.
 void RegisterDiagnostics(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
+// The injection sequence acquisition (0x5C): the firing order learnt while
+// the engine idles, kept in block 6.
+void RegisterSequenceAcquisition(CommandTable& table, EcuMemory& memory, const SimSetup& setup);
 
 // The corrections the auto-tuning writes (sim/tuning_model.h).
 void RegisterTuningModel(CommandTable& table, EcuMemory& memory, const SimSetup& setup);

@@ -116,7 +116,14 @@ FrmKvxCommutazionePage::FrmKvxCommutazionePage(pages::FrmKvxCommutazione& page,
   columns->setRowStretch(2, 1);
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(spacing::kPage, spacing::kPage, spacing::kPage, spacing::kPage);
-  outer->addWidget(title_);
+  // The injection sequence as its own page last read it.
+  sequence_ = new QLabel(this);
+  sequence_->setObjectName(QStringLiteral("LblSequenza"));
+  auto* top = new QHBoxLayout;
+  top->addWidget(title_);
+  top->addStretch(1);
+  top->addWidget(sequence_);
+  outer->addLayout(top);
   outer->addLayout(columns, 1);
 
   repeat_.setInterval(dg::kRepeatMs);
@@ -398,6 +405,7 @@ void FrmKvxCommutazionePage::Refresh() {
     }
   }
   ShowGrid();
+  sequence_->setText(Q(page_.SequenceCaption()));
 }
 
 }  // namespace velmora::ui

@@ -73,7 +73,8 @@ class FrmKvxCommutazionePage final : public QWidget, public Captioned {
   std::array<std::array<QCheckBox*, pages::sw_check::kBits>, pages::sw_check::kRows> checks_{};
   QTableWidget* grid_;  // GrdTemp
   QLabel* grid_hint_;
-  QTimer repeat_;  // a held + or - steps again
+  QLabel* sequence_ = nullptr;  // the injection sequence page's label
+  QTimer repeat_;               // a held + or - steps again
   MarkLegend legend_;
 };
 

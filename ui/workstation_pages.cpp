@@ -32,6 +32,7 @@
 #include "ui/frm_kvx_connected.h"
 #include "ui/frm_kvx_language.h"
 #include "ui/frm_matrix_page.h"
+#include "ui/frm_seq_inj_page.h"
 #include "ui/page_view.h"
 
 namespace velmora::ui {
@@ -174,7 +175,7 @@ constexpr const auto& kMaps = maps::map_info::kMaps;
 
 // A map's grid and carburation views share the map's row, which opens the
 // view the map's flag chooses.
-const std::array<WorkstationPage, 22> kPages = {{
+const std::array<WorkstationPage, 23> kPages = {{
     // clang-format off
     {{pc::kMainMenu, "dashboard", kOwnRow, {gw::kMarker, gw::kNavStatus, "ECU status"}, "F2"}, Dashboard, DashboardView},
     {{pc::kLanguage, "language", kOwnRow, {gw::kMarker, gw::kNavLanguage, "Language"}, "Ctrl+L"}, Plain, LanguageView},
@@ -188,6 +189,7 @@ const std::array<WorkstationPage, 22> kPages = {{
     {{session::page_id::kLambda, "lambda", kOwnRow, {pages::lambda_text::kMarker, pages::lambda_text::kCaption, "Lambda probes"}, "Ctrl+1"}, NewLambdaModel, LambdaView},
     {{pages::kSensorsPageCode, "sensors", kOwnRow, pages::sensors_text::kTitle, "Ctrl+2"}, NewSensorsModel, SensorsView},
     {{session::page_id::kManagement, "gas-management", kOwnRow, {pages::management_text::kMarker, pages::management_text::kCaption, "Gas management"}, "Ctrl+3"}, NewManagementModel, ManagementView},
+    {{session::page_id::kInjectionSequence, "sequence", kOwnRow, {tuning::seq_text::kMarker, tuning::seq_text::kPageString, "Injection sequence"}, "Ctrl+I"}, NewSeqInjPageModel, SeqInjView},
     {{tuning::kAutoTuningPage, "auto-tuning", kOwnRow, {tuning::autotuning_text::kMarker, tuning::autotuning_text::kTitle, "Auto-tuning"}, "Ctrl+U"}, AutoTuning, AutoTuningView},
     {{pc::kCompensation, "compensation", kOwnRow, {ct::kMarker, ct::kTitle, "Compensation tables"}, "F9"}, Compensation, kCompensationView},
     {{pc::kSwitchOver, "switch-over", kOwnRow, {cf::kMarker, cf::kTitle, "Switch-over"}, "F10"}, SwitchOver, kSwitchOverView},

@@ -15,6 +15,7 @@
 #include "apps/cli/cmd_log.h"
 #include "apps/cli/cmd_maps.h"
 #include "apps/cli/cmd_ports.h"
+#include "apps/cli/cmd_sequence.h"
 #include "apps/cli/cmd_session.h"
 #include "apps/cli/cmd_watch.h"
 #include "apps/cli/command_words.h"
@@ -72,6 +73,10 @@ const std::array kCommands = {
         "                           centre table KIND (0..4 or gas-temperature, ...) on\n"
         "                           breakpoint COLUMN 2..13 with amplitude F (10), write\n"
         "                           it and print it as read back\n"},
+    CommandSpec{"sequence", RunSequence, kSession, "", "--reset",
+        "  sequence [--reset]       acquire the injection sequence with the idling engine\n"
+        "                           (or reset it to the straight assignment) and print\n"
+        "                           the outputs, channels, reported order and mode\n"},
     CommandSpec{"log", RunLog, kSession, "--seconds --out", "--fast",
         "  log --seconds N [--fast] --out FILE.vfl\n"
         "                           record the live record for N seconds into a view\n"

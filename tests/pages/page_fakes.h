@@ -67,6 +67,8 @@ class FakePageSession final : public PageSession {
   }
   [[nodiscard]] const std::string& ChosenCalibration() const override { return chosen; }
   void SetChosenCalibration(std::string name) override { chosen = std::move(name); }
+  [[nodiscard]] const std::string& SequenceCaption() const override { return sequence; }
+  void SetSequenceCaption(std::string caption) override { sequence = std::move(caption); }
   [[nodiscard]] int Generation() const override { return generation; }
   void EnablePages(bool enable) override { pages_enabled = enable; }
   void ReleaseRequest(int code) override {
@@ -94,7 +96,8 @@ class FakePageSession final : public PageSession {
   bool exchange_ok = true;
   std::vector<std::size_t> applied;
   std::vector<std::pair<std::size_t, std::uint8_t>> written;
-  std::string chosen;  // the reference calibration chosen on the switch-over page
+  std::string chosen;    // the reference calibration chosen on the switch-over page
+  std::string sequence;  // the sequence caption of the switch-over page
   link::EcuAccess* ecu = nullptr;
   std::function<void()> step_state;
 };
