@@ -63,6 +63,7 @@ void CheckReplay(std::string_view text, const velmora::link::MessageTable& shipp
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const velmora::link::MessageTable shipped(velmora::fuzz::ShippedSetCom().messages);
+  Check(shipped.Size() > 0);  // the shipped table was found
   const std::string_view text = velmora::fuzz::TextOf(data, size);
   CheckSetup(velmora::core::SplitCrLf(text));
   CheckReplay(text, shipped);
