@@ -45,7 +45,12 @@ run_one() {  # target
   local t=$1 dir="$work/$1"
   rm -rf "$dir"
   mkdir -p "$dir/corpus" "$dir/findings"
-  cp -r "fuzz/corpus/$t/." "$dir/corpus/" 2>/dev/null
+  # The corpus folder is the target's name without "_fuzzer".
+  if ! cp -r "fuzz/corpus/${t%_fuzzer}/." "$dir/corpus/"; then
+    echo "fuzz: $t has no corpus folder fuzz/corpus/${t%_fuzzer}" >"$dir/log"
+    echo 1 >"$dir/rc"
+    return
+  fi
   local start end
   start=$(date +%s)
   nice -n 19 "$build/fuzz/$t" -max_total_time="$seconds" -rss_limit_mb="$rss_mb" \
