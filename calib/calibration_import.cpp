@@ -135,40 +135,44 @@ MapGrid GridFromImage(std::span<const std::uint8_t> image552) {
 }
 
 std::optional<MapGrid> ReadMapFromFile(const std::string& path) {
-  const auto file = ParseFirstWins(path);
-  if (!file) {
-    return std::nullopt;
-  }
+  const auto lines = ReadLines(path);
+  return lines ? ReadMapFromLines(*lines) : std::nullopt;
+}
+
+std::optional<MapGrid> ReadMapFromLines(const std::vector<std::string>& lines) {
+  const ParsedCalibration file = ParseCalibration(lines, Duplicates::kFirstWins);
   Bytes image;
   for (std::size_t i = Index(Section::kMap0); i <= Index(Section::kMap4); ++i) {
     const auto s = static_cast<Section>(i);
-    if (!file->Present(s)) {
+    if (!file.Present(s)) {
       return std::nullopt;
     }
-    const Bytes data = FrameData(file->frames[s]);
+    const Bytes data = FrameData(file.frames[s]);
     image.insert(image.end(), data.begin(), data.end());
   }
   return GridFromImage(image);
 }
 
 std::optional<AxisVectors> ReadAxisVectorsFromFile(const std::string& path) {
-  const auto file = ParseFirstWins(path);
-  if (!file) {
-    return std::nullopt;
-  }
+  const auto lines = ReadLines(path);
+  return lines ? ReadAxisVectorsFromLines(*lines) : std::nullopt;
+}
+
+std::optional<AxisVectors> ReadAxisVectorsFromLines(const std::vector<std::string>& lines) {
+  const ParsedCalibration file = ParseCalibration(lines, Duplicates::kFirstWins);
   AxisVectors out;
   for (const Section s : {Section::kVetRpm0, Section::kVetRpm1}) {
-    if (!file->Present(s)) {
+    if (!file.Present(s)) {
       return std::nullopt;
     }
-    const Bytes d = FrameData(file->frames[s]);
+    const Bytes d = FrameData(file.frames[s]);
     out.rpm.insert(out.rpm.end(), d.begin(), d.end());
   }
   for (const Section s : {Section::kVetTinj0, Section::kVetTinj1}) {
-    if (!file->Present(s)) {
+    if (!file.Present(s)) {
       return std::nullopt;
     }
-    const Bytes d = FrameData(file->frames[s]);
+    const Bytes d = FrameData(file.frames[s]);
     out.time.insert(out.time.end(), d.begin(), d.end());
   }
   return out;

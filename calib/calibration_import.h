@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "calib/calibration_env.h"
 #include "calib/calibration_file.h"
@@ -35,6 +36,7 @@ using MapGrid = std::array<std::array<std::uint8_t, sizes::kMapColumns>, sizes::
 // The base map of the five "[MAP_*]" sections (first occurrences); nullopt
 // unless all five are present and valid.
 [[nodiscard]] std::optional<MapGrid> ReadMapFromFile(const std::string& path);
+[[nodiscard]] std::optional<MapGrid> ReadMapFromLines(const std::vector<std::string>& lines);
 
 struct AxisVectors {
   Bytes rpm;   // 128 bytes
@@ -43,6 +45,8 @@ struct AxisVectors {
 // Both vectors, or nothing unless all four axis sections are present and
 // valid.
 [[nodiscard]] std::optional<AxisVectors> ReadAxisVectorsFromFile(const std::string& path);
+[[nodiscard]] std::optional<AxisVectors> ReadAxisVectorsFromLines(
+    const std::vector<std::string>& lines);
 
 // One variable of a section, decoded with the layout of `entry_index`; the
 // entry itself is not touched. nullopt when the file, the section or the

@@ -44,24 +44,22 @@ endfunction()
 # velmora_add_fuzzer(name SOURCE file DEPS ... CORPUS dir)
 # Every fuzz target is also built as a replay program that runs the committed
 # corpus through the same entry point, so ctest exercises it without clang.
+# Timed fuzzing runs go through scripts/fuzz.sh, which reports their figures.
 function(velmora_add_fuzzer name)
   cmake_parse_arguments(ARG "" "SOURCE;CORPUS" "DEPS" ${ARGN})
+  set(targets ${name}-replay)
   add_executable(${name}-replay ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
-  set_target_properties(${name}-replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
-  target_link_libraries(${name}-replay PRIVATE ${ARG_DEPS})
   add_test(NAME ${name}-replay COMMAND ${name}-replay ${ARG_CORPUS})
   if(VELMORA_FUZZ)
     add_executable(${name} ${ARG_SOURCE})
-    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
-    # A short, bounded run from the corpus: finds shallow faults on every CI
-    # run. New inputs go to a scratch folder in the build tree (the first
-    # folder named), never into the committed corpus.
-    set(work ${CMAKE_BINARY_DIR}/fuzz/${name}-work)
-    file(MAKE_DIRECTORY ${work})
-    add_test(NAME ${name}-run
-      COMMAND ${name} -runs=20000 -max_total_time=15 -max_len=4096 ${work} ${ARG_CORPUS})
+    list(APPEND targets ${name})
   endif()
+  foreach(t ${targets})
+    set_target_properties(${t} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+    target_link_libraries(${t} PRIVATE ${ARG_DEPS})
+    target_include_directories(${t} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_compile_definitions(${t} PRIVATE VELMORA_DATA_DIR="${PROJECT_SOURCE_DIR}/data")
+  endforeach()
 endfunction()

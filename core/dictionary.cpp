@@ -112,12 +112,8 @@ ClsLingue::ClsLingue() {
   languages_.push_back(Language{});
 }
 
-std::int16_t ClsLingue::ReadChoiceFile() const {
-  std::vector<std::string> lines;
-  if (!LeggiRighe(path_choice_, lines)) {
-    return -1;
-  }
-  for (const auto& l : lines) {
+std::int16_t ParseLanguageChoice(std::string_view text) {
+  for (const auto& l : SplitCrLf(text)) {
     // Each line may also end in a bare LF when edited by hand.
     std::string_view t = l;
     while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) {
@@ -128,6 +124,14 @@ std::int16_t ClsLingue::ReadChoiceFile() const {
     }
   }
   return -1;
+}
+
+std::int16_t ClsLingue::ReadChoiceFile() const {
+  std::string text;
+  if (!ReadWholeFile(path_choice_, text)) {
+    return -1;
+  }
+  return ParseLanguageChoice(text);
 }
 
 void ClsLingue::SetPathAttualeLingua(std::string path) {
@@ -192,10 +196,14 @@ std::int16_t ClsLingue::UboundVociLingua(int index) const {
 }
 
 void ClsLingue::LoadDizionario() {
-  std::vector<std::string> lines;
-  (void)LeggiRighe(dictionary_path_, lines);  // a missing file leaves one empty language
-  DictionaryReader(lines, languages_, count_).Run();
+  std::string text;
+  (void)ReadWholeFile(dictionary_path_, text);  // a missing file leaves one empty language
+  ParseDizionario(text);
   LoadChoice();
+}
+
+void ClsLingue::ParseDizionario(std::string_view text) {
+  DictionaryReader(SplitCrLf(text), languages_, count_).Run();
 }
 
 void ClsLingue::LoadChoice() {
@@ -230,6 +238,10 @@ bool ClsLingue::SaveDizionario() const {
   if (!EsisteFile(dictionary_path_)) {
     return false;
   }
+  return WriteFileAtomic(dictionary_path_, DictionaryText());
+}
+
+std::string ClsLingue::DictionaryText() const {
   std::vector<std::string> out;
   for (const auto& l : languages_) {
     if (l.index > count_) {
@@ -242,7 +254,7 @@ bool ClsLingue::SaveDizionario() const {
       out.push_back(v.empty() ? std::string(kBlank) : v);
     }
   }
-  return WriteFileAtomic(dictionary_path_, JoinCrLf(out));
+  return JoinCrLf(out);
 }
 
 std::string ClsLingue::VoceDizionario(int language, int entry) const {

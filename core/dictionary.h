@@ -33,6 +33,10 @@ class ClsLingue {
   [[nodiscard]] std::int16_t UboundVociLingua(int index) const;
 
   void LoadDizionario();
+  // The languages of a dictionary text already in memory; the choice is kept.
+  void ParseDizionario(std::string_view text);
+  // The dictionary as SaveDizionario writes it.
+  [[nodiscard]] std::string DictionaryText() const;
   // Rewrites the dictionary as plain text, only when the file exists.
   bool SaveDizionario() const;
 
@@ -67,6 +71,10 @@ class ClsLingue {
   std::string path_choice_;
   std::int16_t language_id_ = -1;
 };
+
+// The language index a choice file's text holds: its first numeric line,
+// -1 when there is none.
+[[nodiscard]] std::int16_t ParseLanguageChoice(std::string_view text);
 
 // Choosing language L: remember it and give it the application title.
 void ChooseLanguage(ClsLingue& dictionary, std::int16_t index, const std::string& title);

@@ -1,12 +1,8 @@
-// Arbitrary bytes as a coefficient file: written to a scratch folder and read
-// back through the file reader and the folder listing. Nothing may read past
-// its input, and an accepted record must survive being written out and read
+// Arbitrary bytes as a coefficient file's text. Nothing may read past its
+// input, and an accepted record must survive being written out and read
 // again unchanged.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,34 +11,6 @@
 #include "core/files.h"
 
 namespace {
-
-// One scratch folder per process, removed with its file when the process ends.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    char tmpl[] = "/tmp/velmora-coe-fuzz-XXXXXX";
-    if (::mkdtemp(tmpl) != nullptr) {
-      path_ = tmpl;
-    }
-  }
-  ~ScratchFolder() {
-    if (!path_.empty()) {
-      std::error_code ec;
-      std::filesystem::remove_all(path_, ec);
-    }
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  [[nodiscard]] const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-const std::string& ScratchDir() {
-  static const ScratchFolder folder;
-  return folder.Path();
-}
 
 std::string Join(const auto& values, std::size_t from, std::size_t count, std::size_t stride) {
   std::string s;
@@ -81,19 +49,7 @@ bool SameValues(const velmora::calib::CoefficientRecord& a,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velmora;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const std::string& dir = ScratchDir();
-  if (dir.empty()) {
-    return 0;
-  }
-  const std::string path = dir + "/input.COE";
-  if (!core::WriteFileAtomic(path, text)) {
-    return 0;
-  }
-  const auto rec = calib::ReadCoefficientFile(path);
-  const auto list = calib::ListCoefficientFiles(dir);
-  if (list.found != rec.has_value() || list.records.size() != (rec ? 1u : 0u)) {
-    std::abort();
-  }
+  const auto rec = calib::ParseCoefficientLines(core::SplitCrLf(text));
   if (rec) {
     // A note that is itself a key line cannot be written back as a note.
     if (!rec->note.empty() && rec->note.front() == '[' && rec->note.back() == ']') {

@@ -1,8 +1,7 @@
-// Arbitrary bytes as a configuration or dictionary file: the line reader, the
-// bracket-key reader, SetCom.ini, ConfigScale.ini and the dictionary loader
-// must accept anything without reading past their input.
-#include <unistd.h>
-
+// Arbitrary bytes as a configuration or dictionary text: the line reader,
+// SetCom.ini, ConfigScale.ini, the dictionary and the language choice must
+// accept anything without reading past their input, and a dictionary written
+// out reads back to the same text.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,19 +12,6 @@
 #include "core/files.h"
 #include "core/set_com.h"
 
-namespace {
-
-std::string ScratchDir() {
-  static const std::string dir = [] {
-    char tmpl[] = "/tmp/velmora-fuzz-XXXXXX";
-    const char* d = ::mkdtemp(tmpl);
-    return std::string(d != nullptr ? d : "/tmp");
-  }();
-  return dir;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velmora::core;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -34,19 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto scale = LeggiConfigScale(lines, ',');
   (void)set_com;
   (void)scale;
+  (void)ParseLanguageChoice(text);
 
-  const std::string dir = ScratchDir();
-  const std::string diz = dir + "/diz.diz";
-  const std::string con = dir + "/diz.con";
-  if (!WriteFileAtomic(diz, text)) {
-    return 0;
-  }
-  // The first line doubles as the language choice file.
-  (void)WriteFileAtomic(con, lines.empty() ? std::string() : lines.front());
   ClsLingue lingue;
-  lingue.SetPathDizionario(diz);
-  lingue.SetPathAttualeLingua(con);
-  lingue.LoadDizionario();
+  lingue.ParseDizionario(text);
   for (int l = -1; l <= lingue.UboundLingue() + 1; ++l) {
     (void)lingue.NomeLingua(l);
     (void)lingue.CharsetLingua(l);
@@ -55,7 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   (void)lingue.MarkerOffset("[Frm_Matrix]");
-  (void)lingue.SaveDizionario();
-  lingue.LoadDizionario();
+  // The first writing settles blank entries and headers; after it a
+  // dictionary reads back to exactly what was written.
+  const std::string once = lingue.DictionaryText();
+  ClsLingue again;
+  again.ParseDizionario(once);
+  if (again.DictionaryText() != once || again.UboundLingue() != lingue.UboundLingue()) {
+    std::abort();
+  }
   return 0;
 }

@@ -9,8 +9,16 @@
 namespace velmora::link {
 
 std::optional<int> ReadRememberedPort(const std::string& port_com_file) {
-  std::vector<std::string> lines;
-  if (!core::LeggiRighe(port_com_file, lines) || lines.empty()) {
+  std::string text;
+  if (!core::ReadWholeFile(port_com_file, text)) {
+    return std::nullopt;
+  }
+  return ParseRememberedPort(text);
+}
+
+std::optional<int> ParseRememberedPort(std::string_view text) {
+  const std::vector<std::string> lines = core::SplitCrLf(text);
+  if (lines.empty()) {
     return std::nullopt;
   }
   const auto number = core::ParseInt32(lines.front());

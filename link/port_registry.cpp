@@ -285,22 +285,46 @@ std::string PortRegistryPath(const std::string& bin_dir) {
   return bin_dir + "/" + kPortRegistryFile;
 }
 
-std::vector<PortEntry> LoadPortRegistry(const std::string& file, platform::ProcessList& processes) {
+namespace {
+
+std::vector<PortEntry> EntriesOf(std::vector<Record> records, platform::ProcessList& processes) {
   std::vector<PortEntry> entries;
-  for (Record& r : LiveRecords(LoadRecords(file), processes)) {
+  for (Record& r : LiveRecords(std::move(records), processes)) {
     entries.push_back({r.number, std::move(r.device)});
   }
   return entries;
 }
 
-std::vector<PortIdentity> LoadPortIdentities(const std::string& file) {
+std::vector<PortIdentity> IdentitiesOf(std::vector<Record> records) {
   std::vector<PortIdentity> identities;
-  for (Record& r : LoadRecords(file)) {
+  for (Record& r : records) {
     if (!r.identity.empty()) {
       identities.push_back({r.number, std::move(r.identity)});
     }
   }
   return identities;
+}
+
+}  // namespace
+
+std::vector<PortEntry> LoadPortRegistry(const std::string& file, platform::ProcessList& processes) {
+  return EntriesOf(LoadRecords(file), processes);
+}
+
+std::vector<PortIdentity> LoadPortIdentities(const std::string& file) {
+  return IdentitiesOf(LoadRecords(file));
+}
+
+std::vector<PortEntry> ParsePortRegistry(std::string_view text, platform::ProcessList& processes) {
+  return EntriesOf(ParseRecords(core::SplitCrLf(text)), processes);
+}
+
+std::vector<PortIdentity> ParsePortIdentities(std::string_view text) {
+  return IdentitiesOf(ParseRecords(core::SplitCrLf(text)));
+}
+
+std::string NormalisedPortRegistry(std::string_view text) {
+  return FormatRecords(ParseRecords(core::SplitCrLf(text)));
 }
 
 std::optional<std::string> LookupPort(const std::string& file, int number,

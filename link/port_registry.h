@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/process_list.h"
@@ -106,5 +107,13 @@ struct PortIdentity {
     const std::string& file, const std::vector<DeviceIdentity>& devices,
     platform::SysIo& io = platform::PosixSysIo(),
     platform::ProcessList& processes = platform::PosixProcessList());
+
+// The readers above over a registry's text.
+[[nodiscard]] std::vector<PortEntry> ParsePortRegistry(std::string_view text,
+                                                       platform::ProcessList& processes);
+[[nodiscard]] std::vector<PortIdentity> ParsePortIdentities(std::string_view text);
+// The text a registry is written back as after being read: every entry
+// that could be read, in number order.
+[[nodiscard]] std::string NormalisedPortRegistry(std::string_view text);
 
 }  // namespace velmora::link

@@ -2,7 +2,8 @@
 # Builds everything and runs every test: formatting, the warnings-as-errors
 # build with unit, end-to-end and GUI tests, the Debian package installed
 # and removed again (as root), then a clang ASan+UBSan build with the
-# fuzzers, which runs the tests again. Ends with one summary line.
+# fuzzers, which runs the tests again and fuzzes every target briefly
+# (VELMORA_FUZZ_SECONDS each, default 5). Ends with one summary line.
 set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -71,6 +72,14 @@ CC=clang CXX=clang++ run_suite "sanitizers" build/asan -DCMAKE_BUILD_TYPE=Debug 
   -DVELMORA_WERROR=ON -DVELMORA_SANITIZE=ON -DVELMORA_FUZZ=ON -DVELMORA_BUILD_GUI=OFF \
   -DVELMORA_BUILD_BENCHMARKS=OFF || status=1
 read -r p2 f2 < <(summary build/asan.ctest.log 2>/dev/null || echo "0 1")
+
+# Every fuzz target for a few seconds from its corpus, counted as one test.
+echo "== fuzz"
+if bash scripts/fuzz.sh "${VELMORA_FUZZ_SECONDS:-5}" build/asan; then
+  p2=$((p2 + 1))
+else
+  f2=$((f2 + 1))
+fi
 
 if ((f1 + f2 > 0)); then
   status=1

@@ -162,6 +162,18 @@ TEST_F(DictionaryTest, SaveKeepsPositionsWithBlankMarkerAndReloads) {
   EXPECT_FALSE(EsisteFile(dir_.File("absent.diz")));
 }
 
+TEST_F(DictionaryTest, TextInMemoryReadsAsTheFileDoes) {
+  const std::vector<std::string> lines = {"VELTRANO", "###", "#English&238", "Title", "",
+                                          "One",      "###", "#Deutsch",     "Titel"};
+  Load(lines, "x\r\n1\r\n");
+  ClsLingue memory;
+  memory.ParseDizionario(JoinCrLf(lines));
+  EXPECT_EQ(memory.DictionaryText(), lingue_.DictionaryText());
+  EXPECT_EQ(memory.UboundLingue(), 1);
+  EXPECT_EQ(ParseLanguageChoice(ChoiceFile()), lingue_.IdLingua());
+  EXPECT_EQ(ParseLanguageChoice("none\r\n"), -1);
+}
+
 TEST_F(DictionaryTest, EditingOperations) {
   Load({"###", "#A&0", "a0", "a1", "a2", "###", "#B&0", "b0", "b1", "b2", "###", "#C&0", "c0"},
        "0");
