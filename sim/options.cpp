@@ -81,6 +81,10 @@ constexpr OptionRule kOptionRules[] = {
      }},
     {"--silent-after",
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.silent_after, v, 0); }},
+    {"--silent-after-command",
+     [](SimOptions& o, std::string_view v) {
+       return ParseCommandSilence(v, o.faults.silent_after_command);
+     }},
 };
 
 const OptionRule* RuleOf(std::string_view name) {
@@ -102,6 +106,7 @@ std::string_view SimUsage() {
          "       [--ecu-error CODE[:STATE][,CODE[:STATE]...]]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
          "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n"
+         "       [--silent-after-command CMD:N]\n"
          "       velmora-ecusim --help | --version\n";
 }
 
