@@ -37,6 +37,7 @@ struct Scenario {
 const std::string kLost = "Error 006 - Comunication error";
 const std::string kSearching = "2 -> 0 searching";
 const std::string kReconnected = "0 -> 2 connected";
+const std::string kNotWritten = "failed: the file could not be written";
 
 // A watch that sees the fault, searches and finds the ECU again.
 Scenario Recovers(const char* name, std::vector<std::string> fault) {
@@ -73,7 +74,8 @@ std::vector<Scenario> Scenarios() {
        {},
        {{"[AttesaPipe_usec]", "1500000"}, {"[AttesaGlobale_usec]", "6000000"}}},
       {"ecu-silent-while-polling", silent("0C:20"), {"live", "--count", "200"}, 1, {kLost}},
-      {"ecu-silent-mid-save", silent("16:2"), save, 1, {kLost, "saving the calibration"}},
+      // The connection reads bank 2 in five chunks, the save again.
+      {"ecu-silent-mid-save", silent("16:7"), save, 1, {kLost, "saving the calibration"}},
       {"ecu-silent-mid-load", silent("13:2"), {"write", "@Data/keep.xsi"}, 1, {kLost, "loading"}},
       {"ecu-silent-mid-bank-write",
        silent("17:2"),
@@ -109,12 +111,12 @@ std::vector<Scenario> Scenarios() {
        {"the connection to the ECU was lost; what was recorded is in"},
        Action::kRemoveDevice,
        "recording 1 s"},
-      {"disk-full-saving-calibration", {}, save, 1, {"saving the calibration"}, {}, {}, full},
-      {"disk-full-saving-view-file", {}, log, 1, {"run.vfl"}, {}, {}, full},
-      {"disk-full-saving-setup", {}, setup, 1, {"cannot write"}, {}, {}, no_room},
-      {"read-only-saving-calibration", {}, save, 1, {"saving the calibration"}, {}, {}, data_ro},
-      {"read-only-saving-view-file", {}, log, 1, {"run.vfl"}, {}, {}, data_ro},
-      {"read-only-saving-setup", {}, setup, 1, {"cannot write"}, {}, {}, bin_ro},
+      {"disk-full-saving-calibration", {}, save, 1, {kNotWritten}, {}, {}, full},
+      {"disk-full-saving-view-file", {}, log, 1, {"run.vfl failed"}, {}, {}, full},
+      {"disk-full-saving-setup", {}, setup, 1, {"cannot write", "PortCom.ini"}, {}, {}, no_room},
+      {"read-only-saving-calibration", {}, save, 1, {kNotWritten}, {}, {}, data_ro},
+      {"read-only-saving-view-file", {}, log, 1, {"cannot write", "run.vfl.part"}, {}, {}, data_ro},
+      {"read-only-saving-setup", {}, setup, 1, {"cannot write", "PortCom.ini"}, {}, {}, bin_ro},
   };
 }
 
