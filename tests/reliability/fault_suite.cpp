@@ -42,7 +42,7 @@ const std::string kNotWritten = "failed: the file could not be written";
 // A watch that sees the fault, searches and finds the ECU again.
 Scenario Recovers(const char* name, std::vector<std::string> fault) {
   return {
-      name, std::move(fault), {"watch", "--seconds", "9"}, 0, {kLost, kSearching, kReconnected}};
+      name, std::move(fault), {"watch", "--seconds", "12"}, 0, {kLost, kSearching, kReconnected}};
 }
 
 std::vector<Scenario> Scenarios() {
@@ -58,11 +58,11 @@ std::vector<Scenario> Scenarios() {
   const std::vector<std::string> save = {"read", "@Data/target.xsi"};
   const std::vector<std::string> setup = {"--port", "@port", "identify"};
   return {
-      Recovers("answer-dropped", {"--drop-every", "150"}),
-      Recovers("answer-truncated", {"--truncate-every", "150"}),
-      Recovers("answer-bad-check-byte", {"--bad-xor-every", "150"}),
-      Recovers("answer-garbage", {"--garbage-every", "150"}),
-      Recovers("answer-later-than-ecu-wait", {"--delay-every", "150", "--delay-ms", "700"}),
+      Recovers("answer-dropped", {"--drop-every", "100"}),
+      Recovers("answer-truncated", {"--truncate-every", "100"}),
+      Recovers("answer-bad-check-byte", {"--bad-xor-every", "100"}),
+      Recovers("answer-garbage", {"--garbage-every", "100"}),
+      Recovers("answer-later-than-ecu-wait", {"--delay-every", "100", "--delay-ms", "700"}),
       // The link server waits longer for the ECU than the tool for it.
       {"answer-later-than-pipe-wait",
        {"--delay-every", "150", "--delay-ms", "4000"},
