@@ -80,6 +80,13 @@ int ModPipe::TimeOut() {
 int ModPipe::SendError() {
   services_.box.Show(pipe_text::kSendError, pipe_text::kSendErrorCaption,
                      platform::BoxKind::Critical);
+  if (link_gone_) {
+    // Nobody reads the requests any more: as with a reply that never
+    // comes, the session ends instead of failing every tick for ever.
+    services_.flags.timeout = true;
+    services_.flags.exit_request = true;
+    services_.flags.ecu_lost = false;
+  }
   return kNoExchange;
 }
 
@@ -111,6 +118,7 @@ bool ModPipe::WriteAll(std::span<const std::uint8_t> bytes, std::int64_t timeout
     if (r.value < 0 && r.error == EINTR) {
       continue;
     }
+    link_gone_ = r.value < 0 && r.error == EPIPE;
     if (r.value < 0 && WouldBlock(r.error)) {
       // The link is not reading: a full pipe is given the reply time-out to
       // drain, then the request counts as not written.
@@ -184,6 +192,7 @@ int ModPipe::InviaMessaggio(std::uint8_t type, std::span<const std::uint8_t> pay
     return kNoExchange;
   }
   core::BusyFlag guard(busy_);
+  link_gone_ = false;
 
   const auto request = EncodeRequest(type, payload);
   if (!request || !Attached()) {

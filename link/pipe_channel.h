@@ -141,6 +141,7 @@ class ModPipe {
   platform::UniqueFd reply_fd_;
   LastReply last_;
   bool busy_ = false;
+  bool link_gone_ = false;  // the last write found the link server's end closed
 };
 
 }  // namespace velmora::link

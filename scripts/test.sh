@@ -68,6 +68,16 @@ else
   f1=$((f1 + 1))
 fi
 
+# Two minutes of the soak against the main build: live polling with the
+# logger recording through injected faults (scripts/soak.sh, one hour by
+# default; see docs/reliability.md).
+echo "== soak (2 minutes)"
+if VELMORA_STAGE=build/ci/stage nice -n 10 bash scripts/soak.sh 2; then
+  p1=$((p1 + 1))
+else
+  f1=$((f1 + 1))
+fi
+
 CC=clang CXX=clang++ run_suite "sanitizers" build/asan -DCMAKE_BUILD_TYPE=Debug \
   -DVELMORA_WERROR=ON -DVELMORA_SANITIZE=ON -DVELMORA_FUZZ=ON -DVELMORA_BUILD_GUI=OFF \
   -DVELMORA_BUILD_BENCHMARKS=OFF || status=1

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "core/bytes.h"
+#include "sim/command_silence.h"
 
 namespace velmora::sim {
 
@@ -18,6 +19,7 @@ struct FaultOptions {
   long delay_ms = 0;
   long garbage_every = 0;  // random bytes instead of the answer
   long silent_after = -1;  // no answers after this many requests; -1 = never
+  CommandSilence silent_after_command{};
 };
 
 enum class FaultKind { kNone, kSilent, kDrop, kGarbage, kTruncate, kBadXor };
@@ -36,6 +38,9 @@ class FaultInjector {
   // Called once for every accepted request with the answer the ECU gives.
   [[nodiscard]] ShapedAnswer Shape(Bytes answer);
   [[nodiscard]] long RequestsSeen() const { return seen_; }
+  [[nodiscard]] bool Silences(std::span<const std::uint8_t> request) {
+    return options_.silent_after_command.Silences(request);
+  }
 
  private:
   [[nodiscard]] static bool Hits(long every, long n) { return every > 0 && n % every == 0; }

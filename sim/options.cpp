@@ -83,6 +83,10 @@ constexpr OptionRule kOptionRules[] = {
      [](SimOptions& o, std::string_view v) { return TakeCount(o.bad_injector, v, 1, 8); }},
     {"--silent-after",
      [](SimOptions& o, std::string_view v) { return TakeCount(o.faults.silent_after, v, 0); }},
+    {"--silent-after-command",
+     [](SimOptions& o, std::string_view v) {
+       return ParseCommandSilence(v, o.faults.silent_after_command);
+     }},
 };
 
 const OptionRule* RuleOf(std::string_view name) {
@@ -104,6 +108,7 @@ std::string_view SimUsage() {
          "       [--ecu-error CODE[:STATE][,CODE[:STATE]...]] [--bad-injector N]\n"
          "       [--drop-every N] [--bad-xor-every N] [--truncate-every N]\n"
          "       [--delay-every N --delay-ms M] [--garbage-every N] [--silent-after N]\n"
+         "       [--silent-after-command CMD:N]\n"
          "       velmora-ecusim --help | --version\n";
 }
 

@@ -134,6 +134,9 @@ int ServeEcu(int fd, EcuModel& model, FaultInjector& faults, const ServeSettings
     for (const Bytes& frame :
          splitter.Feed(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
                        arrived / kNanosPerMicro)) {
+      if (faults.Silences(frame)) {
+        continue;
+      }
       std::optional<ModelReply> reply = model.Answer(frame);
       if (settings.received) {
         settings.received(frame, reply.has_value());

@@ -24,6 +24,7 @@ namespace st = core::session_state;
 constexpr std::string_view kSecondsOption = "--seconds";
 constexpr std::string_view kOutOption = "--out";
 constexpr std::string_view kFastFlag = "--fast";
+constexpr std::string_view kKeepGoingFlag = "--keep-going";
 constexpr std::int32_t kMaxSeconds = 86'400;
 constexpr std::string_view kPartSuffix = ".part";
 constexpr std::chrono::seconds kProgressEvery{1};
@@ -32,6 +33,7 @@ constexpr std::chrono::seconds kEndMargin{30};
 struct LogArgs {
   std::int32_t seconds = 0;
   bool fast = false;
+  bool keep_going = false;  // a lost ECU is searched for and recorded again
   std::string out;
 };
 
@@ -50,6 +52,8 @@ std::optional<LogArgs> ParseLogArgs(const std::vector<std::string>& words, std::
       a.out = value;
     } else if (words[i] == kFastFlag) {
       a.fast = true;
+    } else if (words[i] == kKeepGoingFlag) {
+      a.keep_going = true;
     } else {
       error = "log does not take \"" + words[i] + "\"";
       return std::nullopt;
@@ -72,9 +76,10 @@ acq::ChannelIds InstalledChannels(const core::PathTable& paths) {
   return acq::IdsOf(channels);
 }
 
-// Records until the end, the ECU is lost or a stop signal; true when the
-// session stayed connected throughout.
-bool Record(HeadlessWorkstation& w, const acq::LiveRecorder& recorder, bool fast,
+// Records until the end, the ECU is lost (unless told to keep going) or a
+// stop signal; true when the session stayed connected throughout (kept
+// going: when it was still open at the end).
+bool Record(HeadlessWorkstation& w, const acq::LiveRecorder& recorder, const LogArgs& args,
             SteadyClock::time_point end) {
   session::Session& s = w.Session();
   const core::SessionFlags& flags = w.Flags();
@@ -89,10 +94,10 @@ bool Record(HeadlessWorkstation& w, const acq::LiveRecorder& recorder, bool fast
       Err("recording " + std::to_string(secs) + " s: " + std::to_string(recorder.Records()) +
           " records");
     }
-    lost = flags.ecu_lost || flags.state != st::kConnected;
+    lost = args.keep_going ? s.Closed() : flags.ecu_lost || flags.state != st::kConnected;
     return now >= end || lost || w.Stopped() || s.Closed();
   };
-  if (fast) {
+  if (args.fast) {
     // Each Timer1 tick of the connected session reads the live record
     // once; ticked back to back, the reads follow each other at once.
     while (!tick()) {
@@ -138,7 +143,7 @@ int RunLog(const CliOptions& options) {
     return Finish(*workstation, false);
   }
   table.SetRecordSink(&recorder);
-  const bool connected = Record(*workstation, recorder, args->fast,
+  const bool connected = Record(*workstation, recorder, *args,
                                 SteadyClock::now() + std::chrono::seconds(args->seconds));
   recorder.Stop();
   table.SetRecordSink(nullptr);

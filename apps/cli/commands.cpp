@@ -77,10 +77,11 @@ const std::array kCommands = {
         "  sequence [--reset]       acquire the injection sequence with the idling engine\n"
         "                           (or reset it to the straight assignment) and print\n"
         "                           the outputs, channels, reported order and mode\n"},
-    CommandSpec{"log", RunLog, kSession, "--seconds --out", "--fast",
-        "  log --seconds N [--fast] --out FILE.vfl\n"
+    CommandSpec{"log", RunLog, kSession, "--seconds --out", "--fast --keep-going",
+        "  log --seconds N [--fast] [--keep-going] --out FILE.vfl\n"
         "                           record the live record for N seconds into a view\n"
-        "                           file; --fast reads it back to back, not every 50 ms\n"},
+        "                           file; --fast reads it back to back, not every 50 ms;\n"
+        "                           --keep-going records on after a lost ECU is found again\n"},
     CommandSpec{"flash", RunFlash, kSession, "", "",
         "  flash IMAGE.frh          update the ECU's firmware from the image: versions,\n"
         "                           verdict, each step, the calibration's backup and the\n"

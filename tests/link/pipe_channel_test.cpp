@@ -233,19 +233,21 @@ TEST(PipeChannel, ReentrantCallFromThePumpIsRefusedWithoutIoOrBox) {
   EXPECT_EQ(rig.pipe.InviaMessaggio(MsgType::kEcuFrame, Bytes{2}, kTimeout, &out), kOk);
 }
 
-void ExpectSendError(const ChannelRig& rig) {
+void ExpectSendError(const ChannelRig& rig, bool session_ends = false) {
   ASSERT_EQ(rig.box.shown.size(), 1u);
   EXPECT_EQ(rig.box.shown[0].text, "Error 008 - Pipe send error ");
   EXPECT_EQ(rig.box.shown[0].caption, "Comunication error");
   EXPECT_EQ(rig.box.shown[0].kind, BoxKind::Critical);
-  EXPECT_FALSE(rig.flags.exit_request);
+  // Only a link server that is gone ends the session: it would never answer.
+  EXPECT_EQ(rig.flags.exit_request, session_ends);
+  EXPECT_EQ(rig.flags.timeout, session_ends);
 }
 
 TEST(PipeChannel, WriteFailuresShowThePipeSendError) {
   ChannelRig gone;
   gone.link.CloseRequests();  // nobody reads: EPIPE, and no SIGPIPE ends the test
   EXPECT_EQ(gone.pipe.InviaMessaggio(MsgType::kReset, Bytes{0}, kTimeout, nullptr), kNoExchange);
-  ExpectSendError(gone);
+  ExpectSendError(gone, true);
 
   ChannelRig detached;
   detached.pipe.Detach();

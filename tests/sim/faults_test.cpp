@@ -80,7 +80,7 @@ TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
       "--hw 3rd --device=/dev/ttyS1 --root=/opt/v --port=3 --state /tmp/st --baud=57600 "
       "--proc-us=250 --slow-ms=900 --log --seed=4 --record=/tmp/r --drop-every=5 "
       "--bad-xor-every=6 --truncate-every=7 --delay-every=8 --delay-ms=1200 --garbage-every=9 "
-      "--silent-after=10",
+      "--silent-after=10 --silent-after-command=13:2",
       ' ');
   const std::vector<std::string_view> args(words.begin(), words.end());
   std::string error;
@@ -96,10 +96,25 @@ TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
   EXPECT_EQ((std::vector<long>{f.drop_every, f.bad_xor_every, f.truncate_every, f.delay_every,
                                f.delay_ms, f.garbage_every, f.silent_after}),
             (std::vector<long>{5, 6, 7, 8, 1200, 9, 10}));
+  // Silent from the request after the second bank-1 write on, whatever it is.
+  CommandSilence silence = f.silent_after_command;
+  const Bytes write = {0x41, 0x02, 0x03, 0x13, 0x53};
+  const Bytes read = {0x41, 0x02, 0x03, 0x12, 0x52};
+  EXPECT_EQ(
+      (std::vector<bool>{silence.Silences(read), silence.Silences(write), silence.Silences(read),
+                         silence.Silences(write), silence.Silences(read), silence.Silences(write)}),
+      (std::vector<bool>{false, false, false, false, true, true}));
 
-  const std::vector<std::vector<std::string_view>> bad = {
-      {"--hw", "4th"},        {"--port", "256"},     {"--port"},     {"--baud", "fast"},
-      {"--drop-every", "-1"}, {"--frobnicate", "1"}, {"--state", ""}};
+  const std::vector<std::vector<std::string_view>> bad = {{"--hw", "4th"},
+                                                          {"--port", "256"},
+                                                          {"--port"},
+                                                          {"--baud", "fast"},
+                                                          {"--drop-every", "-1"},
+                                                          {"--frobnicate", "1"},
+                                                          {"--state", ""},
+                                                          {"--silent-after-command", "13"},
+                                                          {"--silent-after-command", "1G:2"},
+                                                          {"--silent-after-command", "13:-1"}};
   for (const auto& b : bad) {
     error.clear();
     EXPECT_FALSE(ParseSimOptions(b, error)) << b[0];
