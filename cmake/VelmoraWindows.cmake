@@ -8,10 +8,10 @@ include_directories(BEFORE SYSTEM ${PROJECT_SOURCE_DIR}/platform/win/compat)
 # localtime_r and friends are declared by the runtime on request.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
                         _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
-# GCC 12's libstdc++ trips its own restrict check in std::string's inlined
+# GCC 12's libstdc++ trips its own restrict and bounds checks in std::string's inlined
 # copies at high optimisation (a false positive the Linux compilers do not
 # reach); it must not stop the build under -Werror.
-add_compile_options(-Wno-restrict)
+add_compile_options(-Wno-restrict -Wno-array-bounds)
 
 # The link server drives the serial port through Win32 itself; libserialport
 # has no mingw build on Debian. Targets that link it elsewhere link nothing.
@@ -32,3 +32,17 @@ if(VELMORA_BUILD_TESTS)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory(${VELMORA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 endif()
+
+# Tests left out of the Windows build, with the reason:
+# - e2e, sim: the real processes on a pseudo-terminal (the virtual ECU's
+#   serial line), and the virtual ECU's own serve loop on signals and ppoll;
+# - link_channel_test, linksrv_core_test: their fakes build on pipe2 and
+#   fcntl descriptor flags directly; the Windows pipes are exercised by
+#   link_process_test, which runs a helper program through the real launcher;
+# - port_discovery_test, port_registry_test, linksrv_process_test,
+#   firmware_e2e_test: pseudo-terminals, fork and waitpid, or the virtual ECU
+#   program.
+set(VELMORA_WINDOWS_EXCLUDED_TEST_DIRS e2e sim)
+set(VELMORA_WINDOWS_EXCLUDED_TESTS
+    link_channel_test linksrv_core_test port_discovery_test port_registry_test
+    linksrv_process_test firmware_e2e_test)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: formatting, the warnings-as-errors
 # build with unit, end-to-end and GUI tests, the Debian package installed
-# and removed again (as root), then a clang ASan+UBSan build with the
+# and removed again (as root), the Windows cross build's unit tests under
+# Wine, then a clang ASan+UBSan build with the
 # fuzzers, which runs the tests again. Ends with one summary line.
 set -uo pipefail
 
@@ -62,6 +63,15 @@ echo "== package"
 if [[ $(id -u) -ne 0 || -e /opt/velmora ]] || ! command -v dpkg >/dev/null; then
   echo "package: skipped (needs root, dpkg and no /opt/velmora)"
 elif bash scripts/package-test.sh build/ci; then
+  p1=$((p1 + 1))
+else
+  f1=$((f1 + 1))
+fi
+
+# The Windows cross build's unit tests under Wine: one pass or fail, like
+# the package (a machine without Wine skips it).
+echo "== windows"
+if bash scripts/windows-test.sh build/mingw; then
   p1=$((p1 + 1))
 else
   f1=$((f1 + 1))
