@@ -42,7 +42,8 @@ function(velmora_add_test name)
   if(WIN32 AND name IN_LIST VELMORA_WINDOWS_EXCLUDED_TESTS)
     # Declared, so the folder's own settings still apply, but neither built
     # nor run (see cmake/VelmoraWindows.cmake).
-    set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL ON)
+    set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL ON
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/excluded)
     set_tests_properties(${name} PROPERTIES DISABLED ON)
   endif()
 endfunction()

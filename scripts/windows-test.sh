@@ -1,11 +1,11 @@
-#!/ usr / bin / env bash
-#Cross - builds the core libraries, LinkSrv, velmora - cli and the unit tests
-#for 64 - bit Windows with Debian's mingw-w64, then runs every unit test
-#executable under Wine in a private prefix below the build folder.Counts
-#test executables.Without a toolchain or a working Wine it says why it
-#skipped and succeeds.
+#!/usr/bin/env bash
+# Cross-builds the core libraries, LinkSrv, velmora-cli and the unit tests
+# for 64-bit Windows with Debian's mingw-w64, then runs every unit test
+# executable under Wine in a private prefix below the build folder. Counts
+# test executables. Without a toolchain or a working Wine it says why it
+# skipped and succeeds.
 #
-#bash scripts / windows - test.sh[BUILD_DIR](default build / mingw)
+#   bash scripts/windows-test.sh [BUILD_DIR]     (default build/mingw)
 set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,33 +20,38 @@ skip() {
 }
 
 missing=()
-for p in "${packages[@]}";
-do
-  if
-    !dpkg - query - W - f = '${Status}' "$p" 2 > / dev / null | grep - q "install ok installed";
-then missing += ("$p")fi done if (($ { #missing[@] }));
-then echo "Installing: ${missing[*]}" SUDO = "" if [[$(id - u) - ne 0]];
-then SUDO = "sudo" fi $SUDO apt - get update - qq&& DEBIAN_FRONTEND =
-                noninteractive $SUDO apt - get install - y - qq-- no - install -
-                    recommends "${missing[@]}" ||
-                echo "windows: some packages could not be installed" fi command - v x86_64 - w64 -
-                        mingw32 - g++ - posix >
-                    / dev / null ||
-                skip "no mingw-w64 compiler"[[-f / usr / src / googletest / CMakeLists.txt]] ||
-                skip "no GoogleTest sources"
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [[ $(id -u) -ne 0 ]]; then
+    SUDO="sudo"
+  fi
+  $SUDO apt-get update -qq &&
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+      "${missing[@]}" || echo "windows: some packages could not be installed"
+fi
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || skip "no mingw-w64 compiler"
+[[ -f /usr/src/googletest/CMakeLists.txt ]] || skip "no GoogleTest sources"
 
-                launcher = () if command - v ccache > / dev / null;
-then launcher = (-DCMAKE_CXX_COMPILER_LAUNCHER = ccache) fi mkdir -
-                p "$build" echo "== windows: configure and build" if !cmake - S.- B "$build" -
-                G Ninja - DCMAKE_TOOLCHAIN_FILE =
-                    cmake / mingw - w64.cmake - DCMAKE_BUILD_TYPE =
-                        Release - DVELMORA_WERROR =
-                            ON - DVELMORA_BUILD_GUI =
-                                OFF - DVELMORA_BUILD_BENCHMARKS =
-                                    OFF "${launcher[@]}" > "$build.configure.log" 2 > &1;
-then cat "$build.configure.log" echo "windows: configure failed" exit 1 fi if !ninja - C "$build" -
-    j "$jobs";
-then
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+mkdir -p "$build"
+echo "== windows: configure and build"
+if ! cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DVELMORA_WERROR=ON -DVELMORA_BUILD_GUI=OFF \
+  -DVELMORA_BUILD_BENCHMARKS=OFF "${launcher[@]}" >"$build.configure.log" 2>&1; then
+  cat "$build.configure.log"
+  echo "windows: configure failed"
+  exit 1
+fi
+if ! ninja -C "$build" -j "$jobs"; then
   echo "windows: build failed"
   exit 1
 fi
@@ -55,7 +60,7 @@ wine_cmd=$(command -v wine64 || command -v wine || true)
 [[ -n "$wine_cmd" ]] || skip "wine is not installed"
 wineserver_cmd=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 export WINEPREFIX="$here/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-#Wine sees the Linux root as drive Z :.
+# Wine sees the Linux root as drive Z:.
 export VELMORA_STAGE="Z:$here/$build/stage" VELMORA_SOURCE="Z:$here"
 if ! timeout 300 "$wine_cmd" "$build/stage/bin/velmora-cli.exe" --version >/dev/null 2>&1; then
   "$wineserver_cmd" -k 2>/dev/null || true
@@ -68,7 +73,7 @@ failed=0
 skipped=0
 for exe in "$build"/tests/*.exe; do
   name=$(basename "$exe" .exe)
-  [[ "$name" == fake_* ]] && continue  # helper programs the tests start
+  [[ "$name" == fake_* ]] && continue # helper programs the tests start
   log="$build/tests/$name.wine.log"
   if timeout 600 "$wine_cmd" "$exe" --gtest_brief=1 >"$log" 2>&1; then
     # An executable whose every case skipped itself ran nothing.
@@ -85,7 +90,7 @@ for exe in "$build"/tests/*.exe; do
     tail -n 40 "$log"
   fi
 done
-WINEPREFIX="$WINEPREFIX" "$wineserver_cmd" -k 2>/dev/null || true
+"$wineserver_cmd" -k 2>/dev/null || true
 
 echo "windows: $passed tests passed, $failed failed, $skipped skipped (test executables)"
 ((failed == 0))
