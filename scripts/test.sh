@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: formatting, the warnings-as-errors
 # build with unit, end-to-end and GUI tests, the Debian package installed
-# and removed again (as root), then a clang ASan+UBSan build with the
+# and removed again (as root), the Windows cross build's unit tests under
+# Wine, two minutes of the soak, then a clang ASan+UBSan build with the
 # fuzzers, which runs the tests again and fuzzes every target briefly
 # (VELMORA_FUZZ_SECONDS each, default 5). Ends with one summary line.
 set -uo pipefail
@@ -73,6 +74,15 @@ fi
 # default; see docs/reliability.md).
 echo "== soak (2 minutes)"
 if VELMORA_STAGE=build/ci/stage nice -n 10 bash scripts/soak.sh 2; then
+  p1=$((p1 + 1))
+else
+  f1=$((f1 + 1))
+fi
+
+# The Windows cross build's unit tests under Wine: one pass or fail, like
+# the package (a machine without Wine skips it).
+echo "== windows"
+if bash scripts/windows-test.sh build/mingw; then
   p1=$((p1 + 1))
 else
   f1=$((f1 + 1))

@@ -50,8 +50,10 @@ int main(int argc, char** argv) {
     }
   }
   // A workstation that went away must end the server through the failed
-  // write, not through a signal.
+  // write, not through a signal (Windows has no such signal).
+#ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);
+#endif
 
   const Logger log = Logger::FromEnvironment();
   const std::optional<std::string> registry = RegistryFileFor(root);

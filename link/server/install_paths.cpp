@@ -1,6 +1,10 @@
 #include "link/server/install_paths.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <array>
 #include <cstdlib>
@@ -12,12 +16,18 @@ namespace velmora::link::server {
 
 std::optional<std::string> ExecutableDir() {
   std::array<char, 4096> buf{};
+#ifdef _WIN32
+  const long n = static_cast<long>(GetModuleFileNameA(nullptr, buf.data(), buf.size() - 1));
+  const char* const separators = "/\\";
+#else
   const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  const char* const separators = "/";
+#endif
   if (n <= 0) {
     return std::nullopt;
   }
   const std::string exe(buf.data(), static_cast<std::size_t>(n));
-  const std::size_t slash = exe.rfind('/');
+  const std::size_t slash = exe.find_last_of(separators);
   if (slash == std::string::npos) {
     return std::nullopt;
   }

@@ -60,12 +60,12 @@ class FakeLink final : public platform::EventPump {
   explicit FakeLink(platform::FakeClock& clock) : clock_(clock) {
     int req[2];
     int rep[2];
-    if (::pipe2(req, O_CLOEXEC) == 0 && ::pipe2(rep, O_CLOEXEC) == 0) {
+    if (io_.Pipe(req, O_CLOEXEC).value == 0 && io_.Pipe(rep, O_CLOEXEC).value == 0) {
       request_read_.Reset(req[0]);
       request_write_.Reset(req[1]);
       reply_read_.Reset(rep[0]);
       reply_write_.Reset(rep[1]);
-      ::fcntl(request_read_.Get(), F_SETFL, O_NONBLOCK);
+      (void)io_.Fcntl(request_read_.Get(), F_SETFL, O_NONBLOCK);
     }
   }
 
@@ -74,7 +74,7 @@ class FakeLink final : public platform::EventPump {
 
   // Writes bytes the channel has not asked for.
   void WriteRaw(std::span<const std::uint8_t> bytes) {
-    (void)::write(reply_write_.Get(), bytes.data(), bytes.size());
+    (void)io_.Write(reply_write_.Get(), bytes.data(), bytes.size());
   }
   void CloseReplies() { reply_write_.Reset(); }
   void CloseRequests() { request_read_.Reset(); }
@@ -109,7 +109,7 @@ class FakeLink final : public platform::EventPump {
   void Serve() {
     std::uint8_t buf[4096];
     for (;;) {
-      const ssize_t n = ::read(request_read_.Get(), buf, sizeof buf);
+      const long n = io_.Read(request_read_.Get(), buf, sizeof buf).value;
       if (n <= 0) {
         break;
       }
@@ -146,6 +146,8 @@ class FakeLink final : public platform::EventPump {
 
  private:
   platform::FakeClock& clock_;
+  // The system's own calls, so the pipes are the ones the channel gets in production.
+  platform::SysIo& io_ = platform::PosixSysIo();
   platform::UniqueFd request_read_;
   platform::UniqueFd request_write_;
   platform::UniqueFd reply_read_;

@@ -45,7 +45,11 @@ std::vector<std::uint8_t> OpenFds() {
   if (d == nullptr) {
     return out;
   }
+#ifdef _WIN32
+  const int own = -1;  // no descriptor behind the listing (and no /proc either)
+#else
   const int own = ::dirfd(d);
+#endif
   while (const dirent* e = ::readdir(d)) {
     if (e->d_name[0] == '.') {
       continue;
