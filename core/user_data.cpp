@@ -43,7 +43,7 @@ std::string WithoutTrailingSeparators(std::string path) {
 // The user's data folder; empty when the environment names none. A relative
 // XDG_DATA_HOME is not a usable one and is passed over.
 std::string DataHome(const platform::UserEnvironment& env) {
-  if (!env.xdg_data_home.empty() && env.xdg_data_home.front() == kSep) {
+  if (std::filesystem::path(env.xdg_data_home).is_absolute()) {
     return WithoutTrailingSeparators(env.xdg_data_home);
   }
   if (!env.home.empty()) {

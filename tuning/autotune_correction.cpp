@@ -36,9 +36,9 @@ struct Measured {
   int average = 0;
 };
 
-int Measure(RunContext& ctx, const CycleSpec& spec, int cylinder, GraceCounter& grace,
+int Measure(RunContext& ctx, const CycleSpec& figures, int cylinder, GraceCounter& grace,
             PressureSum* pressure, Measured& m) {
-  for (int k = 0; k < spec.samples; ++k) {
+  for (int k = 0; k < figures.samples; ++k) {
     if (ctx.Cancelled()) {
       return tune_result::kCancelled;
     }
@@ -55,8 +55,8 @@ int Measure(RunContext& ctx, const CycleSpec& spec, int cylinder, GraceCounter& 
       pressure->sum += v.pressure;
       ++pressure->count;
     }
-    ctx.observer.Sample(v.sample, v.gas, m.count, spec.samples);
-    if (k + 1 < spec.samples && !ctx.Wait(spec.period_ms)) {
+    ctx.observer.Sample(v.sample, v.gas, m.count, figures.samples);
+    if (k + 1 < figures.samples && !ctx.Wait(figures.period_ms)) {
       return tune_result::kCancelled;
     }
   }
@@ -76,8 +76,8 @@ std::string CycleLine(int cylinder, const Measured& m, int target) {
 }
 
 // The correction written for this cycle. False when the write failed.
-bool Correct(RunContext& ctx, const CycleSpec& spec, int cylinder, int measured, int target) {
-  const int step = CorrectionStep(measured, target, spec.step_pct, spec.max_correction_us);
+bool Correct(RunContext& ctx, const CycleSpec& figures, int cylinder, int measured, int target) {
+  const int step = CorrectionStep(measured, target, figures.step_pct, figures.max_correction_us);
   std::int32_t value = ctx.Value(tf::kBlock2, tf::kCorrection) + step;
   if (value < 0 && ctx.AlternativePath()) {
     value = 0;
@@ -114,9 +114,9 @@ int CorrectionStep(int measured, int target, int step_pct, int max_us) {
   return static_cast<int>(std::clamp(step, -limit, limit));
 }
 
-int CorrectionCycle(RunContext& ctx, const CycleSpec& spec, int cylinder, int target,
+int CorrectionCycle(RunContext& ctx, const CycleSpec& figures, int cylinder, int target,
                     PressureSum* pressure) {
-  if (!ctx.Wait(spec.first_wait_ms)) {
+  if (!ctx.Wait(figures.first_wait_ms)) {
     return tune_result::kCancelled;
   }
   GraceCounter grace;
@@ -125,13 +125,14 @@ int CorrectionCycle(RunContext& ctx, const CycleSpec& spec, int cylinder, int ta
   bool asked = false;
   for (;;) {
     Measured m;
-    if (const int r = Measure(ctx, spec, cylinder, grace, pressure, m); r != tune_result::kDone) {
+    if (const int r = Measure(ctx, figures, cylinder, grace, pressure, m);
+        r != tune_result::kDone) {
       return r;
     }
     ctx.log.Line(CycleLine(cylinder, m, target));
-    if (WithinTolerance(m.average, target, spec.tolerance_pct)) {
+    if (WithinTolerance(m.average, target, figures.tolerance_pct)) {
       ++in_tolerance;
-      if (in_tolerance >= spec.in_tolerance_needed) {
+      if (in_tolerance >= figures.in_tolerance_needed) {
         if (cylinder != 0 || ctx.control.accept) {
           return tune_result::kDone;
         }
@@ -142,14 +143,14 @@ int CorrectionCycle(RunContext& ctx, const CycleSpec& spec, int cylinder, int ta
       }
       continue;
     }
-    if (++out_of_tolerance > spec.max_out_of_tolerance) {
+    if (++out_of_tolerance > figures.max_out_of_tolerance) {
       return tune_result::kOutOfTolerance;
     }
     in_tolerance = 0;
-    if (!Correct(ctx, spec, cylinder, m.average, target)) {
+    if (!Correct(ctx, figures, cylinder, m.average, target)) {
       return tune_result::kLinkFailed;
     }
-    if (!ctx.Wait(spec.wait_ms)) {
+    if (!ctx.Wait(figures.wait_ms)) {
       return tune_result::kCancelled;
     }
   }

@@ -35,7 +35,7 @@ struct PressureSum {
   std::int64_t sum = 0;
   int count = 0;
 };
-[[nodiscard]] int CorrectionCycle(RunContext& ctx, const CycleSpec& spec, int cylinder, int target,
-                                  PressureSum* pressure);
+[[nodiscard]] int CorrectionCycle(RunContext& ctx, const CycleSpec& figures, int cylinder,
+                                  int target, PressureSum* pressure);
 
 }  // namespace velmora::tuning

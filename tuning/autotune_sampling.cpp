@@ -93,13 +93,13 @@ std::string SampleLine(const RunContext& ctx, int count, const LiveValues& v) {
   return line;
 }
 
-int SampleStep(RunContext& ctx, const SampleSpec& spec, int& average) {
-  ctx.log.Line(spec.title);
+int SampleStep(RunContext& ctx, const SampleSpec& figures, int& average) {
+  ctx.log.Line(figures.title);
   ctx.log.Line(log_text::kColumns);
   std::int64_t sum = 0;
   int count = 0;
-  const std::int64_t deadline = ctx.Now() + static_cast<std::int64_t>(spec.wait_ms * 1000);
-  while (count < spec.count) {
+  const std::int64_t deadline = ctx.Now() + static_cast<std::int64_t>(figures.wait_ms * 1000);
+  while (count < figures.count) {
     if (ctx.Cancelled()) {
       return tune_result::kCancelled;
     }
@@ -116,8 +116,8 @@ int SampleStep(RunContext& ctx, const SampleSpec& spec, int& average) {
       ++count;
       ctx.log.Line(SampleLine(ctx, count, v));
     }
-    ctx.observer.Sample(v.sample, v.gas, count, spec.count);
-    if (count < spec.count && !ctx.Wait(settled ? spec.period_ms : tune_timing::kPollMs)) {
+    ctx.observer.Sample(v.sample, v.gas, count, figures.count);
+    if (count < figures.count && !ctx.Wait(settled ? figures.period_ms : tune_timing::kPollMs)) {
       return tune_result::kCancelled;
     }
   }

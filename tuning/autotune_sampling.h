@@ -25,7 +25,7 @@ struct SampleSpec {
 
 // Steps 3 and 4: `average` receives the rounded mean of the samples. A
 // result code.
-[[nodiscard]] int SampleStep(RunContext& ctx, const SampleSpec& spec, int& average);
+[[nodiscard]] int SampleStep(RunContext& ctx, const SampleSpec& figures, int& average);
 
 // The log's sample line.
 [[nodiscard]] std::string SampleLine(const RunContext& ctx, int count, const LiveValues& v);

@@ -31,8 +31,9 @@ namespace av = tuning::autotuning_view;
 constexpr int kShapeSize = 14;
 constexpr int kButtonWidth = 150;
 constexpr int kGridMinHeight = 150;
-constexpr int kUnderWayStep = 3;   // sampling has begun
-constexpr int kEndGraceMs = 5000;  // for the run to see its cancel
+constexpr int kUnderWayStep = 3;          // sampling has begun
+constexpr std::size_t kShownSamples = 8;  // rows in the sample grid when it is taken
+constexpr int kEndGraceMs = 5000;         // for the run to see its cancel
 constexpr int kPumpSliceMs = 50;
 constexpr double kRpmMax = 7000;
 constexpr double kTempMin = -20;
@@ -350,7 +351,8 @@ bool FrmAutoTuningPage::CaptureMidRun(const std::function<bool()>& grab, int wai
   // soon as it samples or when the wait is over.
   model_.SetOnChange([this, &take] {
     Refresh();
-    if (model_.View().running && model_.View().step >= kUnderWayStep) {
+    const auto& view = model_.View();
+    if (view.running && view.step >= kUnderWayStep && view.petrol_samples.size() >= kShownSamples) {
       take();
     }
   });

@@ -92,7 +92,10 @@ class UiAutoTuningTest : public QObject {
     int step_grabbed = -1;
     script_ = [](tuning::TuningObserver& o, tuning::TuningControl& c) {
       o.StepChanged(2, 0, "");
-      o.StepChanged(3, 0, "");  // the picture is taken here and the run cancelled
+      o.StepChanged(3, 0, "");
+      for (int n = 1; n <= 8; ++n) {  // taken at the eighth sample, then cancelled
+        o.Sample(3000 + n, 0, n, 20);
+      }
       return c.cancel ? tuning::tune_result::kCancelled : tuning::tune_result::kDone;
     };
     // The session takes the run on its next tick.
