@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -72,6 +73,16 @@ QLabel* AddRow(FormCard& form, QWidget* control) {
   form.grid->addWidget(caption, row, 0);
   form.grid->addWidget(control, row, 1);
   return caption;
+}
+
+QVBoxLayout* NewColumn(QHBoxLayout* body, int width) {
+  auto* box = new QWidget;
+  box->setFixedWidth(width);
+  auto* column = new QVBoxLayout(box);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(spacing::kGap);
+  body->addWidget(box, 0, Qt::AlignTop);
+  return column;
 }
 
 QLabel* NewTitle(QWidget& owner) {

@@ -8,8 +8,10 @@
 
 class QComboBox;
 class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace velmora::ui {
@@ -41,6 +43,8 @@ struct FormCard {
 // Appends a caption and its control as the next row; returns the caption.
 QLabel* AddRow(FormCard& form, QWidget* control);
 
+// A column of cards `width` wide, added to the top of a page's body.
+[[nodiscard]] QVBoxLayout* NewColumn(QHBoxLayout* body, int width);
 [[nodiscard]] QLabel* NewTitle(QWidget& owner);
 [[nodiscard]] QLabel* NewMuted();
 [[nodiscard]] QLabel* NewValue(const char* name);

@@ -37,16 +37,6 @@ constexpr std::array<const char*, wc::kCount> kWordNames = {"CmbMonoFuel",
                                                             "cmbContrIDCicli",
                                                             "cmbsogliauscitapress"};
 
-QVBoxLayout* Column(QHBoxLayout* body) {
-  auto* box = new QWidget;
-  box->setFixedWidth(kColumnWidth);
-  auto* column = new QVBoxLayout(box);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(spacing::kGap);
-  body->addWidget(box, 0, Qt::AlignTop);
-  return column;
-}
-
 }  // namespace
 
 FrmKvxGestionePage::FrmKvxGestionePage(pages::FrmKvxGestione& model, QWidget* parent)
@@ -149,14 +139,14 @@ void FrmKvxGestionePage::LayOut() {
   }
   auto* body = new QHBoxLayout;
   body->setSpacing(spacing::kGap);
-  QVBoxLayout* left = Column(body);
+  QVBoxLayout* left = config_ui::NewColumn(body, kColumnWidth);
   left->addWidget(injectors_card_.card);
   left->addWidget(contribution_card_.card);
   left->addWidget(state_card_.card);
-  QVBoxLayout* middle = Column(body);
+  QVBoxLayout* middle = config_ui::NewColumn(body, kColumnWidth);
   middle->addWidget(high_card_.card);
   middle->addWidget(low_card_.card);
-  QVBoxLayout* right = Column(body);
+  QVBoxLayout* right = config_ui::NewColumn(body, kColumnWidth);
   right->addWidget(advanced_card_.card);
   body->addStretch(1);
   auto* top = new QHBoxLayout;

@@ -39,16 +39,6 @@ QLabel* NewLines(const char* name, QWidget& owner) {
   return label;
 }
 
-QVBoxLayout* Column(QHBoxLayout* body) {
-  auto* box = new QWidget;
-  box->setFixedWidth(kColumnWidth);
-  auto* column = new QVBoxLayout(box);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(spacing::kGap);
-  body->addWidget(box, 0, Qt::AlignTop);
-  return column;
-}
-
 }  // namespace
 
 FrmSeqInjPage::FrmSeqInjPage(tuning::FrmSeqInj& model, QWidget* parent)
@@ -118,10 +108,10 @@ void FrmSeqInjPage::LayOut() {
 
   auto* body = new QHBoxLayout;
   body->setSpacing(spacing::kGap);
-  QVBoxLayout* left = Column(body);
+  QVBoxLayout* left = config_ui::NewColumn(body, kColumnWidth);
   left->addWidget(sequence_card_.card);
   left->addWidget(outputs_card_.card);
-  QVBoxLayout* right = Column(body);
+  QVBoxLayout* right = config_ui::NewColumn(body, kColumnWidth);
   right->addWidget(channels_card_.card);
   right->addWidget(phase_card_.card);
   body->addStretch(1);

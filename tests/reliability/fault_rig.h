@@ -76,9 +76,11 @@ inline std::unique_ptr<Process> StartCli(const TempRoot& root, const Launch& how
       all.insert(all.begin(), {"--fsize=" + std::to_string(how.size_limit), cli});
       return std::make_unique<Process>("/usr/bin/prlimit", all);
     case Start::kReadOnly:
-      all.insert(all.begin(),
-                 {"-m", "sh", "-c", kReadOnlyScript, root.Root() + "/" + how.read_only, cli});
-      return std::make_unique<Process>("/usr/bin/unshare", all);
+      // The installation stays the user-data root: a read-only folder in it
+      // would otherwise send every written file to the user's home instead.
+      all.insert(all.begin(), {"VELMORA_DATA_DIR=" + root.Root(), "/usr/bin/unshare", "-m", "sh",
+                               "-c", kReadOnlyScript, root.Root() + "/" + how.read_only, cli});
+      return std::make_unique<Process>("/usr/bin/env", all);
   }
   return nullptr;
 }
