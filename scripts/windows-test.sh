@@ -51,6 +51,8 @@ if ! cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmak
   echo "windows: configure failed"
   exit 1
 fi
+# A test left out since the last build must not run from its old binary.
+rm -f "$build"/tests/*.exe
 if ! ninja -C "$build" -j "$jobs"; then
   echo "windows: build failed"
   exit 1
