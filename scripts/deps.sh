@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the workstation need,
-# only when one of them is missing.
+# only when one of them is missing. Given package names, installs those
+# instead (the Windows cross build's toolchain and Wine).
 set -euo pipefail
 
-packages=(
+packages=("$@")
+((${#packages[@]})) || packages=(
   cmake ninja-build g++ clang pkg-config clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev

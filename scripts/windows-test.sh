@@ -19,22 +19,7 @@ skip() {
   exit 0
 }
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  SUDO=""
-  if [[ $(id -u) -ne 0 ]]; then
-    SUDO="sudo"
-  fi
-  $SUDO apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-      "${missing[@]}" || echo "windows: some packages could not be installed"
-fi
+bash scripts/deps.sh "${packages[@]}" || echo "windows: some packages could not be installed"
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || skip "no mingw-w64 compiler"
 [[ -f /usr/src/googletest/CMakeLists.txt ]] || skip "no GoogleTest sources"
 

@@ -168,8 +168,8 @@ void PrintObd(const diag::FrmObd& page) {
 
 int RunErrors(const CliOptions& options) {
   const auto& words = options.command;
-  const bool erase = words.size() == 2 && words[1] == kEraseFlag;
-  if (words.size() > 2 || (words.size() == 2 && !erase)) {
+  const std::optional<bool> erase = OptionalFlag(words, kEraseFlag);
+  if (!erase) {
     Err(UsageText());
     return exit_code::kUsage;
   }
@@ -180,7 +180,7 @@ int RunErrors(const CliOptions& options) {
   PageContext context(*ws);
   diag::FrmError page(context.env);
   bool ok = ws->RunRequest(request::kReadErrors, {}, kRequestLimit) == RequestEnd::kSucceeded;
-  if (ok && erase) {
+  if (ok && *erase) {
     ok = Erase(*ws, page);
   }
   page.VisualizzaErrori();

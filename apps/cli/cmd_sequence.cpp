@@ -159,8 +159,8 @@ bool Run(HeadlessWorkstation& ws, const Outcomes& outcomes, PageLinks& links,
 
 int RunSequence(const CliOptions& options) {
   const auto& words = options.command;
-  const bool reset = words.size() == 2 && words[1] == kResetFlag;
-  if (words.size() > 2 || (words.size() == 2 && !reset)) {
+  const std::optional<bool> reset = OptionalFlag(words, kResetFlag);
+  if (!reset) {
     Err(UsageText());
     return exit_code::kUsage;
   }
@@ -172,7 +172,7 @@ int RunSequence(const CliOptions& options) {
   const Outcomes outcomes(ws->Session().Requests(), {request::kAcquisition, request::kEntry15List});
   PageLinks links(*ws);
   tuning::FrmSeqInj page(links.env);
-  const bool ok = Run(*ws, outcomes, links, page, reset);
+  const bool ok = Run(*ws, outcomes, links, page, *reset);
   if (ok) {
     PrintLines(page, links.session);
   }

@@ -21,6 +21,16 @@ bool TakeCommandValue(const std::vector<std::string>& words, std::size_t& i, std
   return false;
 }
 
+std::optional<bool> OptionalFlag(const std::vector<std::string>& words, std::string_view flag) {
+  if (words.size() == 1) {
+    return false;
+  }
+  if (words.size() == 2 && words[1] == flag) {
+    return true;
+  }
+  return std::nullopt;
+}
+
 void Err(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
