@@ -14,6 +14,12 @@ inline constexpr char kSep = '\\';
 inline constexpr char kSep = '/';
 #endif
 
+// Whether `c` separates folders: Windows takes '/' as well as its own '\',
+// and paths typed by users or set in the environment often use it.
+[[nodiscard]] constexpr bool IsSeparator(char c) {
+  return c == kSep || c == '/';
+}
+
 // Root = the executable's folder cut at its last separator; a folder path
 // with fewer than two separators gives an empty root.
 [[nodiscard]] std::string RootFromExecutableDir(std::string_view exe_dir, char sep = kSep);

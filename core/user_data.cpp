@@ -34,7 +34,7 @@ bool InstallationWritable(const std::string& root, platform::SysIo& io) {
 }
 
 std::string WithoutTrailingSeparators(std::string path) {
-  while (path.size() > 1 && path.back() == kSep) {
+  while (path.size() > 1 && IsSeparator(path.back())) {
     path.pop_back();
   }
   return path;

@@ -1,8 +1,10 @@
 #include "platform/win/win_handles.h"
 // Needs the types of <windows.h>, included above.
+#include <string.h>
 #include <tlhelp32.h>
 
 #include <filesystem>
+#include <string>
 
 #include "platform/posix/proc_process_list.h"
 
@@ -30,6 +32,16 @@ class ProcessHandle {
  private:
   HANDLE h_;
 };
+
+// A program is known by its name without the ".exe" the system adds, as the
+// program names it on POSIX: LinkSrv.exe runs as "LinkSrv".
+std::string ProgramName(std::string file) {
+  constexpr std::size_t kExtension = 4;
+  if (file.size() > kExtension && _stricmp(file.c_str() + file.size() - kExtension, ".exe") == 0) {
+    file.resize(file.size() - kExtension);
+  }
+  return file;
+}
 
 unsigned SessionOf(int pid) {
   DWORD session = 0;
@@ -73,7 +85,7 @@ std::vector<ProcessInfo> ProcProcessList::List() {
   for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry)) {
     ProcessInfo info;
     info.pid = static_cast<int>(entry.th32ProcessID);
-    info.name = entry.szExeFile;
+    info.name = ProgramName(entry.szExeFile);
     info.uid = SessionOf(info.pid);
     if (info.pid > 0 && Complete(info)) {
       out.push_back(std::move(info));
@@ -95,7 +107,7 @@ std::optional<ProcessInfo> ProcProcessList::Find(int pid) {
   if (info.exe_path.empty()) {
     return ProcessList::Find(pid);  // not ours to open: the list has its name
   }
-  info.name = std::filesystem::path(info.exe_path).filename().string();
+  info.name = ProgramName(std::filesystem::path(info.exe_path).filename().string());
   info.uid = SessionOf(pid);
   return info;
 }

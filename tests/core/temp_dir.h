@@ -2,10 +2,23 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <string_view>
+
+#include "core/paths.h"
 
 namespace velmora::test {
+
+// `folder` and the relative path `rel` ("lng/diz.diz") joined as the library
+// joins its own paths, with the platform's separator throughout the
+// relative part, so expectations compare equal to the paths it builds.
+[[nodiscard]] inline std::string JoinPath(const std::string& folder, std::string_view rel) {
+  std::string tail(rel);
+  std::replace(tail.begin(), tail.end(), '/', core::kSep);
+  return folder + core::kSep + tail;
+}
 
 // A fresh folder removed with everything in it when the test ends.
 class TempDir {
@@ -23,7 +36,8 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   [[nodiscard]] const std::string& Path() const { return path_; }
-  [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // A path below the folder; `rel` is written with "/".
+  [[nodiscard]] std::string File(std::string_view rel) const { return JoinPath(path_, rel); }
 
  private:
   std::string path_;

@@ -19,24 +19,26 @@ using platform::UserEnvironment;
 TEST(UserDataRoot, WritableRootOverrideAndTheUsersDataFolder) {
   test::TempDir root;
   FakeSysIo io;
-  const UserEnvironment env{"", "/xdg/data", "/home/fitter"};
+  // Absolute on every platform; only the names matter here.
+  const std::string xdg = root.File("xdg/data");
+  const std::string home = root.File("home/fitter");
+  const UserEnvironment env{"", xdg, home};
   EXPECT_EQ(UserDataRoot(root.Path(), env, io), root.Path());
-  EXPECT_EQ(UserDataRoot(root.Path(), {"/tests/data//", "/xdg/data", "/home/fitter"}, io),
-            "/tests/data");
+  EXPECT_EQ(UserDataRoot(root.Path(), {"/tests/data//", xdg, home}, io), "/tests/data");
 
   // A root this user may not write to, or one with a read-only folder the
   // programs write into, sends the written files to the user's data folder.
   io.Fail(FakeSysIo::kAccess, EACCES);
-  EXPECT_EQ(UserDataRoot(root.Path(), env, io), "/xdg/data/velmora");
+  EXPECT_EQ(UserDataRoot(root.Path(), env, io), test::JoinPath(xdg, "velmora"));
   ASSERT_TRUE(CreaCartella(root.File("lng")));
   io.Fail(FakeSysIo::kAccess, EROFS, 1, 1);
-  EXPECT_EQ(UserDataRoot(root.Path(), env, io), "/xdg/data/velmora");
+  EXPECT_EQ(UserDataRoot(root.Path(), env, io), test::JoinPath(xdg, "velmora"));
   io.Fail(FakeSysIo::kAccess, EACCES);
-  EXPECT_EQ(UserDataRoot(root.Path(), {"", "relative/data", "/home/fitter/"}, io),
-            "/home/fitter/.local/share/velmora");
+  EXPECT_EQ(UserDataRoot(root.Path(), {"", "relative/data", home + "/"}, io),
+            test::JoinPath(home, ".local/share/velmora"));
   io.Fail(FakeSysIo::kAccess, EACCES);
   EXPECT_EQ(UserDataRoot(root.Path(), {}, io), root.Path());
-  EXPECT_EQ(UserDataRoot("/no/such/installation", env, io), "/xdg/data/velmora");
+  EXPECT_EQ(UserDataRoot("/no/such/installation", env, io), test::JoinPath(xdg, "velmora"));
 }
 
 TEST(UserDataRoot, ReadOnlyInstallationGetsPreparedUserFolders) {
@@ -52,17 +54,17 @@ TEST(UserDataRoot, ReadOnlyInstallationGetsPreparedUserFolders) {
   io.Fail(FakeSysIo::kAccess, EACCES);
   const PathTable paths = InstallationPaths(root.Path(), {"", "", home.Path()}, io);
 
-  const std::string user = home.Path() + "/.local/share/velmora";
+  const std::string user = home.File(".local/share/velmora");
   EXPECT_EQ(paths.user_root, user);
-  EXPECT_EQ(paths.port_registry, user + "/bin/PortReg.ini");
-  EXPECT_EQ(paths.port_com, user + "/bin/PortCom.ini");
-  EXPECT_EQ(paths.data_dir, user + "/Data/");
-  EXPECT_EQ(paths.tuning_states[4], user + "/Tune/StatoTun4.txt");
+  EXPECT_EQ(paths.port_registry, test::JoinPath(user, "bin/PortReg.ini"));
+  EXPECT_EQ(paths.port_com, test::JoinPath(user, "bin/PortCom.ini"));
+  EXPECT_EQ(paths.data_dir, test::JoinPath(user, "Data/"));
+  EXPECT_EQ(paths.tuning_states[4], test::JoinPath(user, "Tune/StatoTun4.txt"));
   EXPECT_EQ(paths.dictionary, root.File("lng/diz.diz"));
   EXPECT_EQ(paths.tuning_parameters, root.File("lng/ParaTun.txt"));
   EXPECT_EQ(paths.set_com, root.File("bin/SetCom.ini"));
-  for (const char* folder : {"/bin", "/lng", "/Data", "/Tune"}) {
-    EXPECT_TRUE(EsisteCartella(user + folder)) << folder;
+  for (const char* folder : {"bin", "lng", "Data", "Tune"}) {
+    EXPECT_TRUE(EsisteCartella(test::JoinPath(user, folder))) << folder;
   }
   std::string text;
   ASSERT_TRUE(ReadWholeFile(paths.osci_setup, text));

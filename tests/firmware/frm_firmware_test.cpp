@@ -2,6 +2,8 @@
 // images it takes, and how it starts and ends an update.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/files.h"
 #include "firmware/frm_firmware.h"
 #include "firmware/update_codes.h"
@@ -16,7 +18,8 @@ namespace ft = firmware_text;
 using pages::test::PageRig;
 
 void Write(const std::string& path, const std::vector<std::string>& lines) {
-  (void)core::CreaCartella(path.substr(0, path.find_last_of('/')));
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
   ASSERT_TRUE(core::WriteFileAtomic(path, core::JoinCrLf(lines)));
 }
 

@@ -3,7 +3,11 @@
 // message types with facts about itself.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 #include <cstdint>
 #include <cstdlib>
@@ -66,6 +70,11 @@ std::vector<std::uint8_t> OpenFds() {
 }  // namespace
 
 int main() {
+#ifdef _WIN32
+  // Bytes, not text: no CR added before a length byte that happens to be LF.
+  (void)_setmode(0, _O_BINARY);
+  (void)_setmode(1, _O_BINARY);
+#endif
   for (;;) {
     std::uint8_t header[8];
     if (!ReadAll(header, sizeof header)) {

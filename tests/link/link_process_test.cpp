@@ -1,11 +1,17 @@
 // The channel against real processes: the launcher, the pipes and the
 // installation-bound process handling.
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#endif
 
 #include "link/link_startup.h"
 #include "link/pipe_channel.h"
@@ -26,12 +32,18 @@ constexpr std::int64_t kTimeout = 5'000'000;
 constexpr std::uint8_t kListFds = 99;
 constexpr std::uint8_t kGetEnv = 98;
 
+#ifdef _WIN32
+constexpr const char* kExeSuffix = ".exe";
+#else
+constexpr const char* kExeSuffix = "";
+#endif
+
 // A folder laid out like an installation, with the stand-in link server as
 // its bin/LinkSrv.
 struct TempInstall {
   TempInstall() {
     fs::create_directories(Bin());
-    fs::copy_file(FAKE_LINK_SERVER, Bin() + "/LinkSrv");
+    fs::copy_file(FAKE_LINK_SERVER, test::JoinPath(Bin(), std::string("LinkSrv") + kExeSuffix));
   }
   [[nodiscard]] std::string Bin() const { return dir.File("bin"); }
   test::TempDir dir;
@@ -63,18 +75,52 @@ struct RealChannel {
   }
 };
 
+// A pipe whose write end a child could inherit: not close-on-exec, and on
+// Windows an inheritable handle.
+struct InheritablePipe {
+  InheritablePipe() {
+    int fds[2] = {-1, -1};
+    EXPECT_EQ(platform::PosixSysIo().Pipe(fds, O_NONBLOCK).value, 0);
+    read_end.Reset(fds[0]);
+    write_end.Reset(fds[1]);
+#ifdef _WIN32
+    const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(fds[1]));
+    EXPECT_TRUE(SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
+#endif
+  }
+  // With our write end closed: true when no other process holds one, so the
+  // reader sees the end of input rather than a pipe still open.
+  bool EndedWhenClosed() {
+    write_end.Reset();
+    std::uint8_t byte = 0;
+    return platform::PosixSysIo().Read(read_end.Get(), &byte, 1).value == 0;
+  }
+  platform::UniqueFd read_end;
+  platform::UniqueFd write_end;
+};
+
 TEST(ChildProcess, ChildGetsOnlyItsPipesAndTheGivenEnvironment) {
   TempInstall install;
   LinkLocation location{install.Bin(), "LinkSrv", {{"VELMORA_ROOT", "/somewhere/else"}}};
   RealChannel c(location);
+  InheritablePipe leak_probe;
   ASSERT_TRUE(c.pipe.AvviaLink());
   EXPECT_TRUE(c.box.shown.empty());
 
+  // The link server answers, so it has started its own program by now and
+  // holds whatever it inherited.
   Bytes out;
+  ASSERT_EQ(c.pipe.InviaMessaggio(MsgType::kEcuFrame, Bytes{0x0A, 0x0D, 0x1A}, kTimeout, &out),
+            kOk);
+  EXPECT_EQ(out, (Bytes{0x0A, 0x0D, 0x1A}));
+  EXPECT_TRUE(leak_probe.EndedWhenClosed()) << "the link server inherited our pipe";
+#ifndef _WIN32
+  // Every descriptor it holds, where the system lists them.
   ASSERT_EQ(c.pipe.InviaMessaggio(kListFds, {}, kTimeout, &out), kOk);
   for (const std::uint8_t fd : out) {
     EXPECT_LE(fd, 2) << "the link server inherited descriptor " << int(fd);
   }
+#endif
   const std::string name = "VELMORA_ROOT";
   ASSERT_EQ(c.pipe.InviaMessaggio(kGetEnv, Bytes(name.begin(), name.end()), kTimeout, &out), kOk);
   EXPECT_EQ(std::string(out.begin(), out.end()), "/somewhere/else");
@@ -181,7 +227,7 @@ TEST(LinkStartup, ClientNameInitAndShutdownMessages) {
 
   core::PathTable paths = core::FillPathTable("/opt/velmora");
   const LinkLocation loc = LinkLocationFor(paths);
-  EXPECT_EQ(loc.bin_dir, "/opt/velmora/bin");
+  EXPECT_EQ(loc.bin_dir, test::JoinPath("/opt/velmora", "bin"));
   EXPECT_EQ(loc.exe_name, "LinkSrv");
 }
 

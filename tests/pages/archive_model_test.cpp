@@ -130,7 +130,7 @@ TEST(ArchiveModel, ASelectedFileFillsTheFieldsAndOpensWithRequest18) {
 TEST(ArchiveModel, DeleteAsksAndResetLoadsTheReference) {
   ArchiveRig a;
   Write(a.Data("A_B_4_X.qvd"), "");
-  Write(a.rig.paths.lng + "/Petrol Ref.xsi", "");
+  Write(velmora::test::JoinPath(a.rig.paths.lng, "Petrol Ref.xsi"), "");
   a.model.Open(archive_mode::kOpen);
   a.model.SelectFile(0);
   a.rig.box.answers = {false};
@@ -147,7 +147,7 @@ TEST(ArchiveModel, DeleteAsksAndResetLoadsTheReference) {
   EXPECT_TRUE(a.rig.session.posted.empty());
   EXPECT_TRUE(a.model.CmdReset());
   EXPECT_EQ(a.rig.session.posted, (std::vector<int>{request::kLoadAll}));
-  EXPECT_EQ(a.rig.session.chosen_file, a.rig.paths.lng + "/Petrol Ref.xsi");
+  EXPECT_EQ(a.rig.session.chosen_file, velmora::test::JoinPath(a.rig.paths.lng, "Petrol Ref.xsi"));
 }
 
 TEST(CalibrationDocument, FollowsTheSessionsFileRequestsAndTheImage) {
