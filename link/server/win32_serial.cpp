@@ -56,7 +56,7 @@ class Win32SerialPort final : public SerialPort {
   }
 
   IoResult Write(std::span<const std::uint8_t> bytes) override {
-    if (!Timeouts(0)) {
+    if (!WriteTimeouts()) {
       return IoResult::kError;
     }
     std::size_t sent = 0;
@@ -74,29 +74,53 @@ class Win32SerialPort final : public SerialPort {
     return IoResult::kOk;
   }
 
+  // What is there at once; otherwise one byte with the full wait, then the
+  // rest that came with it. Every step uses a time-out combination whose
+  // meaning all drivers agree on (Wine's does not return early from the
+  // MAXDWORD/MAXDWORD/constant one, which would make every answer wait out
+  // its whole time-out).
   ReadResult Read(std::span<std::uint8_t> buffer, std::int64_t timeout_us) override {
+    if (buffer.empty()) {
+      return {IoResult::kOk, 0};
+    }
+    ReadResult now = ReadWith(buffer, kImmediate);
+    if (now.result != IoResult::kOk || now.count > 0) {
+      return now;
+    }
     // Rounded up, so a wait never ends before its time.
     std::int64_t ms = (timeout_us + kMicrosPerMilli - 1) / kMicrosPerMilli;
     ms = ms < 1 ? 1 : (ms > kLongestWaitMs ? kLongestWaitMs : ms);
-    if (!Timeouts(static_cast<DWORD>(ms))) {
+    const ReadResult first = ReadWith(buffer.first(1), static_cast<DWORD>(ms));
+    if (first.result != IoResult::kOk || first.count == 0) {
+      return first.result == IoResult::kOk ? ReadResult{IoResult::kTimeout, 0} : first;
+    }
+    const ReadResult rest = ReadWith(buffer.subspan(1), kImmediate);
+    return {IoResult::kOk, 1 + (rest.result == IoResult::kOk ? rest.count : 0)};
+  }
+
+ private:
+  // `kImmediate`: return with what the driver holds, possibly nothing.
+  // Otherwise: return when the buffer is full or after `total_ms`.
+  static constexpr DWORD kImmediate = MAXDWORD;
+
+  ReadResult ReadWith(std::span<std::uint8_t> buffer, DWORD total_ms) {
+    COMMTIMEOUTS t{};
+    t.ReadIntervalTimeout = total_ms == kImmediate ? MAXDWORD : 0;
+    t.ReadTotalTimeoutConstant = total_ms == kImmediate ? 0 : total_ms;
+    t.WriteTotalTimeoutConstant = kWriteTimeoutMs;
+    if (SetCommTimeouts(h_, &t) == 0) {
       return {IoResult::kError, 0};
     }
     DWORD n = 0;
     if (!ReadFile(h_, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
       return {GetLastError() == ERROR_DEVICE_REMOVED ? IoResult::kClosed : IoResult::kError, 0};
     }
-    return {n > 0 ? IoResult::kOk : IoResult::kTimeout, n};
+    return {IoResult::kOk, n};
   }
 
- private:
-  // A read returns as soon as any byte is there, or after `read_ms` with
-  // nothing: the documented MAXDWORD/MAXDWORD/constant combination.
-  bool Timeouts(DWORD read_ms) {
+  bool WriteTimeouts() {
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = MAXDWORD;
-    t.ReadTotalTimeoutConstant = read_ms == 0 ? 1 : read_ms;
-    t.WriteTotalTimeoutMultiplier = 0;
     t.WriteTotalTimeoutConstant = kWriteTimeoutMs;
     return SetCommTimeouts(h_, &t) != 0;
   }

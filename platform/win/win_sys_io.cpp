@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <string_view>
 
 #include "platform/sys_io.h"
 #include "platform/win/win_handles.h"
@@ -16,6 +17,29 @@ namespace velmora::platform {
 namespace {
 
 constexpr DWORD kPipeBufferBytes = 64 * 1024;
+// Room for what a device name stands for, such as \Device\Serial0.
+constexpr DWORD kDeviceTargetChars = 512;
+
+// The C runtime cannot stat a device name such as \\.\COM3. The object
+// manager knows the name of a present port; where it does not answer (Wine
+// maps COM names to serial nodes only when they are opened), a port that
+// opens, or is refused because another program holds it, is present too.
+constexpr std::string_view kDevicePrefix = "\\\\.\\";
+
+bool DeviceExists(const char* path) {
+  char target[kDeviceTargetChars];
+  if (QueryDosDeviceA(path + kDevicePrefix.size(), target, sizeof target) != 0) {
+    return true;
+  }
+  // No access asked for: the probe reads nothing and changes no line setting.
+  const HANDLE h = CreateFileA(path, 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return true;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+}
 
 // A pipe's non-blocking flag lives in the pipe handle itself (PIPE_NOWAIT),
 // so it goes away with the handle whoever closes the descriptor.
@@ -106,6 +130,9 @@ class WindowsSysIo final : public SysIo {
   IoResult Flock(int fd, int operation) override;
   IoResult Fcntl(int fd, int command, int arg) override;
   IoResult Stat(const char* path) override {
+    if (std::string_view(path).starts_with(kDevicePrefix)) {
+      return DeviceExists(path) ? IoResult{0, 0} : IoResult{-1, ENOENT};
+    }
     struct _stat64 st {};
     return Result(_stat64(path, &st));
   }
