@@ -79,10 +79,11 @@ else
   f1=$((f1 + 1))
 fi
 
-# The Windows cross build's unit tests under Wine: one pass or fail, like
-# the package (a machine without Wine skips it).
+# The Windows cross build's unit tests under Wine, then its programs end to
+# end against the main build's virtual ECU: one pass or fail, like the
+# package (a machine without Wine skips it).
 echo "== windows"
-if bash scripts/windows-test.sh build/mingw; then
+if bash scripts/windows-test.sh build/mingw build/ci/stage; then
   p1=$((p1 + 1))
 else
   f1=$((f1 + 1))

@@ -2,15 +2,18 @@
 # Cross-builds the core libraries, LinkSrv, velmora-cli and the unit tests
 # for 64-bit Windows with Debian's mingw-w64, then runs every unit test
 # executable under Wine in a private prefix below the build folder. Counts
-# test executables. Without a toolchain or a working Wine it says why it
-# skipped and succeeds.
+# test executables. Given the stage of a Linux build, it then runs the
+# Windows programs end to end against that build's virtual ECU
+# (scripts/windows-e2e.sh). Without a toolchain or a working Wine it says why
+# it skipped and succeeds.
 #
-#   bash scripts/windows-test.sh [BUILD_DIR]     (default build/mingw)
+#   bash scripts/windows-test.sh [BUILD_DIR [LINUX_STAGE]]   (default build/mingw)
 set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 build="${1:-build/mingw}"
+linux_stage="${2:-}"
 jobs="${VELMORA_JOBS:-$(nproc)}"
 packages=(mingw-w64 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64)
 
@@ -85,7 +88,13 @@ for exe in "$build"/tests/*.exe; do
     tail -n 40 "$log"
   fi
 done
+
+e2e_ok=1
+if [[ -n "$linux_stage" ]]; then
+  echo "== windows: the programs end to end under wine"
+  bash scripts/windows-e2e.sh "$build" "$linux_stage" || e2e_ok=0
+fi
 "$wineserver_cmd" -k 2>/dev/null || true
 
 echo "windows: $passed tests passed, $failed failed, $skipped skipped (test executables)"
-((failed == 0))
+((failed == 0 && e2e_ok))
