@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: formatting, the warnings-as-errors
 # build with unit, end-to-end and GUI tests, the Debian package installed
-# and removed again (as root), the Windows cross build's unit tests under
-# Wine, two minutes of the soak, then a clang ASan+UBSan build with the
-# fuzzers, which runs the tests again and fuzzes every target briefly
-# (VELMORA_FUZZ_SECONDS each, default 5). Ends with one summary line.
+# and removed again (as root), the Windows cross build's unit tests and
+# programs under Wine, then a clang ASan+UBSan build with the fuzzers, which
+# runs the tests again and fuzzes every target briefly (VELMORA_FUZZ_SECONDS
+# each, default 5) beside two minutes of the soak. Ends with one summary line.
 set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -34,7 +34,7 @@ summary() {  # log file -> "passed failed"
   echo "$((total - failed)) $failed"
 }
 
-run_suite() {  # name build-dir cmake-args...
+build_suite() {  # name build-dir cmake-args...
   local name=$1 dir=$2
   shift 2
   echo "== $name: configure and build"
@@ -47,15 +47,28 @@ run_suite() {  # name build-dir cmake-args...
     echo "$name: build failed"
     return 1
   fi
-  echo "== $name: tests"
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure 2>&1 | tee "$dir.ctest.log"
+}
+
+test_suite() {  # name build-dir
+  echo "== $1: tests"
+  ctest --test-dir "$2" -j "$jobs" --output-on-failure 2>&1 | tee "$2.ctest.log"
   return "${PIPESTATUS[0]}"
 }
 
 mkdir -p build
 export QT_QPA_PLATFORM=offscreen
 
-run_suite "main" build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON || status=1
+# The Windows cross build compiles at the lowest priority while the main
+# tests run: most of their time is spent waiting on the virtual serial line.
+win_build_pid=""
+if build_suite "main" build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON; then
+  VELMORA_WINDOWS_STEP=build nice -n 19 bash scripts/windows-test.sh build/mingw \
+    >build/mingw.build.log 2>&1 &
+  win_build_pid=$!
+  test_suite "main" build/ci || status=1
+else
+  status=1
+fi
 read -r p1 f1 < <(summary build/ci.ctest.log 2>/dev/null || echo "0 1")
 
 # The Debian package: built, installed, tried and removed. It needs root and
@@ -69,37 +82,49 @@ else
   f1=$((f1 + 1))
 fi
 
-# Two minutes of the soak against the main build: live polling with the
-# logger recording through injected faults (scripts/soak.sh, one hour by
-# default; see docs/reliability.md).
-echo "== soak (2 minutes)"
-if VELMORA_STAGE=build/ci/stage nice -n 10 bash scripts/soak.sh 2; then
-  p1=$((p1 + 1))
-else
-  f1=$((f1 + 1))
-fi
-
 # The Windows cross build's unit tests under Wine, then its programs end to
 # end against the main build's virtual ECU: one pass or fail, like the
 # package (a machine without Wine skips it).
 echo "== windows"
+if [[ -n "$win_build_pid" ]] && ! wait "$win_build_pid"; then
+  cat build/mingw.build.log
+fi
 if bash scripts/windows-test.sh build/mingw build/ci/stage; then
   p1=$((p1 + 1))
 else
   f1=$((f1 + 1))
 fi
 
-CC=clang CXX=clang++ run_suite "sanitizers" build/asan -DCMAKE_BUILD_TYPE=Debug \
+if CC=clang CXX=clang++ build_suite "sanitizers" build/asan -DCMAKE_BUILD_TYPE=Debug \
   -DVELMORA_WERROR=ON -DVELMORA_SANITIZE=ON -DVELMORA_FUZZ=ON -DVELMORA_BUILD_GUI=OFF \
-  -DVELMORA_BUILD_BENCHMARKS=OFF || status=1
+  -DVELMORA_BUILD_BENCHMARKS=OFF; then
+  test_suite "sanitizers" build/asan || status=1
+else
+  status=1
+fi
 read -r p2 f2 < <(summary build/asan.ctest.log 2>/dev/null || echo "0 1")
 
-# Every fuzz target for a few seconds from its corpus, counted as one test.
-echo "== fuzz"
+# Two minutes of the soak against the main build (live polling with the
+# logger recording through injected faults; scripts/soak.sh, one hour by
+# default; see docs/reliability.md) beside every fuzz target for a few
+# seconds from its corpus: the fuzzers take one core at the lowest priority,
+# the soak mostly waits on the line. Each counts as one test.
+echo "== soak (2 minutes) and fuzz"
+VELMORA_STAGE=build/ci/stage nice -n 10 bash scripts/soak.sh 2 >build/soak.log 2>&1 &
+soak_pid=$!
 if bash scripts/fuzz.sh "${VELMORA_FUZZ_SECONDS:-5}" build/asan; then
   p2=$((p2 + 1))
 else
   f2=$((f2 + 1))
+fi
+soak_ok=0
+wait "$soak_pid" && soak_ok=1
+echo "== soak"
+cat build/soak.log
+if ((soak_ok)); then
+  p1=$((p1 + 1))
+else
+  f1=$((f1 + 1))
 fi
 
 if ((f1 + f2 > 0)); then
