@@ -49,7 +49,17 @@ void CheckSetup(const std::vector<std::string>& lines) {
 void CheckReplay(std::string_view text, const velmora::link::MessageTable& shipped) {
   const acq::ReplaySequence sequence = acq::ReadReplaySequence(text);
   Check(sequence.times.size() == sequence.answers.size());
-  velmora::link::MessageTable table = shipped;
+  // Copied once; put back only after a run that replayed into it, as most
+  // inputs hold no answer at all.
+  static velmora::link::MessageTable table = shipped;
+  static bool touched = false;
+  if (sequence.Size() == 0) {
+    return;
+  }
+  if (touched) {
+    table = shipped;
+  }
+  touched = true;
   velmora::calib::CalibrationImage image;
   for (std::size_t i = 0; i < std::min(sequence.Size(), kMaxReplayed); ++i) {
     const auto target = acq::ReplayAnswer(sequence.answers[i], table, image);

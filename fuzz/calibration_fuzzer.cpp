@@ -67,24 +67,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               size > 0 ? size - 1 : 0);
   const std::vector<std::string> lines = core::SplitCrLf(text);
 
-  velmora::link::MessageTable table(Layouts());
+  // Built once; each run starts from a copy assigned over the last run's
+  // table, which reuses its storage instead of building every field again.
+  static const velmora::link::MessageTable layouts(Layouts());
+  static velmora::link::MessageTable table;
+  table = layouts;
   table.SetValue(5, 6, choice >> 4);  // the connection block's cylinder count
   const int generation = choice & 0x03;
   const bool current = (choice & 0x04) != 0;
 
-  for (const auto rule : {calib::Duplicates::kLaterWins, calib::Duplicates::kFirstWins}) {
-    const calib::ParsedCalibration parsed = calib::ParseCalibration(lines, rule);
+  const calib::ParsedCalibration file =
+      calib::ParseCalibration(lines, calib::Duplicates::kLaterWins);
+  const calib::ParsedCalibration first =
+      calib::ParseCalibration(lines, calib::Duplicates::kFirstWins);
+  for (const calib::ParsedCalibration* parsed : {&file, &first}) {
     for (const calib::SectionInfo& s : calib::kSections) {
-      if (parsed.Present(s.id)) {
-        Check(calib::SectionFrameValid(s.id, parsed.frames[s.id]));
+      if (parsed->Present(s.id)) {
+        Check(calib::SectionFrameValid(s.id, parsed->frames[s.id]));
       } else {
-        Check(parsed.frames[s.id].empty());
+        Check(parsed->frames[s.id].empty());
       }
     }
   }
 
-  const calib::ParsedCalibration file =
-      calib::ParseCalibration(lines, calib::Duplicates::kLaterWins);
   bool damaged = false;
   for (const calib::SectionInfo& s : calib::kSections) {
     damaged = damaged || (calib::LoadReads(s.id) && file.Damaged(s.id));

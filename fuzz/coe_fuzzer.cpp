@@ -1,6 +1,7 @@
 // Arbitrary bytes as a coefficient file's text. Nothing may read past its
 // input, and an accepted record must survive being written out and read
 // again unchanged.
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,9 +14,16 @@
 namespace {
 
 std::string Join(const auto& values, std::size_t from, std::size_t count, std::size_t stride) {
+  constexpr std::size_t kDigits = 12;  // a sign and ten digits of an int32, and the comma
   std::string s;
+  s.reserve(count * kDigits);
+  char number[kDigits];
   for (std::size_t k = 0; k < count; ++k) {
-    s += (k > 0 ? "," : "") + std::to_string(values[from + k * stride]);
+    if (k > 0) {
+      s += ',';
+    }
+    const auto end = std::to_chars(number, number + kDigits, values[from + k * stride]).ptr;
+    s.append(number, end);
   }
   return s;
 }

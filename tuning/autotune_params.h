@@ -50,6 +50,8 @@ struct TuningParameters {
   int soglia_terzo_set_pct = 0;
   int smagrimento_terzo_set_pct = 0;
   int smagrimento_rilascio_pct = 0;
+
+  friend bool operator==(const TuningParameters&, const TuningParameters&) = default;
 };
 
 // The outcome of reading the file: the values, or why it cannot be used.
