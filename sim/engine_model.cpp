@@ -82,8 +82,6 @@ constexpr double kOpenThrottlePercent = 35;
 }  // namespace engine
 
 constexpr double kMicrosPerSecond = 1e6;
-constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
-constexpr int kMantissaBits = 53;
 
 std::int32_t Round(double v) {
   return static_cast<std::int32_t>(std::lround(v));
@@ -106,14 +104,7 @@ EngineModel::EngineModel(std::uint64_t seed) : rng_(seed) {
 }
 
 double EngineModel::Uniform(double lo, double hi) {
-  // splitmix64: the same numbers on every platform and library.
-  rng_ += kGolden;
-  std::uint64_t z = rng_;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-  z ^= z >> 31;
-  const double unit = static_cast<double>(z >> (64 - kMantissaBits)) /
-                      static_cast<double>(std::uint64_t{1} << kMantissaBits);
+  const double unit = rng_.Unit();
   return lo + (hi - lo) * unit;
 }
 

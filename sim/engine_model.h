@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "sim/level_model.h"
+#include "sim/split_mix.h"
 
 namespace velmora::sim {
 
@@ -82,7 +83,7 @@ class EngineModel {
   [[nodiscard]] double Noise(double amplitude) { return Uniform(-amplitude, amplitude); }
   void ScheduleAfter(double t_s);
 
-  std::uint64_t rng_;
+  SplitMix64 rng_;
   double last_s_ = 0;
   Blip blip_;
   std::array<std::int32_t, kMaxCylinders> trim_us_{};  // fixed per-cylinder spread

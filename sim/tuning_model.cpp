@@ -48,8 +48,6 @@ constexpr double kRaisedManifoldMbar = 450;
 
 constexpr std::size_t kSlots = 9;
 constexpr std::size_t kRegionSize = 1 + 2 * kSlots;
-constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
-constexpr int kMantissaBits = 53;
 
 std::int16_t WordAt(std::span<const std::uint8_t> d, std::size_t at) {
   return static_cast<std::int16_t>(d[at] | (d[at + 1] << 8));
@@ -72,16 +70,10 @@ std::int32_t Round(double v) {
 }  // namespace
 
 TuningModel::TuningModel(std::uint64_t seed, int bad_injector)
-    : rng_(seed ^ kGolden), bad_injector_(bad_injector) {}
+    : rng_(seed ^ SplitMix64::kGolden), bad_injector_(bad_injector) {}
 
 double TuningModel::Noise(double amplitude) {
-  rng_ += kGolden;
-  std::uint64_t z = rng_;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-  z ^= z >> 31;
-  const double unit = static_cast<double>(z >> (64 - kMantissaBits)) /
-                      static_cast<double>(std::uint64_t{1} << kMantissaBits);
+  const double unit = rng_.Unit();
   return amplitude * (2 * unit - 1);
 }
 

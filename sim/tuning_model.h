@@ -38,7 +38,7 @@ class TuningModel {
   void Follow(const EcuMemory& m, double t);
   void SetInjection(EngineState& s, const EcuMemory& m, int phase);
 
-  std::uint64_t rng_;
+  SplitMix64 rng_;
   int bad_injector_;
   double last_s_ = -1;
   double rpm_ = 0;

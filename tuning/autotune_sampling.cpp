@@ -21,6 +21,17 @@ int SamplingStop(const RunContext& ctx, const LiveValues& v) {
   return tune_result::kDone;
 }
 
+// One poll while sampling: why the step must end now, or kDone.
+int SamplingPoll(RunContext& ctx, LiveValues& v) {
+  if (ctx.Cancelled()) {
+    return tune_result::kCancelled;
+  }
+  if (!ctx.Poll(v)) {
+    return tune_result::kLinkFailed;
+  }
+  return SamplingStop(ctx, v);
+}
+
 bool Ready(const RunContext& ctx, const LiveValues& v) {
   return !(v.state == 3 && v.sub_state == 0) && v.rpm >= ctx.params.rpm_minimi &&
          v.temperature >= ctx.params.temp_taratura;
@@ -65,14 +76,8 @@ int WaitUntilReady(RunContext& ctx) {
 int WaitForRaisedSpeed(RunContext& ctx) {
   ctx.Say(at::kRaiseSpeed);
   for (;;) {
-    if (ctx.Cancelled()) {
-      return tune_result::kCancelled;
-    }
     LiveValues v;
-    if (!ctx.Poll(v)) {
-      return tune_result::kLinkFailed;
-    }
-    if (const int stop = SamplingStop(ctx, v); stop != tune_result::kDone) {
+    if (const int stop = SamplingPoll(ctx, v); stop != tune_result::kDone) {
       return stop;
     }
     if (std::abs(v.rpm - ctx.params.rpm_massimo) <= ctx.params.delta_rpm_max) {
@@ -100,14 +105,8 @@ int SampleStep(RunContext& ctx, const SampleSpec& figures, int& average) {
   int count = 0;
   const std::int64_t deadline = ctx.Now() + static_cast<std::int64_t>(figures.wait_ms * 1000);
   while (count < figures.count) {
-    if (ctx.Cancelled()) {
-      return tune_result::kCancelled;
-    }
     LiveValues v;
-    if (!ctx.Poll(v)) {
-      return tune_result::kLinkFailed;
-    }
-    if (const int stop = SamplingStop(ctx, v); stop != tune_result::kDone) {
+    if (const int stop = SamplingPoll(ctx, v); stop != tune_result::kDone) {
       return stop;
     }
     const bool settled = ctx.Now() >= deadline;

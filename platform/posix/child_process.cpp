@@ -1,4 +1,5 @@
 #include "platform/child_process.h"
+#include "platform/spawn_pipe.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -103,24 +104,10 @@ struct SpawnPipes {
   UniqueFd status_write;
 };
 
-// One pipe; on failure `result` says which step failed.
-bool MakePipe(SysIo& io, UniqueFd& read_end, UniqueFd& write_end, SpawnFailure step,
-              SpawnResult& result) {
-  int fds[2] = {-1, -1};
-  if (const IoResult r = io.Pipe(fds, O_CLOEXEC); r.value < 0) {
-    result.failure = step;
-    result.error = r.error;
-    return false;
-  }
-  read_end.Reset(fds[0]);
-  write_end.Reset(fds[1]);
-  return true;
-}
-
 bool MakePipes(SysIo& io, SpawnPipes& p, SpawnResult& result) {
-  return MakePipe(io, p.request_read, p.request_write, SpawnFailure::kRequestPipe, result) &&
-         MakePipe(io, p.reply_read, p.reply_write, SpawnFailure::kReplyPipe, result) &&
-         MakePipe(PosixSysIo(), p.status_read, p.status_write, SpawnFailure::kProcess, result);
+  return MakeSpawnPipe(io, p.request_read, p.request_write, SpawnFailure::kRequestPipe, result) &&
+         MakeSpawnPipe(io, p.reply_read, p.reply_write, SpawnFailure::kReplyPipe, result) &&
+         MakeSpawnPipe(PosixSysIo(), p.status_read, p.status_write, SpawnFailure::kProcess, result);
 }
 
 // Runs in the intermediate process: it only forks the real child and leaves,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/child_process.h"
+#include "platform/spawn_pipe.h"
 #include "platform/win/win_handles.h"
 
 namespace velmora::platform {
@@ -79,19 +80,6 @@ std::string ExecutablePath(const std::string& path) {
     return path + ".exe";
   }
   return path;
-}
-
-bool MakePipe(SysIo& io, UniqueFd& read_end, UniqueFd& write_end, SpawnFailure step,
-              SpawnResult& result) {
-  int fds[2] = {-1, -1};
-  if (const IoResult r = io.Pipe(fds, O_CLOEXEC); r.value < 0) {
-    result.failure = step;
-    result.error = r.error;
-    return false;
-  }
-  read_end.Reset(fds[0]);
-  write_end.Reset(fds[1]);
-  return true;
 }
 
 bool Inheritable(HANDLE h) {
@@ -176,8 +164,8 @@ SpawnResult SpawnWithPipes(const SpawnRequest& request, SysIo& io) {
   UniqueFd request_write;
   UniqueFd reply_read;
   UniqueFd reply_write;
-  if (!MakePipe(io, request_read, request_write, SpawnFailure::kRequestPipe, result) ||
-      !MakePipe(io, reply_read, reply_write, SpawnFailure::kReplyPipe, result)) {
+  if (!MakeSpawnPipe(io, request_read, request_write, SpawnFailure::kRequestPipe, result) ||
+      !MakeSpawnPipe(io, reply_read, reply_write, SpawnFailure::kReplyPipe, result)) {
     return result;
   }
   const HANDLE in = win::HandleOf(request_read.Get());
